@@ -1,0 +1,64 @@
+#include "app/controllerstate.h"
+
+#include "device/hidtransport.h"
+
+ControllerBox::ControllerBox() = default;
+ControllerBox::~ControllerBox() = default;
+ControllerBox::ControllerBox(ControllerBox &&) noexcept = default;
+ControllerBox &ControllerBox::operator=(ControllerBox &&) noexcept = default;
+
+int speedLevelToPercent(int level)
+{
+    switch (level) {
+    case 0: return 10;
+    case 1: return 20;
+    case 2: return 40;
+    case 3: return 60;
+    case 4: return 80;
+    case 5: return 100;
+    default: return 0;
+    }
+}
+
+int speedModeForLevel(int level)
+{
+    if (level == 0)
+        return 1;
+    if (level == 5)
+        return 2;
+    return 0;
+}
+
+int pwmSpeedCap(int speedLevel)
+{
+    return (speedLevel + 5) * 10;
+}
+
+Lighting effectiveLighting(const ControllerBox &box, int fan)
+{
+    const auto f = static_cast<size_t>(fan);
+    Lighting l;
+    if (box.isTurnOffLedFan[f]) {
+        l.kind = LightingKind::Steady;
+        return l;
+    }
+    l.red = box.RColorFan[f];
+    l.green = box.GColorFan[f];
+    l.blue = box.BColorFan[f];
+    l.bright = box.brightFan[f];
+    switch (box.LEDModeFan[f]) {
+    case 0: l.kind = LightingKind::Steady; break;
+    case 1: l.kind = LightingKind::Cycle; break;
+    case 2: l.kind = LightingKind::Flash; break;
+    default: l.kind = LightingKind::None; break;
+    }
+    return l;
+}
+
+const char *languageCode(int languageIndex)
+{
+    static const char *const codes[] = {"en", "tc", "cn", "de", "fr", "jp", "th"};
+    if (languageIndex < 0 || languageIndex >= 7)
+        return nullptr;
+    return codes[languageIndex];
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class HidDevice;
+
+constexpr int kBoxCount = 16;
+constexpr int kFanCount = 3;
+
+inline bool isValidBox(int box) { return box >= 0 && box < kBoxCount; }
+inline bool isValidFan(int fan) { return fan >= 0 && fan < kFanCount; }
+
+// One controller box. Index in the box table = box number = USB product ID - 8001.
+struct ControllerBox {
+    ControllerBox();
+    ~ControllerBox();
+    ControllerBox(ControllerBox &&) noexcept;
+    ControllerBox &operator=(ControllerBox &&) noexcept;
+
+    std::unique_ptr<HidDevice> hidHandle;
+    bool isConnected = false;
+    std::array<int, kFanCount> RColorFan{{255, 255, 255}};
+    std::array<int, kFanCount> GColorFan{{0, 0, 0}};
+    std::array<int, kFanCount> BColorFan{{0, 0, 0}};
+    std::array<float, kFanCount> brightFan{{1.0f, 1.0f, 1.0f}};
+    std::array<int, kFanCount> speedFan{{5, 5, 5}};
+    std::array<int, kFanCount> speedModeFan{{2, 2, 2}};
+    std::array<int, kFanCount> LEDModeFan{{0, 0, 0}};
+    std::array<bool, kFanCount> monitorFan{{true, true, true}};
+    std::array<bool, kFanCount> isRandomColorFan{{false, false, false}};
+    std::array<bool, kFanCount> isAlertShownFan{{false, false, false}};
+    std::array<bool, kFanCount> isPWMFan{{true, true, true}};
+    int profileValue = 1;
+    std::array<bool, kFanCount> isTurnOffLedFan{{false, false, false}};
+};
+
+// The box table and the global switches. One instance is shared by every
+// subsystem; tests make a fresh one each.
+struct ControllerState {
+    std::array<ControllerBox, kBoxCount> boxArray;
+    int controllerBoxNumber = 0;
+    int currentProfile = 1;
+    int languageIndex = 0;
+    bool isStartAutoUpdate = true;
+    bool isAutoRun = true;
+    bool isOpenPassword = false;
+    QString passwordStr = QStringLiteral("7391");
+    QString checkControllerStr;
+    QString checkControllerStr_Old;
+    QString ipAddressStr;
+    QString softwareVersion = QStringLiteral("2.1.5");
+    QString resourcePrefix;
+    int musicLevel = 100;
+    int volumePercent = 0;
+    int cpuTemp = 0;
+
+    ControllerBox &selectedBox() { return boxArray[static_cast<size_t>(controllerBoxNumber)]; }
+};
+
+// Speed level 0..5 to percent; any other level sends 0 %.
+int speedLevelToPercent(int level);
+// Speed mode that follows a directly set level: 0 -> 1 (Silent), 5 -> 2 (Performance), else 0.
+int speedModeForLevel(int level);
+// Upper bound of the temperature curve for a fan: (speedFan + 5) * 10 percent.
+int pwmSpeedCap(int speedLevel);
+
+enum class LightingKind { Steady, Cycle, Flash, None };
+struct Lighting {
+    LightingKind kind = LightingKind::None;
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    float bright = 1.0f;
+};
+// What a fan's LEDs are sent whenever they are (re)sent outside the effects:
+// black steady when switched off, else by the lighting mode.
+Lighting effectiveLighting(const ControllerBox &box, int fan);
+// A fan that does not follow the temperature curve is sent its fixed level.
+inline bool sendsFixedSpeed(const ControllerBox &box, int fan) { return !box.isPWMFan[static_cast<size_t>(fan)]; }
+
+// Language codes of the translation files, index = languageIndex; null for any other index.
+const char *languageCode(int languageIndex);

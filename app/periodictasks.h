@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+struct ControllerState;
+class DeviceLink;
+class SettingsStore;
+class ViewSink;
+
+// Recurring work (RPM poll, random-colour and music effects) and the box
+// selection operations that push a box's state to the hardware and the views.
+class PeriodicTasks : public QObject {
+    Q_OBJECT
+public:
+    PeriodicTasks(ControllerState &state, DeviceLink &link, SettingsStore &store, ViewSink &views,
+                  QObject *parent = nullptr);
+
+    QTimer &musicTimer() { return m_musicTimer; }
+    QTimer &rpmTimer() { return m_rpmTimer; }
+    QTimer &randomColorTimer(int fan) { return m_randomColorTimers[static_cast<size_t>(fan)]; }
+
+    // Starts the one-second RPM poll unless it is already running.
+    void startRpmPoll();
+    void stopRpmPoll();
+
+    void changeBox(int box);
+    void setBox();
+    void resetFanView();
+    void checkUSBDevice();
+
+    // The "saveProfile" steps: save the selected box as currentProfile and
+    // store it in every box that uses that profile.
+    void saveCurrentProfile();
+
+    // Draws the next pseudo-random number (rand() by default; tests replace it).
+    void setRandomSource(std::function<int()> source) { m_random = std::move(source); }
+
+public Q_SLOTS:
+    void updateSpeed();
+    void sendBrightFan1() { sendBrightFan(0); }
+    void sendBrightFan2() { sendBrightFan(1); }
+    void sendBrightFan3() { sendBrightFan(2); }
+    void controlRGBValue();
+
+private:
+    void sendBrightFan(int fan);
+
+    ControllerState &m_state;
+    DeviceLink &m_link;
+    SettingsStore &m_store;
+    ViewSink &m_views;
+    // Created in the order music, RPM poll, random colour 1..3.
+    QTimer m_musicTimer;
+    QTimer m_rpmTimer;
+    std::array<QTimer, 3> m_randomColorTimers;
+    std::function<int()> m_random;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "device/hidtransport.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+// Stands in for real boxes: models the firmware of each emulated box behind the
+// same transport interface as hidapi, so the protocol code runs unchanged.
+class BoxEmulator : public HidTransport {
+public:
+    // Firmware version every emulated box reports.
+    static constexpr std::uint8_t kFirmwareMajor = 1;
+    static constexpr std::uint8_t kFirmwareMinor = 4;
+    static constexpr std::uint8_t kFirmwarePatch = 2;
+    // Speed a fan runs at before the program sends any.
+    static constexpr int kDefaultSpeedPercent = 60;
+
+    enum class Fault {
+        None,
+        NoReply,          // reads time out
+        WrongHeader,      // replies with a corrupted header
+        ShortReply,       // replies with fewer bytes than a report
+        VanishAfterWrite, // the box disappears between the write and the read
+        RejectWrites,     // opens, but every write (the probe included) fails
+    };
+
+    struct FanState {
+        int ledMode = 0;          // last LED report mode (0 steady, 1 cycle, 2 flash)
+        int red = 0, green = 0, blue = 0;
+        int speedPercent = kDefaultSpeedPercent;
+    };
+
+    struct SentReport {
+        int box = -1;
+        std::array<std::uint8_t, 64> command{};  // w1..w64 (report ID stripped)
+    };
+
+    BoxEmulator();
+    ~BoxEmulator() override;
+
+    // Box numbers 0..15 that are plugged in; a number given twice is two
+    // devices answering to the same product ID.
+    void setBoxes(const QList<int> &boxes);
+    // Re-reads the comma-separated box list from this file at every scan (open/count).
+    void setBoxListFile(const QString &path);
+    // (box, fan) pairs whose fan reports 0 RPM.
+    void setStalledFans(const QList<QPair<int, int>> &fans);
+    // Appends one line per output report to this file.
+    void setTracePath(const QString &path);
+    void setFault(int box, Fault fault);
+
+    // Parses "0,2,2" (box numbers 0..15); false on anything malformed.
+    static bool parseBoxList(const QString &text, QList<int> *boxes);
+    // Parses "2.1,0.0" (box.fan pairs, fan 0..2); false on anything malformed.
+    static bool parseStalledList(const QString &text, QList<QPair<int, int>> *fans);
+    // One trace line: box in decimal, then w1..w8 as two-digit lower-case hex.
+    static QString traceLine(int box, const std::uint8_t *command);
+
+    const std::vector<SentReport> &sentReports() const { return m_sent; }
+    void clearSentReports() { m_sent.clear(); }
+    // sentReports() as trace lines.
+    QStringList traceLines() const;
+
+    FanState fanState(int box, int fan) const;
+    // Settings the box stored with the save report (what it keeps without the program).
+    FanState savedFanState(int box, int fan) const;
+    int saveCount(int box) const;
+
+    std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override;
+    int countDevices(std::uint16_t vendorId, std::uint16_t productId) override;
+
+private:
+    friend class EmulatedDevice;
+    struct Impl;
+    std::unique_ptr<Impl> d;
+    std::vector<SentReport> m_sent;
+};
