@@ -19,6 +19,10 @@ public:
     PeriodicTasks(ControllerState &state, DeviceLink &link, SettingsStore &store, ViewSink &views,
                   QObject *parent = nullptr);
 
+    static constexpr int kMusicIntervalMs = 25;
+    static constexpr int kRpmIntervalMs = 1000;
+    static constexpr int kRandomColorIntervalMs = 200;
+
     QTimer &musicTimer() { return m_musicTimer; }
     QTimer &rpmTimer() { return m_rpmTimer; }
     QTimer &randomColorTimer(int fan) { return m_randomColorTimers[static_cast<size_t>(fan)]; }
@@ -26,6 +30,12 @@ public:
     // Starts the one-second RPM poll unless it is already running.
     void startRpmPoll();
     void stopRpmPoll();
+    // Effect timers; a running timer is never restarted. Fan 0..2, others ignored.
+    void startMusic();
+    void stopMusic();
+    void startRandomColor(int fan);
+    void stopRandomColor(int fan);
+    bool isRandomColorRunning(int fan) const;
 
     void changeBox(int box);
     void setBox();
