@@ -1,1 +1,192 @@
-// in progress
+#include "commands/sockethelper.h"
+
+#include <QHostInfo>
+#include <QIODevice>
+#include <QLoggingCategory>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextCodec>
+
+Q_LOGGING_CATEGORY(lcCompanion, "zaldo.companion")
+
+SocketHelper::SocketHelper(QObject *parent)
+    : SocketHelper(QHostAddress::Any, defaultPort(), parent)
+{
+}
+
+SocketHelper::SocketHelper(const QHostAddress &address, quint16 port, QObject *parent)
+    : SocketHelper(Unbound{}, parent)
+{
+    listen(address, port);
+}
+
+SocketHelper::SocketHelper(Unbound, QObject *parent)
+    : QObject(parent), server(new QTcpServer(this))
+{
+    connect(server, &QTcpServer::newConnection, this, &SocketHelper::newConnection);
+}
+
+quint16 SocketHelper::defaultPort()
+{
+    const QByteArray text = qgetenv("ZALDO_COMPANION_PORT");
+    if (text.isEmpty())
+        return kDefaultPort;
+    bool ok = false;
+    const uint port = text.toUInt(&ok);
+    if (!ok || port > 65535) {
+        qCWarning(lcCompanion) << "ZALDO_COMPANION_PORT is not a port number:" << text;
+        return kDefaultPort;
+    }
+    return static_cast<quint16>(port);
+}
+
+bool SocketHelper::listen(const QHostAddress &address, quint16 port)
+{
+    if (server->isListening())
+        server->close();
+    const bool ok = server->listen(address, port);
+    qCDebug(lcCompanion) << "Listening:" << ok;
+    if (!ok)
+        qCWarning(lcCompanion) << "companion server not started:" << server->errorString();
+    return ok;
+}
+
+bool SocketHelper::isListening() const
+{
+    return server->isListening();
+}
+
+quint16 SocketHelper::serverPort() const
+{
+    return server->serverPort();
+}
+
+QString SocketHelper::greeting() const
+{
+    QString text = QStringLiteral("BvFan!") + QHostInfo::localHostName();
+    if (isPasswordOn)
+        text += QLatin1Char('!') + password;
+    return text + QLatin1Char('&');
+}
+
+void SocketHelper::newConnection()
+{
+    qCInfo(lcCompanion) << "Socket:newConnection";
+    while (server->hasPendingConnections()) {
+        QTcpSocket *socket = server->nextPendingConnection();
+        if (!socket)
+            break;
+        if (clientCount >= kMaxClients) {
+            // A flood of connections must not grow without bound; the phone
+            // app reconnects when a slot is free.
+            qCWarning(lcCompanion) << "Socket:refused, client limit reached:" << kMaxClients;
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        acceptClient(socket);
+    }
+}
+
+void SocketHelper::acceptClient(QTcpSocket *socket)
+{
+    currentClient = socket;
+    m_clients.append(QPointer<QTcpSocket>(socket));
+    socket->setReadBufferSize(kReadBufferSize);
+    connect(socket, &QTcpSocket::readyRead, this, &SocketHelper::readyRead);
+    connect(socket, &QTcpSocket::disconnected, this, &SocketHelper::disconnected);
+
+    const QString host = QHostInfo::localHostName();
+    qCDebug(lcCompanion) << host;
+    const QByteArray bytes = greeting().toUtf8();
+    qCDebug(lcCompanion) << "Response:" << bytes;
+    socket->write(bytes);
+    ++clientCount;
+}
+
+void SocketHelper::disconnected()
+{
+    auto *socket = qobject_cast<QTcpSocket *>(sender());
+    if (!socket)
+        return;
+    qCInfo(lcCompanion) << "Socket:disconnected";
+    dropClient(socket);
+    socket->deleteLater();
+}
+
+void SocketHelper::dropClient(QTcpSocket *socket)
+{
+    bool tracked = false;
+    for (int i = m_clients.size() - 1; i >= 0; --i) {
+        QTcpSocket *s = m_clients.at(i).data();
+        if (!s || s == socket) {
+            tracked = tracked || s == socket;
+            m_clients.removeAt(i);
+        }
+    }
+    if (!tracked)
+        return;
+    clientCount = m_clients.size();
+    if (currentClient == socket || !currentClient) {
+        // Replies follow the most recently accepted client still connected.
+        currentClient = m_clients.isEmpty() ? nullptr : m_clients.constLast();
+    }
+}
+
+void SocketHelper::readyRead()
+{
+    auto *socket = qobject_cast<QTcpSocket *>(sender());
+    if (!socket)
+        return;
+    if (!m_clients.contains(QPointer<QTcpSocket>(socket))) {
+        // Bytes that arrived just before the close are still a command.
+        qCDebug(lcCompanion) << "readyRead: data from a client that has disconnected";
+    }
+    qint64 discarded = 0;
+    const QByteArray bytes = takeCommandBytes(*socket, &discarded);
+    m_bytesReceived += bytes.size() + discarded;
+    if (discarded > 0)
+        qCWarning(lcCompanion) << "readyRead: command longer than" << kMaxCommandBytes
+                               << "bytes, discarded:" << discarded;
+    if (bytes.isEmpty())
+        return;
+    const QString text = decodeString(bytes);
+    qCDebug(lcCompanion) << "decodeString:" << text;
+    emit socketHelperSendData(text);
+}
+
+QByteArray SocketHelper::takeCommandBytes(QIODevice &device, qint64 *discarded)
+{
+    QByteArray bytes = device.read(kMaxCommandBytes);
+    qint64 dropped = 0;
+    char sink[4096];
+    for (qint64 rest = device.bytesAvailable(); rest > 0; rest = device.bytesAvailable()) {
+        const qint64 n = device.read(sink, qMin<qint64>(rest, sizeof sink));
+        if (n <= 0)
+            break;
+        dropped += n;
+    }
+    if (discarded)
+        *discarded = dropped;
+    return bytes;
+}
+
+QString SocketHelper::decodeString(const QByteArray &bytes)
+{
+    const int end = bytes.indexOf('\0');
+    const QByteArray text = end < 0 ? bytes : bytes.left(end);
+    QTextCodec *codec = QTextCodec::codecForLocale();
+    return codec ? codec->toUnicode(text) : QString::fromLocal8Bit(text);
+}
+
+void SocketHelper::sendToClient(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    if (clientCount == 0 || !currentClient
+        || currentClient->state() != QAbstractSocket::ConnectedState) {
+        qCDebug(lcCompanion) << "Response: dropped, no client connected:" << bytes;
+        return;
+    }
+    qCDebug(lcCompanion) << "Response:" << bytes;
+    currentClient->write(bytes);
+}
