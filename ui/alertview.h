@@ -1,1 +1,42 @@
-// in progress
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// The stopped-fan warning: a frameless window shaped by its picture, placed at
+// the bottom right of the primary screen. Dismissing it emits sendData("test").
+class AlertView : public QWidget {
+    Q_OBJECT
+public:
+    explicit AlertView(QWidget *parent = nullptr);
+
+    void setControllerNumber(int b);
+    QString messageText() const;
+
+    // Windows message ids the window handles itself: WM_DEVICECHANGE (ignored)
+    // and WM_CLOSE (dismiss). Returns true when the message is consumed.
+    bool handleWindowMessage(quint32 message);
+
+Q_SIGNALS:
+    void sendData(QString text);
+
+public Q_SLOTS:
+    void on_pushButton_clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+
+private:
+    void dismiss();
+
+    QPushButton *okButton = nullptr;
+    QLabel *okCaption = nullptr;
+    QLabel *titleLabel = nullptr;
+    QLabel *messageLabel = nullptr;
+};

@@ -1,5 +1,10 @@
+# Fan view, alert and information windows. Pictures come from Image/ beside the
+# program (see assets/).
 add_library(zaldo_fanviews STATIC
+    ${CMAKE_CURRENT_SOURCE_DIR}/uiimages.cpp ${CMAKE_CURRENT_SOURCE_DIR}/uiimages.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/fanviewstyles.cpp ${CMAKE_CURRENT_SOURCE_DIR}/fanviewstyles.h
     ${CMAKE_CURRENT_SOURCE_DIR}/zaldorgbfanview.cpp ${CMAKE_CURRENT_SOURCE_DIR}/zaldorgbfanview.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/zaldorgbfanview_input.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/alertview.cpp ${CMAKE_CURRENT_SOURCE_DIR}/alertview.h
     ${CMAKE_CURRENT_SOURCE_DIR}/infoview.cpp ${CMAKE_CURRENT_SOURCE_DIR}/infoview.h)
 target_link_libraries(zaldo_fanviews PUBLIC zaldo_model Qt5::Widgets)

@@ -1,1 +1,69 @@
-// in progress
+#include "ui/infoview.h"
+
+#include "ui/uiimages.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLoggingCategory>
+#include <QTextEdit>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+Q_LOGGING_CATEGORY(lcInfoView, "zaldo.ui.info")
+
+namespace {
+constexpr quint32 kWmClose = 0x0010;
+constexpr quint32 kWmDeviceChange = 0x0219;
+} // namespace
+
+InfoView::InfoView(QWidget *parent)
+    : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("HWiNFO"));
+    setGeometry(100, 100, 500, 500);
+    setFixedSize(500, 500);
+    setWindowIcon(QIcon(UiImages::path(QStringLiteral("warning.png"))));
+
+    text = new QTextEdit(this);
+    text->setGeometry(10, 10, 480, 480);
+    hide();
+}
+
+bool InfoView::handleWindowMessage(quint32 message)
+{
+    if (message == kWmDeviceChange) {
+        qCDebug(lcInfoView) << "InfoView--WM_DEVICECHANGE";
+        return true;
+    }
+    if (message == kWmClose) {
+        qCDebug(lcInfoView) << "InfoView--WM_CLOSE";
+        hide();
+        return true;
+    }
+    return false;
+}
+
+bool InfoView::nativeEvent(const QByteArray &eventType, void *message, long *result)
+{
+#ifdef Q_OS_WIN
+    if (eventType == "windows_generic_MSG" && message) {
+        const MSG *msg = static_cast<const MSG *>(message);
+        if (handleWindowMessage(msg->message)) {
+            if (result)
+                *result = 0;
+            return true;
+        }
+    }
+#endif
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void InfoView::closeEvent(QCloseEvent *event)
+{
+    // Only hidden: the Info button opens the same window again.
+    qCDebug(lcInfoView) << "InfoView--WM_CLOSE";
+    event->ignore();
+    hide();
+}

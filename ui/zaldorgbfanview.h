@@ -3,6 +3,10 @@
 #include <QStringList>
 #include <QWidget>
 
+class QLabel;
+class QPushButton;
+class QSlider;
+
 // The panel of one fan (302 x 390). Emits panel command lists; shows what it is told.
 class ZaldoRGBFanView : public QWidget {
     Q_OBJECT
@@ -24,6 +28,13 @@ public:
     bool isDisabledCoverHidden() const;
     bool isErrorCoverHidden() const;
 
+    int fanNumber() const { return fanIndex; }
+    float brightness() const { return brightValue; }
+    int red() const { return selectRValue; }
+    int green() const { return selectGValue; }
+    int blue() const { return selectBValue; }
+    QString speedText() const;
+
 Q_SIGNALS:
     void sendData(QStringList list);
 
@@ -40,5 +51,49 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // (members are the fan view's own; see zaldorgbfanview.cpp)
+    void buildControls();
+    void buildDisplay();
+    void buildCovers();
+    void applyButtonStyles();
+    void refreshSpeedText();
+    void refreshSpeedChecks(int level);
+    void setLightSliderCycle(bool cycle);
+    void updateDiscTextColour();
+    QColor selectedColour() const;
+    QString fanText() const { return QString::number(fanIndex); }
+
+    int fanIndex = 0;
+    int selectRValue = 0;
+    int selectGValue = 0;
+    int selectBValue = 0;
+    float brightValue = 1.0f;
+    QString lightSliderStyle;
+
+    QString modeCaptionStyle;
+    QString silentCaptionStyle;
+    QString performanceCaptionStyle;
+    QString brightCaptionStyle;
+    QString speedTextStyle;
+
+    QPushButton *btnPerformance = nullptr;
+    QPushButton *btnSilent = nullptr;
+    QPushButton *btnPWM = nullptr;
+    QPushButton *btnBlank = nullptr;
+    QLabel *labelMode = nullptr;
+    QSlider *sliderSpeed = nullptr;
+    QLabel *labelSilent = nullptr;
+    QLabel *labelPerformance = nullptr;
+    QPushButton *btnRGB = nullptr;
+    QPushButton *btnOff = nullptr;
+    QPushButton *btnBlink = nullptr;
+    QPushButton *btnCopy = nullptr;
+    QLabel *labelBright = nullptr;
+    QSlider *sliderLight = nullptr;
+    QLabel *labelPalette = nullptr;
+    QLabel *labelRPM = nullptr;
+    QLabel *labelRPMCaption = nullptr;
+    QLabel *labelSeparator = nullptr;
+    QLabel *labelSpeed = nullptr;
+    QLabel *errorCover = nullptr;
+    QLabel *disabledCover = nullptr;
 };
