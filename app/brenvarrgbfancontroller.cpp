@@ -1,0 +1,315 @@
+#include "app/brenvarrgbfancontroller.h"
+
+#include "app/autostart.h"
+#include "app/controllerstate.h"
+#include "app/periodictasks.h"
+#include "app/updatenote.h"
+#include "app/windowmessages.h"
+#include "commands/appcommandhandler.h"
+#include "commands/paneldispatcher.h"
+#include "commands/sockethelper.h"
+#include "device/devicelink.h"
+#include "monitor/cputemperature.h"
+#include "monitor/hwmonsensortable.h"
+#include "storage/settingsstore.h"
+#include "ui/alertview.h"
+#include "ui/mainview.h"
+#include "update/autoupdate.h"
+#include "update/updaterlauncher.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHostInfo>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QNetworkInterface>
+#include <QTextEdit>
+#include <QTranslator>
+
+Q_LOGGING_CATEGORY(lcController, "zaldo.controller")
+
+namespace {
+const QString kWindowTitle = QStringLiteral("Zaldo RGB");
+const QString kAutoRunText = QStringLiteral(" Run Zaldo RGB Program when Windows starts");
+} // namespace
+
+BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const ControllerSetup &setup)
+    : QMainWindow(nullptr), m_state(state), m_setup(setup)
+{
+    // 1. The window only carries the title; it is never mapped on Linux.
+    m_state.resourcePrefix = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setGeometry(0, 0, 0, 0);
+    setWindowTitle(kWindowTitle);
+    hide();
+
+    // 2. Settings.
+    m_store = std::make_unique<SettingsStore>(m_state, m_setup.dataDirectory);
+    m_store->parseDevice();
+
+    // 3. Translator.
+    m_translator = new QTranslator;
+    QCoreApplication::installTranslator(m_translator);
+    qCDebug(lcController) << "setup language";
+    loadLanguage(m_state.languageIndex);
+
+    // 4. Update check.
+    m_updaterLauncher = std::make_unique<ProcessUpdaterLauncher>();
+    if (m_state.isStartAutoUpdate) {
+        qCDebug(lcController) << "start auto update--isStartAutoUpdate:" << m_state.isStartAutoUpdate;
+        m_autoUpdate = new AutoUpdate(m_store->dataDirectory(), m_setup.updateUrl, *m_updaterLauncher, m_state, this);
+        connect(m_autoUpdate, &AutoUpdate::updateNoteReady, this, [](const QString &note) { showUpdateNote(note); });
+        m_autoUpdate->setCurrentVersion(m_state.softwareVersion);
+        m_autoUpdate->getVersion();
+    }
+
+    // 5. Alert window.
+    m_alertView = new AlertView;
+    m_alertView->hide();
+    m_views.setAlertView(m_alertView);
+    connect(m_alertView, &AlertView::sendData, this, &BrenvarRGBFanController::receiveData);
+
+    // 6-10. Tray icon and its menu.
+    buildTray();
+
+    // 11. Make the autostart entry match the stored switch.
+    m_autoStart = std::make_unique<XdgAutoStartStore>();
+    qCDebug(lcController) << "isAutoRun:" << m_state.isAutoRun;
+    setAutoRun(*m_autoStart, m_state.isAutoRun, QCoreApplication::applicationFilePath());
+
+    // 12.
+    m_state.musicLevel = 100;
+    m_state.currentProfile = 1;
+    m_state.controllerBoxNumber = 0;
+
+    // 13. Phone-app server.
+    m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport);
+    if (m_setup.companionEnabled) {
+        m_socketHelper = new SocketHelper(this);
+        m_socketHelper->listen(m_setup.companionAddress);
+        connect(m_socketHelper, &SocketHelper::socketHelperSendData, this,
+                &BrenvarRGBFanController::socketHelperReceiveData);
+        m_socketHelper->setPasswordOn(m_state.isOpenPassword);
+        m_socketHelper->setPassword(m_state.passwordStr);
+    }
+
+    // 14. Timers (music, RPM poll, random colour 1..3) live in the periodic tasks.
+    m_tasks = std::make_unique<PeriodicTasks>(m_state, *m_link, *m_store, m_views);
+    m_dispatcher = std::make_unique<PanelDispatcher>(m_state, *m_link, *m_store, *m_tasks, m_views);
+    m_dispatcher->setInfoReadout([this] { setInfoMessage(); });
+    m_dispatcher->setLanguageLoader([this](int index) {
+        loadLanguage(index);
+        return true;
+    });
+    QPointer<SocketHelper> server = m_socketHelper;
+    m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_tasks, m_views,
+                                                        [server](const QString &reply) {
+                                                            if (server)
+                                                                server->sendToClient(reply);
+                                                        });
+    WindowMessages::Hooks hooks;
+    hooks.showPanelAndTray = [this](bool show) {
+        if (show) {
+            if (m_mainView)
+                m_mainView->show();
+            m_trayIcon->setVisible(true);
+        } else {
+            if (m_mainView)
+                m_mainView->hide();
+            m_trayIcon->setVisible(false);
+        }
+    };
+    hooks.closeController = [this] { closeController(); };
+    hooks.hideController = [this] {
+        m_controllerShown = false;
+        m_views.setControllerShown(false);
+    };
+    m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_tasks, m_views, hooks);
+
+    // 15, 16. Boxes and the selected box's firmware.
+    m_link->connectAllBoxes();
+    QString firmware = m_link->readFirmwareVersion();
+    if (firmware == QLatin1String("0"))
+        firmware = QStringLiteral("1.0.0");
+
+    // 17.
+    m_state.ipAddressStr = buildIpAddress();
+
+    // 18, 19. The panel, with the settings it shows.
+    m_mainView = new MainView;
+    m_views.setMainView(m_mainView);
+    m_store->parseDevice();
+    m_mainView->setLanguage(m_state.languageIndex);
+    m_mainView->setFirmwareVersion(firmware);
+    m_mainView->setSoftwareVersion(m_state.softwareVersion);
+    m_mainView->setIPAddress(m_state.ipAddressStr);
+    m_mainView->setAutoUpdateSwitch(m_state.isStartAutoUpdate);
+    m_mainView->setPasswordSwitch(m_state.isOpenPassword);
+    m_mainView->setPasswordText(m_state.passwordStr);
+
+    // 20, 21.
+    m_tasks->setBox();
+    connect(m_mainView, &MainView::sendData, this, &BrenvarRGBFanController::receiveMainData);
+
+    // 22. The controller window counts as shown; the panel and the tray appear.
+    m_controllerShown = true;
+    m_views.setControllerShown(true);
+    m_mainView->show();
+    m_trayIcon->setVisible(true);
+
+    // 23. Sensors.
+    m_sensors = std::make_unique<HwmonSensorTable>();
+    m_cpuTemperature = std::make_unique<CpuTemperature>(m_state, *m_link, m_views, *m_tasks, *m_sensors, this);
+    m_cpuTemperature->initSensorLibrary();
+
+    // 24.
+    m_tasks->startRpmPoll();
+}
+
+BrenvarRGBFanController::~BrenvarRGBFanController()
+{
+    // The windows have no parent; they go before the subsystems they show.
+    delete m_mainView;
+    delete m_alertView;
+    QCoreApplication::removeTranslator(m_translator);
+    delete m_translator;
+}
+
+void BrenvarRGBFanController::buildTray()
+{
+    const QIcon icon(m_state.resourcePrefix + QStringLiteral("Image/logo.ico"));
+    setWindowIcon(icon);
+    m_trayIcon = new QSystemTrayIcon(this);
+    m_trayIcon->setIcon(icon);
+    m_trayIcon->setToolTip(QStringLiteral("Zaldo RGB Radiator Fan"));
+
+    m_launchAction = new QAction(QStringLiteral("Launch Zaldo RGB Radiator Fan"), this);
+    connect(m_launchAction, &QAction::triggered, this, &BrenvarRGBFanController::showMainView);
+    m_autoRunAction = new QAction(QStringLiteral("Open"), this);
+    updateAutoRunText();
+    connect(m_autoRunAction, &QAction::triggered, this, &BrenvarRGBFanController::trayIconAction);
+    m_exitAction = new QAction(QStringLiteral("Exit"), this);
+    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->addAction(m_launchAction);
+    m_trayMenu->addAction(m_autoRunAction);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_exitAction);
+    m_trayIcon->setContextMenu(m_trayMenu);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &BrenvarRGBFanController::iconActivated);
+}
+
+void BrenvarRGBFanController::updateAutoRunText()
+{
+    m_autoRunAction->setText(autoRunMark(m_state.isAutoRun) + kAutoRunText);
+}
+
+void BrenvarRGBFanController::loadLanguage(int index)
+{
+    const char *code = languageCode(index);
+    if (!code) {
+        qCDebug(lcController) << "no translation for language index" << index;
+        return;
+    }
+    const QString file = m_state.resourcePrefix + QStringLiteral("Language/") + QLatin1String(code) + QStringLiteral(".qm");
+    if (!m_translator->load(file))
+        qCWarning(lcController) << "cannot load translation" << file;
+}
+
+QString BrenvarRGBFanController::buildIpAddress() const
+{
+    QString result;
+    const auto addresses = QNetworkInterface::allAddresses();
+    for (const QHostAddress &address : addresses) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && address != QHostAddress(QHostAddress::LocalHost)) {
+            qCDebug(lcController) << address.toString();
+            result = QHostInfo::localHostName() + QLatin1Char(' ')
+                     + QCoreApplication::translate("BrenvarRGBFanController", "IP Address") + QLatin1Char(':')
+                     + address.toString();
+        }
+    }
+    return result;
+}
+
+bool BrenvarRGBFanController::handleMessage(quint32 message, qint64 wParam, qint64 lParam)
+{
+    return m_messages->handle(message, wParam, lParam);
+}
+
+void BrenvarRGBFanController::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick && m_mainView && m_mainView->isHidden())
+        m_mainView->show();
+}
+
+void BrenvarRGBFanController::updateSpeed() { m_tasks->updateSpeed(); }
+void BrenvarRGBFanController::sendBrightFan1() { m_tasks->sendBrightFan1(); }
+void BrenvarRGBFanController::sendBrightFan2() { m_tasks->sendBrightFan2(); }
+void BrenvarRGBFanController::sendBrightFan3() { m_tasks->sendBrightFan3(); }
+void BrenvarRGBFanController::controlRGBValue() { m_tasks->controlRGBValue(); }
+XmlProfile BrenvarRGBFanController::getProfile(int profileCount) { return ::getProfile(profileCount); }
+void BrenvarRGBFanController::updateCPUTemp() { m_cpuTemperature->updateCPUTemp(); }
+void BrenvarRGBFanController::changeBox(int box) { m_tasks->changeBox(box); }
+void BrenvarRGBFanController::setInfoMessage() { m_cpuTemperature->setInfoMessage(); }
+void BrenvarRGBFanController::receiveMainData(QStringList list) { m_dispatcher->receiveMainData(list); }
+void BrenvarRGBFanController::socketHelperReceiveData(QString data) { m_appCommands->socketHelperReceiveData(data); }
+
+void BrenvarRGBFanController::receiveData(QString)
+{
+    if (m_mainView)
+        m_mainView->setEnabled(true);
+}
+
+void BrenvarRGBFanController::showMainView()
+{
+    if (m_mainView && m_mainView->isHidden())
+        m_mainView->show();
+}
+
+void BrenvarRGBFanController::trayIconAction()
+{
+    m_state.isAutoRun = !m_state.isAutoRun;
+    updateAutoRunText();
+    setAutoRun(*m_autoStart, m_state.isAutoRun, QCoreApplication::applicationFilePath());
+    qCDebug(lcController) << "trayIconAction---isAutoRun:" << m_state.isAutoRun;
+    m_store->saveDeviceSettings();
+}
+
+void BrenvarRGBFanController::reapplyAfterResume()
+{
+    qCInfo(lcController) << "resumed: reconnecting and re-applying every box";
+    m_messages->reconnectAll();
+}
+
+bool BrenvarRGBFanController::anyOtherWindowVisible() const
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (const QWidget *w : windows) {
+        if (w != this && w->isVisible() && !w->inherits("QMenu"))
+            return true;
+    }
+    return false;
+}
+
+void BrenvarRGBFanController::closeController()
+{
+    // The program ends when its last visible window closes; the controller
+    // window itself is never mapped, so that rule is applied here.
+    m_controllerShown = false;
+    m_views.setControllerShown(false);
+    if (!anyOtherWindowVisible()) {
+        qCInfo(lcController) << "controller window closed with no other window visible: quitting";
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+}
+
+void BrenvarRGBFanController::closeEvent(QCloseEvent *event)
+{
+    // A close request only hides the controller window.
+    event->ignore();
+    m_controllerShown = false;
+    m_views.setControllerShown(false);
+}

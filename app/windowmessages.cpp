@@ -1,0 +1,254 @@
+#include "app/windowmessages.h"
+
+#include "app/controllerstate.h"
+#include "app/periodictasks.h"
+#include "app/viewsink.h"
+#include "device/devicelink.h"
+#include "device/hidtransport.h"
+#include "storage/settingsstore.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcMessages, "zaldo.messages")
+
+WindowMessages::WindowMessages(ControllerState &state, DeviceLink &link, SettingsStore &store,
+                               PeriodicTasks &tasks, ViewSink &views, Hooks hooks)
+    : m_state(state), m_link(link), m_store(store), m_tasks(tasks), m_views(views), m_hooks(std::move(hooks))
+{
+}
+
+void WindowMessages::deviceArrivalCheck()
+{
+    qCDebug(lcMessages) << "Recv Event";
+    qCDebug(lcMessages) << "Recv Event =======================================================";
+    m_tasks.stopRpmPoll();
+
+    QString fresh;
+    for (int n = 0; n < kBoxCount; ++n) {
+        // Opening a device this program already holds still succeeds on hidraw.
+        auto device = m_link.transport().open(kControllerVendorId, productIdForBox(n));
+        fresh += device ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    m_state.checkControllerStr_Old = fresh;
+    qCDebug(lcMessages) << "checkControllerStr_Old:" << m_state.checkControllerStr_Old;
+    qCDebug(lcMessages) << "checkControllerStr:" << m_state.checkControllerStr;
+    if (m_state.checkControllerStr_Old != m_state.checkControllerStr)
+        reconnectAll();
+}
+
+void WindowMessages::reconnectAll()
+{
+    m_link.connectAllBoxes();
+    m_tasks.setBox();
+}
+
+void WindowMessages::saveCurrentProfile()
+{
+    m_tasks.saveCurrentProfile();
+}
+
+bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
+{
+    qCDebug(lcMessages) << "Recv Event msgType:" << Qt::hex << Qt::showbase << message;
+    const bool flag = wParam != 0;
+
+    switch (message) {
+    case kDeviceChange:
+        deviceArrivalCheck();
+        return true;
+    case kClose:
+        if (m_hooks.hideController)
+            m_hooks.hideController();
+        return true;
+    case 0x8101:
+        qCDebug(lcMessages) << "isShow:" << wParam;
+        if (flag)
+            qCDebug(lcMessages) << "isShow===================true";
+        if (m_hooks.showPanelAndTray)
+            m_hooks.showPanelAndTray(flag);
+        return true;
+    case 0x8102:
+        qCDebug(lcMessages) << "isShow1:" << wParam;
+        m_state.isStartAutoUpdate = flag;
+        m_views.setAutoUpdateSwitch(flag);
+        m_store.saveDeviceSettings();
+        return true;
+    case 0x8103:
+        qCDebug(lcMessages) << "isShow1:" << wParam;
+        m_state.isOpenPassword = flag;
+        m_views.setPasswordSwitch(flag);
+        m_store.saveDeviceSettings();
+        return true;
+    case 0x8104: {
+        qCDebug(lcMessages) << "isShow1:" << wParam;
+        if (wParam < 0 || wParam > 9999) {
+            qCWarning(lcMessages) << "0x8104: PIN out of range, ignored:" << wParam;
+            return true;
+        }
+        m_state.isOpenPassword = wParam != 0;
+        m_state.passwordStr = (wParam < 1000 ? QStringLiteral("0") : QString()) + QString::number(wParam);
+        m_views.setPasswordText(m_state.passwordStr);
+        m_store.saveDeviceSettings();
+        return true;
+    }
+    case 0x8105:
+        qCDebug(lcMessages) << "isShow1:" << wParam;
+        if (flag && m_hooks.closeController)
+            m_hooks.closeController();
+        return true;
+    case 0x8106:
+        qCDebug(lcMessages) << "isShow1:" << wParam;
+        if (!isValidBox(static_cast<int>(wParam)) || wParam != static_cast<int>(wParam)) {
+            qCWarning(lcMessages) << "0x8106: box number out of range, ignored:" << wParam;
+            return true;
+        }
+        m_tasks.changeBox(static_cast<int>(wParam));
+        m_views.setBoxChecked(static_cast<int>(wParam));
+        return true;
+    case 0x8107: {
+        qCDebug(lcMessages) << "isShow1:" << wParam;
+        if (wParam < 0 || wParam > 4) {
+            qCWarning(lcMessages) << "0x8107: profile index out of range, ignored:" << wParam;
+            return true;
+        }
+        m_state.currentProfile = static_cast<int>(wParam) + 1;
+        m_store.loadProfileIni(m_state.controllerBoxNumber, m_state.currentProfile);
+        m_link.applyBoxSettings(m_state.controllerBoxNumber);
+        m_tasks.resetFanView();
+        return true;
+    }
+    case 0x8119:
+        saveCurrentProfile();
+        return true;
+    default:
+        break;
+    }
+
+    if ((message >= 0x8108 && message <= 0x8109) || (message >= 0x8110 && message <= 0x8118)) {
+        qCDebug(lcMessages).nospace() << Qt::hex << Qt::showbase << message << "---> isShow1:" << Qt::dec
+                                      << wParam << ", isShow2:" << lParam;
+        if (lParam < 0 || lParam >= kFanCount) {
+            qCWarning(lcMessages) << "fan number out of range, message ignored:" << lParam;
+            return true;
+        }
+        return handleFanMessage(message, wParam, static_cast<int>(lParam));
+    }
+    return false;
+}
+
+bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
+{
+    const int b = m_state.controllerBoxNumber;
+    ControllerBox &box = m_state.selectedBox();
+    const auto f = static_cast<size_t>(fan);
+    const bool flag = wParam != 0;
+
+    auto sendLighting = [&] {
+        const Lighting l = effectiveLighting(box, fan);
+        switch (l.kind) {
+        case LightingKind::Steady: m_link.setFanLedSteady(b, fan, l.red, l.green, l.blue, l.bright); break;
+        case LightingKind::Cycle: m_link.setFanLedCycle(b, fan); break;
+        case LightingKind::Flash: m_link.setFanLedFlash(b, fan, l.red, l.green, l.blue, l.bright); break;
+        case LightingKind::None: break;
+        }
+    };
+    auto setLevel = [&](int level, int mode) {
+        box.speedFan[f] = level;
+        box.speedModeFan[f] = mode;
+        if (!box.isPWMFan[f])
+            m_link.setFanSpeedLevel(b, fan, level);
+        m_tasks.resetFanView();
+    };
+
+    switch (message) {
+    case 0x8108:
+        box.monitorFan[f] = flag;
+        m_views.setFanMonitor(fan, flag);
+        m_store.saveDeviceSettings();
+        return true;
+    case 0x8109:
+        setLevel(5, 2);
+        return true;
+    case 0x8110:
+        setLevel(0, 1);
+        return true;
+    case 0x8111:
+        box.isPWMFan[f] = flag;
+        if (!flag)
+            m_link.setFanSpeedLevel(b, fan, box.speedFan[f]);
+        m_tasks.resetFanView();
+        return true;
+    case 0x8112: {
+        if (wParam < 0 || wParam > 5) {
+            qCWarning(lcMessages) << "0x8112: level out of range, ignored:" << wParam;
+            return true;
+        }
+        const int level = static_cast<int>(wParam);
+        setLevel(level, speedModeForLevel(level));
+        return true;
+    }
+    case 0x8113:
+        box.LEDModeFan[f] = flag ? 1 : 0;
+        if (flag)
+            m_link.setFanLedCycle(b, fan);
+        else
+            m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+        box.isTurnOffLedFan[f] = false;
+        m_tasks.resetFanView();
+        return true;
+    case 0x8114:
+        box.LEDModeFan[f] = flag ? 2 : 0;
+        if (flag)
+            m_link.setFanLedFlash(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+        else
+            m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+        box.isTurnOffLedFan[f] = false;
+        m_tasks.resetFanView();
+        return true;
+    case 0x8115:
+        box.isTurnOffLedFan[f] = flag;
+        sendLighting();
+        m_tasks.resetFanView();
+        return true;
+    case 0x8116:
+        box.LEDModeFan[f] = box.LEDModeFan[0];
+        box.isTurnOffLedFan[f] = box.isTurnOffLedFan[0];
+        box.RColorFan[f] = box.RColorFan[0];
+        box.GColorFan[f] = box.GColorFan[0];
+        box.BColorFan[f] = box.BColorFan[0];
+        box.brightFan[f] = box.brightFan[0];
+        sendLighting();
+        m_tasks.resetFanView();
+        return true;
+    case 0x8117:
+        if (wParam < 0 || wParam > 100) {
+            qCWarning(lcMessages) << "0x8117: brightness out of range, ignored:" << wParam;
+            return true;
+        }
+        if (!box.isTurnOffLedFan[f] && box.LEDModeFan[f] != 1) {
+            box.brightFan[f] = static_cast<float>(wParam) / 100.0f;
+            if (box.LEDModeFan[f] == 0)
+                m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+            else if (box.LEDModeFan[f] == 2)
+                m_link.setFanLedFlash(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+        }
+        m_tasks.resetFanView();
+        return true;
+    case 0x8118:
+        box.RColorFan[f] = static_cast<int>(wParam & 0xFF);
+        box.GColorFan[f] = static_cast<int>((wParam >> 8) & 0xFF);
+        box.BColorFan[f] = static_cast<int>((wParam >> 16) & 0xFF);
+        if (box.LEDModeFan[f] == 1)
+            box.LEDModeFan[f] = 0;
+        if (!box.isTurnOffLedFan[f]) {
+            if (box.LEDModeFan[f] == 2)
+                m_link.setFanLedFlash(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+            else
+                m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+        }
+        m_tasks.resetFanView();
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+
+struct ControllerState;
+class DeviceLink;
+class SettingsStore;
+class PeriodicTasks;
+class ViewSink;
+
+// The remote-control messages of the controller window (0x8101..0x8119), the
+// device-change check and the window close.
+class WindowMessages {
+public:
+    static constexpr quint32 kDeviceChange = 0x0219;
+    static constexpr quint32 kClose = 0x0010;
+
+    struct Hooks {
+        std::function<void(bool)> showPanelAndTray;  // 0x8101
+        std::function<void()> closeController;       // 0x8105
+        std::function<void()> hideController;        // WM_CLOSE
+    };
+
+    WindowMessages(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks,
+                   ViewSink &views, Hooks hooks);
+
+    // True for every message of the set (handled), false for all others.
+    bool handle(quint32 message, qint64 wParam, qint64 lParam);
+
+    // Compares a fresh scan with the presence map and reconnects when it changed.
+    void deviceArrivalCheck();
+    // Reconnects and re-applies every box, as a changed device set would.
+    void reconnectAll();
+
+private:
+    bool handleFanMessage(quint32 message, qint64 wParam, int fan);
+    void saveCurrentProfile();
+
+    ControllerState &m_state;
+    DeviceLink &m_link;
+    SettingsStore &m_store;
+    PeriodicTasks &m_tasks;
+    ViewSink &m_views;
+    Hooks m_hooks;
+};
