@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs the whole test suite: once as a
+# normal build, once with AddressSanitizer and UndefinedBehaviorSanitizer, and
+# every fuzz harness for a short time.
+#   scripts/test.sh          everything
+#   scripts/test.sh --quick  the normal build only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+# Debug lines of every event make the logs of a failing test unreadable.
+export QT_LOGGING_RULES="${QT_LOGGING_RULES:-*.debug=false}"
+
+echo "== normal build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZALDO_BUILD_TESTS=ON >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+[ "${1:-}" = "--quick" ] && exit 0
+
+echo "== sanitizer build"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZALDO_SANITIZE=ON -DZALDO_BUILD_TESTS=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+if [ -x fuzz/run-fuzzers.sh ]; then
+    echo "== fuzzing"
+    fuzz/run-fuzzers.sh "${ZALDO_FUZZ_SECONDS:-30}"
+fi
