@@ -1,1 +1,180 @@
-// in progress
+#include "monitor/cputemperature.h"
+
+#include "app/controllerstate.h"
+#include "app/periodictasks.h"
+#include "app/viewsink.h"
+#include "device/devicelink.h"
+#include "monitor/monitorlog.h"
+#include "monitor/sensortable.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int kTemperatureIntervalMs = 5000;
+// A source reporting more sensors than this is broken; the pass would never end.
+constexpr int kMaxSensors = 256;
+
+// The source may not terminate what it writes; never read past the buffer.
+void terminate(char *buf) { buf[kSensorTextSize - 1] = '\0'; }
+
+bool isReading(double v) { return v != 0.0 && v != kNoReading && !std::isnan(v); }
+
+} // namespace
+
+const char *const CpuTemperature::kCpuLabels[] = {
+    "Core MAX", "Core #0", "Core #1", "Core #2", "Core #3", "Core #4", "Core #5", "Core #6", "Core #7",
+    "CPU", "CPU Package", "CPU 0", "CPU 1", "CPU 2", "CPU 3", "CPU 4", "CPU 5", "CPU 6", "CPU 7",
+    "Temperature 1", "Temperature 2", "Temperature 3", "Temperature 4", "Temperature 5",
+    "Temperature 6", "Temperature 7", "Temperature 8",
+};
+static_assert(sizeof(CpuTemperature::kCpuLabels) / sizeof(CpuTemperature::kCpuLabels[0])
+                  == CpuTemperature::kCpuLabelCount,
+              "CPU label table");
+
+bool CpuTemperature::isCpuLabel(const char *label)
+{
+    for (const char *cpu : kCpuLabels) {
+        if (std::strcmp(cpu, label) == 0)
+            return true;
+    }
+    return false;
+}
+
+CpuTemperature::CpuTemperature(ControllerState &state, DeviceLink &link, ViewSink &views, PeriodicTasks &tasks,
+                               SensorTable &sensors, QObject *timerOwner, QObject *parent)
+    : QObject(parent), m_state(state), m_link(link), m_views(views), m_tasks(tasks), m_sensors(sensors),
+      m_timerOwner(timerOwner)
+{
+}
+
+bool CpuTemperature::initSensorLibrary()
+{
+    if (m_libraryState != LibraryState::NotLoaded)
+        return isRunning();
+    if (!m_sensors.load()) {
+        qCDebug(lcMonitor) << "CANNOT LOAD DLL";
+        m_libraryState = LibraryState::Failed;
+        return false;
+    }
+    const int result = m_sensors.initialise(0);
+    if (result != 0) {
+        qCDebug(lcMonitor) << "INIT FAILED:" << result;
+        m_libraryState = LibraryState::Failed;
+        return false;
+    }
+    qCDebug(lcMonitor) << "INIT OK";
+    m_libraryState = LibraryState::Running;
+    setupUpdateCPUTempTimer();
+    return true;
+}
+
+void CpuTemperature::setupUpdateCPUTempTimer()
+{
+    if (m_timer)
+        return;
+    m_timer = new QTimer(m_timerOwner ? m_timerOwner.data() : this);
+    m_timer->setInterval(kTemperatureIntervalMs);
+    connect(m_timer, &QTimer::timeout, this, &CpuTemperature::updateCPUTemp, Qt::DirectConnection);
+    m_timer->start();
+    qCDebug(lcMonitor) << "setupUpdateCPUTempTimer start";
+}
+
+int CpuTemperature::boundedSensorCount()
+{
+    const int n = m_sensors.sensorCount();
+    if (n < 0 || n > kMaxSensors) {
+        qCWarning(lcMonitor) << "implausible sensor count:" << n;
+        return n < 0 ? 0 : kMaxSensors;
+    }
+    return n;
+}
+
+void CpuTemperature::pushTemperature()
+{
+    m_views.setTemperature(m_state.cpuTemp);
+    for (int box = 0; box < kBoxCount; ++box) {
+        const ControllerBox &b = m_state.boxArray[size_t(box)];
+        if (!b.isConnected)
+            continue;
+        for (int fan = 0; fan < kFanCount; ++fan) {
+            if (b.isPWMFan[size_t(fan)])
+                m_link.setFanSpeedByTemperature(m_state.cpuTemp, box, fan);
+        }
+    }
+}
+
+void CpuTemperature::updateCPUTemp()
+{
+    if (!isRunning()) {
+        qCDebug(lcMonitor) << "updateCPUTemp: sensor library not running";
+        return;
+    }
+    m_state.cpuTemp = 0;
+    char buf[kSensorTextSize] = {};
+    const int count = boundedSensorCount();
+    for (int s = 0; s < count; ++s) {
+        m_sensors.prepareSensor(s);
+        m_sensors.sensorName(s, buf, kSensorTextSize);
+        terminate(buf);
+        for (int r = 0; r < kReadingsPerSensor; ++r) {
+            const double t = m_sensors.getTemperature(s, r, buf, kSensorTextSize);
+            terminate(buf);
+            if (!isReading(t))
+                continue;
+            if (t > double(m_state.cpuTemp) && isCpuLabel(buf))
+                m_state.cpuTemp = t >= double(INT_MAX) ? INT_MAX : int(t);
+            // The running maximum goes out after every reading, as the fans expect.
+            pushTemperature();
+        }
+    }
+    m_tasks.startRpmPoll();
+}
+
+void CpuTemperature::setInfoMessage()
+{
+    if (!isRunning()) {
+        qCDebug(lcMonitor) << "setInfoMessage: sensor library not running";
+        return;
+    }
+    char label[kSensorTextSize] = {};
+    char text[kSensorTextSize] = {};
+    auto emitLine = [&](const char *prefix, double v) {
+        terminate(label);
+        if (!isReading(v))
+            return;
+        const QString line = QLatin1String(prefix) + QString::fromLocal8Bit(label) + QLatin1String(" = ")
+            + QString::number(v, 'g', 6);
+        qCDebug(lcMonitor).noquote() << line;
+        m_views.appendInfo(line);
+    };
+
+    const int count = boundedSensorCount();
+    for (int s = 0; s < count; ++s) {
+        m_sensors.prepareSensor(s);
+        m_sensors.sensorName(s, label, kSensorTextSize);
+        terminate(label);
+        qCDebug(lcMonitor).noquote() << QString::fromLocal8Bit(label);
+        for (int r = 0; r < kReadingsPerSensor; ++r) {
+            emitLine("HWi32_GetTemperature:", m_sensors.getTemperature(s, r, label, kSensorTextSize));
+            emitLine("HWi32_GetVoltage:", m_sensors.getVoltage(s, r, label, kSensorTextSize));
+            emitLine("HWi32_GetFan:", double(m_sensors.getFan(s, r, label, kSensorTextSize)));
+            emitLine("HWi32_GetCurrent:", m_sensors.getCurrent(s, r, label, kSensorTextSize));
+            emitLine("HWi32_GetPower:", m_sensors.getPower(s, r, label, kSensorTextSize));
+            emitLine("HWi32_GetClock:", m_sensors.getClock(s, r, label, kSensorTextSize));
+            emitLine("HWi32_GetUsage:", m_sensors.getUsage(s, r, label, kSensorTextSize));
+
+            text[0] = '\0';
+            const double other = m_sensors.otherReading(s, r, label, kSensorTextSize, text, kSensorTextSize);
+            terminate(label);
+            terminate(text);
+            if (other == kNoReading)
+                continue;
+            if (std::strcmp(text, "Yes/No") == 0 || other != 0.0)
+                qCDebug(lcMonitor).noquote()
+                    << QString::fromLocal8Bit(label) + QLatin1String(" = ") + QString::fromLocal8Bit(text);
+        }
+    }
+}

@@ -1,1 +1,59 @@
-// in progress
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+struct ControllerState;
+class DeviceLink;
+class PeriodicTasks;
+class SensorTable;
+class ViewSink;
+
+// The CPU temperature: read from the sensor table every 5 s, shown in the main
+// view and fed to every fan that follows the temperature curve; plus the
+// sensor read-out of the information window.
+class CpuTemperature : public QObject {
+    Q_OBJECT
+public:
+    enum class LibraryState { NotLoaded, Failed, Running };
+
+    // The labels whose readings count as CPU temperatures (27, in order).
+    static const char *const kCpuLabels[];
+    static constexpr int kCpuLabelCount = 27;
+    static bool isCpuLabel(const char *label);
+
+    // timerOwner (the controller window) owns the 5 s timer; null = this object.
+    CpuTemperature(ControllerState &state, DeviceLink &link, ViewSink &views, PeriodicTasks &tasks,
+                   SensorTable &sensors, QObject *timerOwner, QObject *parent = nullptr);
+
+    // Loads and initialises the sensor table; on success starts the timer.
+    // Logs "CANNOT LOAD DLL", "INIT FAILED:" or "INIT OK". True when running.
+    bool initSensorLibrary();
+    void setupUpdateCPUTempTimer();
+
+    LibraryState libraryState() const { return m_libraryState; }
+    bool isRunning() const { return m_libraryState == LibraryState::Running; }
+    // The temperature timer; null until setupUpdateCPUTempTimer ran.
+    QTimer *timer() const { return m_timer; }
+
+public Q_SLOTS:
+    // One temperature pass (state.cpuTemp, view, temperature-driven fans, RPM poll).
+    void updateCPUTemp();
+    // One read-out pass into the information window; nothing while the
+    // sensor library is not running.
+    void setInfoMessage();
+
+private:
+    int boundedSensorCount();
+    void pushTemperature();
+
+    ControllerState &m_state;
+    DeviceLink &m_link;
+    ViewSink &m_views;
+    PeriodicTasks &m_tasks;
+    SensorTable &m_sensors;
+    QPointer<QObject> m_timerOwner;
+    QPointer<QTimer> m_timer;
+    LibraryState m_libraryState = LibraryState::NotLoaded;
+};

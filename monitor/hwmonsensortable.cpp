@@ -1,1 +1,292 @@
-// in progress
+#include "monitor/hwmonsensortable.h"
+
+#include "monitor/monitorlog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 kMaxAttributeBytes = 255;
+
+QByteArray readSmallFile(const QString &path, bool *ok)
+{
+    QFile f(path);
+    *ok = false;
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray raw = f.read(kMaxAttributeBytes);
+    if (raw.isNull() && f.error() != QFileDevice::NoError)
+        return QByteArray();
+    *ok = true;
+    return raw;
+}
+
+// Labels are shown to the user and compared byte for byte: trim and drop
+// control characters a broken driver might put there.
+QByteArray cleanText(const QByteArray &raw)
+{
+    QByteArray out;
+    for (char c : raw.trimmed()) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F)
+            out.append(c);
+    }
+    return out;
+}
+
+bool isCoreTempDriver(const QByteArray &d) { return d == "coretemp" || d == "via_cputemp" || d == "zhaoxin_cputemp"; }
+bool isAmdDriver(const QByteArray &d) { return d == "k10temp" || d == "zenpower" || d == "fam15h_power"; }
+bool isCpuThermalZone(const QByteArray &d)
+{
+    const QByteArray l = d.toLower();
+    return l.contains("cpu") && l.contains("thermal");
+}
+
+struct KindInfo {
+    const char *prefix;
+    double scale;   // raw sysfs unit -> reported unit
+};
+// Same order as HwmonSensorTable::Kind.
+constexpr KindInfo kKinds[] = {
+    {"temp", 1000.0},       // millidegrees -> degrees Celsius
+    {"in", 1000.0},         // millivolts -> volts
+    {"fan", 1.0},           // RPM
+    {"curr", 1000.0},       // milliamperes -> amperes
+    {"power", 1000000.0},   // microwatts -> watts
+    {"freq", 1000000.0},    // hertz -> megahertz
+    {"energy", 1000000.0},  // microjoules -> joules
+    {"humidity", 1000.0},   // milli-percent -> percent
+};
+
+} // namespace
+
+HwmonSensorTable::HwmonSensorTable(const QString &root)
+    : m_root(root.isEmpty() ? defaultRoot() : root)
+{
+}
+
+QString HwmonSensorTable::defaultRoot()
+{
+    const QString env = qEnvironmentVariable("ZALDO_HWMON_ROOT");
+    return env.isEmpty() ? QStringLiteral("/sys/class/hwmon") : env;
+}
+
+QByteArray HwmonSensorTable::mapCpuLabel(const QByteArray &driver, const QByteArray &label, bool driverHasTdie)
+{
+    if (isCoreTempDriver(driver)) {
+        static const QRegularExpression package(QStringLiteral("^(?:Package|Physical) id (\\d+)$"));
+        static const QRegularExpression core(QStringLiteral("^Core (\\d+)$"));
+        const QString text = QString::fromLatin1(label);
+        QRegularExpressionMatch m = package.match(text);
+        if (m.hasMatch())
+            return m.captured(1) == QLatin1String("0") ? QByteArray("CPU Package")
+                                                       : "CPU " + m.captured(1).toLatin1();
+        m = core.match(text);
+        if (m.hasMatch())
+            return "Core #" + m.captured(1).toLatin1();
+        return label;
+    }
+    if (isAmdDriver(driver)) {
+        // Where Tdie exists, Tctl carries a fan-control offset of up to 27 degrees
+        // and is not the die temperature.
+        if (label == "Tdie" || (label == "Tctl" && !driverHasTdie))
+            return "CPU";
+        return label;
+    }
+    if (driver == "x86_pkg_temp" && label == "temp1")
+        return "CPU Package";
+    if (isCpuThermalZone(driver) && label == "temp1")
+        return "CPU";
+    return label;
+}
+
+QStringList HwmonSensorTable::scanDevices() const
+{
+    QDir dir(m_root);
+    QStringList entries = dir.entryList({QStringLiteral("hwmon*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    // hwmon10 after hwmon9, as the kernel numbered them.
+    auto number = [](const QString &n) { return n.mid(5).toInt(); };
+    std::sort(entries.begin(), entries.end(), [&](const QString &a, const QString &b) {
+        const int na = number(a), nb = number(b);
+        return na != nb ? na < nb : a < b;
+    });
+    QStringList paths;
+    for (const QString &e : entries)
+        paths << dir.filePath(e);
+    return paths;
+}
+
+bool HwmonSensorTable::load()
+{
+    m_devices = scanDevices();
+    m_snapshots.clear();
+    m_loaded = !m_devices.isEmpty();
+    if (!m_loaded)
+        qCDebug(lcMonitor) << "no hwmon device under" << m_root;
+    return m_loaded;
+}
+
+int HwmonSensorTable::initialise(int)
+{
+    if (!m_loaded)
+        return -1;
+    m_devices = scanDevices();
+    m_snapshots.clear();
+    return m_devices.isEmpty() ? -2 : 0;
+}
+
+int HwmonSensorTable::sensorCount()
+{
+    // Rescanned per pass: hwmon devices come and go with modules and hot-plug.
+    m_devices = scanDevices();
+    m_snapshots.clear();
+    return m_devices.size();
+}
+
+bool HwmonSensorTable::readNumber(const QString &path, qint64 *value)
+{
+    bool ok = false;
+    const QByteArray raw = readSmallFile(path, &ok);
+    if (ok)
+        *value = raw.trimmed().toLongLong(&ok);
+    if (!ok && !m_reported.contains(path)) {
+        m_reported.insert(path);
+        qCWarning(lcMonitor) << "unreadable sensor file skipped:" << path;
+    }
+    return ok;
+}
+
+HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
+{
+    Snapshot snap;
+    QDir dir(path);
+    // Older kernels keep the attributes on the parent device.
+    if (!dir.exists(QStringLiteral("name")) && QDir(path + QStringLiteral("/device")).exists(QStringLiteral("name")))
+        dir.setPath(path + QStringLiteral("/device"));
+
+    bool ok = false;
+    snap.name = cleanText(readSmallFile(dir.filePath(QStringLiteral("name")), &ok));
+    if (snap.name.isEmpty())
+        snap.name = QDir(path).dirName().toLatin1();
+
+    static const QRegularExpression attr(
+        QStringLiteral("^(temp|in|fan|curr|power|freq|energy|humidity)(\\d+)_(input|average)$"));
+    // kind -> channel -> attribute file; *_input wins over power*_average.
+    std::array<QMap<int, QString>, KindCount> channels;
+    for (const QString &file : dir.entryList(QDir::Files | QDir::Readable)) {
+        const QRegularExpressionMatch m = attr.match(file);
+        if (!m.hasMatch())
+            continue;
+        const QString prefix = m.captured(1);
+        const bool average = m.captured(3) == QLatin1String("average");
+        if (average && prefix != QLatin1String("power"))
+            continue;
+        const int kind = int(std::find_if(std::begin(kKinds), std::end(kKinds),
+                                          [&](const KindInfo &k) { return prefix == QLatin1String(k.prefix); })
+                             - std::begin(kKinds));
+        const int channel = m.captured(2).toInt();
+        auto &slot = channels[size_t(kind)];
+        if (!slot.contains(channel) || !average)
+            slot.insert(channel, file);
+    }
+
+    bool hasTdie = false;
+    if (channels[Temp].size() > 0) {
+        for (auto it = channels[Temp].cbegin(); it != channels[Temp].cend(); ++it) {
+            const QByteArray l = cleanText(readSmallFile(dir.filePath(QStringLiteral("temp%1_label").arg(it.key())), &ok));
+            hasTdie = hasTdie || l == "Tdie";
+        }
+    }
+
+    for (int kind = 0; kind < KindCount; ++kind) {
+        const KindInfo &info = kKinds[kind];
+        for (auto it = channels[size_t(kind)].cbegin(); it != channels[size_t(kind)].cend(); ++it) {
+            if (snap.readings[size_t(kind)].size() >= kReadingsPerSensor)
+                break;
+            qint64 raw = 0;
+            if (!readNumber(dir.filePath(it.value()), &raw))
+                continue;
+            Reading r;
+            r.value = double(raw) / info.scale;
+            const QString labelFile = QStringLiteral("%1%2_label").arg(QLatin1String(info.prefix)).arg(it.key());
+            r.label = cleanText(readSmallFile(dir.filePath(labelFile), &ok));
+            if (r.label.isEmpty())
+                r.label = QByteArray(info.prefix) + QByteArray::number(it.key());
+            if (kind == Temp)
+                r.label = mapCpuLabel(snap.name, r.label, hasTdie);
+            snap.readings[size_t(kind)].append(r);
+        }
+    }
+    return snap;
+}
+
+const HwmonSensorTable::Snapshot *HwmonSensorTable::snapshot(int sensor)
+{
+    if (!m_loaded || sensor < 0 || sensor >= m_devices.size())
+        return nullptr;
+    auto it = m_snapshots.find(sensor);
+    if (it == m_snapshots.end())
+        it = m_snapshots.insert(sensor, readDevice(m_devices.at(sensor)));
+    return &it.value();
+}
+
+void HwmonSensorTable::prepareSensor(int sensor)
+{
+    // Fresh values for this sensor: one read of its files per pass.
+    m_snapshots.remove(sensor);
+    snapshot(sensor);
+}
+
+void HwmonSensorTable::sensorName(int sensor, char *buf, int size)
+{
+    const Snapshot *snap = snapshot(sensor);
+    copySensorText(snap ? snap->name.constData() : "", buf, size);
+}
+
+double HwmonSensorTable::reading(int sensor, Kind kind, int index, char *label, int size)
+{
+    const Snapshot *snap = snapshot(sensor);
+    if (!snap || index < 0 || index >= snap->readings[size_t(kind)].size()) {
+        copySensorText("", label, size);
+        return kNoReading;
+    }
+    const Reading &r = snap->readings[size_t(kind)].at(index);
+    copySensorText(r.label.constData(), label, size);
+    return r.value;
+}
+
+double HwmonSensorTable::getTemperature(int s, int r, char *label, int size) { return reading(s, Temp, r, label, size); }
+double HwmonSensorTable::getVoltage(int s, int r, char *label, int size) { return reading(s, Volt, r, label, size); }
+double HwmonSensorTable::getCurrent(int s, int r, char *label, int size) { return reading(s, Curr, r, label, size); }
+double HwmonSensorTable::getPower(int s, int r, char *label, int size) { return reading(s, Power, r, label, size); }
+double HwmonSensorTable::getClock(int s, int r, char *label, int size) { return reading(s, Freq, r, label, size); }
+
+int HwmonSensorTable::getFan(int s, int r, char *label, int size)
+{
+    const double v = reading(s, Fan, r, label, size);
+    if (v == kNoReading)
+        return int(kNoReading);
+    return int(std::clamp(v, 0.0, 1000000.0));
+}
+
+double HwmonSensorTable::getUsage(int, int, char *label, int size)
+{
+    // hwmon has no load figures.
+    copySensorText("", label, size);
+    return kNoReading;
+}
+
+double HwmonSensorTable::otherReading(int s, int r, char *label, int labelSize, char *text, int textSize)
+{
+    // Energy counters first, then humidity, as one list.
+    const Snapshot *snap = snapshot(s);
+    const int energies = snap ? snap->readings[Energy].size() : 0;
+    const double v = r < energies ? reading(s, Energy, r, label, labelSize)
+                                  : reading(s, Humidity, r - energies, label, labelSize);
+    copySensorText(v == kNoReading ? "" : QByteArray::number(v, 'g', 6).constData(), text, textSize);
+    return v;
+}
