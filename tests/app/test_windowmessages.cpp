@@ -1,0 +1,328 @@
+#include "app/controllerstate.h"
+#include "app/periodictasks.h"
+#include "app/windowmessages.h"
+#include "common/recordingviewsink.h"
+#include "device/boxemulator.h"
+#include "device/devicelink.h"
+#include "storage/settingsstore.h"
+
+#include <QSettings>
+#include <QtTest>
+
+#include <memory>
+
+// Every message on box 0 with boxes 0 and 2 plugged in, against the emulator.
+class TestWindowMessages : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<ControllerState> state;
+    std::unique_ptr<BoxEmulator> emu;
+    std::unique_ptr<DeviceLink> link;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<RecordingViewSink> views;
+    std::unique_ptr<PeriodicTasks> tasks;
+    std::unique_ptr<WindowMessages> messages;
+    QList<bool> shown;
+    int closes = 0;
+    int hides = 0;
+
+    QStringList sent()
+    {
+        const QStringList lines = emu->traceLines();
+        emu->clearSentReports();
+        return lines;
+    }
+    QString deviceIni(const QString &key)
+    {
+        QSettings s(store->deviceFilePath(), QSettings::IniFormat);
+        return s.value(key).toString();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        state = std::make_unique<ControllerState>();
+        emu = std::make_unique<BoxEmulator>();
+        emu->setBoxes({0, 2});
+        link = std::make_unique<DeviceLink>(*state, *emu);
+        link->connectAllBoxes();
+        store = std::make_unique<SettingsStore>(*state, dir->path());
+        views = std::make_unique<RecordingViewSink>();
+        tasks = std::make_unique<PeriodicTasks>(*state, *link, *store, *views);
+        shown.clear();
+        closes = hides = 0;
+        WindowMessages::Hooks hooks;
+        hooks.showPanelAndTray = [this](bool s) { shown << s; };
+        hooks.closeController = [this] { ++closes; };
+        hooks.hideController = [this] { ++hides; };
+        messages = std::make_unique<WindowMessages>(*state, *link, *store, *tasks, *views, hooks);
+        emu->clearSentReports();
+    }
+    void cleanup()
+    {
+        messages.reset();
+        tasks.reset();
+        state.reset();  // closes the devices before the emulator goes
+    }
+
+    void unknownMessagesAreNotHandled_data()
+    {
+        QTest::addColumn<uint>("message");
+        QTest::newRow("0x8100") << 0x8100u;
+        QTest::newRow("0x810A") << 0x810Au;
+        QTest::newRow("0x810F") << 0x810Fu;
+        QTest::newRow("0x811A") << 0x811Au;
+        QTest::newRow("WM_PAINT") << 0x000Fu;
+    }
+    void unknownMessagesAreNotHandled()
+    {
+        QFETCH(uint, message);
+        QVERIFY(!messages->handle(message, 1, 1));
+        QVERIFY(sent().isEmpty());
+    }
+
+    void showHideAndClose()
+    {
+        QVERIFY(messages->handle(0x8101, 1, 1));
+        QVERIFY(messages->handle(0x8101, 0, 0));
+        QCOMPARE(shown, (QList<bool>{true, false}));
+        QVERIFY(messages->handle(0x8105, 0, 0));
+        QCOMPARE(closes, 0);
+        QVERIFY(messages->handle(0x8105, 1, 0));
+        QCOMPARE(closes, 1);
+        QVERIFY(messages->handle(WindowMessages::kClose, 0, 0));
+        QCOMPARE(hides, 1);
+    }
+
+    void switchesAreSaved()
+    {
+        QVERIFY(messages->handle(0x8102, 0, 0));
+        QCOMPARE(state->isStartAutoUpdate, false);
+        QCOMPARE(deviceIni("Main/AutoUpdate"), QString("0"));
+        QVERIFY(messages->handle(0x8103, 1, 0));
+        QCOMPARE(state->isOpenPassword, true);
+        QCOMPARE(deviceIni("Main/OpenPassword"), QString("1"));
+        QVERIFY(views->calls.contains("setAutoUpdateSwitch(0)"));
+        QVERIFY(views->calls.contains("setPasswordSwitch(1)"));
+    }
+
+    void pinDigits_data()
+    {
+        QTest::addColumn<qint64>("pin");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("123") << qint64(123) << "0123" << true;
+        QTest::newRow("7") << qint64(7) << "07" << true;
+        QTest::newRow("4321") << qint64(4321) << "4321" << true;
+        QTest::newRow("0") << qint64(0) << "00" << false;
+    }
+    void pinDigits()
+    {
+        QFETCH(qint64, pin);
+        QFETCH(QString, stored);
+        QFETCH(bool, on);
+        QVERIFY(messages->handle(0x8104, pin, 0));
+        QCOMPARE(state->passwordStr, stored);
+        QCOMPARE(state->isOpenPassword, on);
+        QCOMPARE(deviceIni("Main/Password"), stored);
+        QVERIFY(views->calls.contains("setPasswordText(" + stored + ")"));
+    }
+
+    void pinOutOfRangeIgnored()
+    {
+        QVERIFY(messages->handle(0x8104, 123456, 0));
+        QCOMPARE(state->passwordStr, QString("7391"));
+    }
+
+    void levelSetsModeAndSends()
+    {
+        state->boxArray[0].isPWMFan[1] = false;
+        QVERIFY(messages->handle(0x8112, 3, 1));
+        QCOMPARE(state->boxArray[0].speedFan[1], 3);
+        QCOMPARE(state->boxArray[0].speedModeFan[1], 0);
+        QCOMPARE(sent(), QStringList{"0 32 51 02 03 3c 00 00 00"});
+        QVERIFY(messages->handle(0x8112, 5, 1));
+        QCOMPARE(state->boxArray[0].speedModeFan[1], 2);
+        QCOMPARE(sent(), QStringList{"0 32 51 02 03 64 00 00 00"});
+    }
+
+    void levelWithPwmOnSendsNothing()
+    {
+        QVERIFY(messages->handle(0x8112, 3, 1));
+        QCOMPARE(state->boxArray[0].speedFan[1], 3);
+        QVERIFY(sent().isEmpty());
+    }
+
+    void performanceSilentAndPwm()
+    {
+        state->boxArray[0].isPWMFan[0] = false;
+        QVERIFY(messages->handle(0x8110, 0, 0));
+        QCOMPARE(state->boxArray[0].speedFan[0], 0);
+        QCOMPARE(state->boxArray[0].speedModeFan[0], 1);
+        QCOMPARE(sent(), QStringList{"0 32 51 01 03 0a 00 00 00"});
+        QVERIFY(messages->handle(0x8109, 0, 0));
+        QCOMPARE(sent(), QStringList{"0 32 51 01 03 64 00 00 00"});
+        QVERIFY(messages->handle(0x8111, 1, 0));
+        QVERIFY(sent().isEmpty());
+        QVERIFY(messages->handle(0x8111, 0, 0));
+        QCOMPARE(sent(), QStringList{"0 32 51 01 03 64 00 00 00"});
+    }
+
+    void brightnessOnCyclingFanChangesNothing()
+    {
+        state->boxArray[0].LEDModeFan[2] = 1;
+        QVERIFY(messages->handle(0x8117, 50, 2));
+        QCOMPARE(state->boxArray[0].brightFan[2], 1.0f);
+        QVERIFY(sent().isEmpty());
+        QVERIFY(views->count("setBright(") > 0);
+    }
+
+    void brightnessOnSteadyFan()
+    {
+        QVERIFY(messages->handle(0x8117, 50, 0));
+        QCOMPARE(state->boxArray[0].brightFan[0], 0.5f);
+        QCOMPARE(sent(), QStringList{"0 32 52 01 00 7f 00 00 00"});
+    }
+
+    void colourOnCyclingFanTurnsSteadyGreen()
+    {
+        state->boxArray[0].LEDModeFan[0] = 1;
+        QVERIFY(messages->handle(0x8118, 0xFF00, 0));
+        QCOMPARE(state->boxArray[0].RColorFan[0], 0);
+        QCOMPARE(state->boxArray[0].GColorFan[0], 255);
+        QCOMPARE(state->boxArray[0].BColorFan[0], 0);
+        QCOMPARE(state->boxArray[0].LEDModeFan[0], 0);
+        QCOMPARE(sent(), QStringList{"0 32 52 01 00 00 ff 00 00"});
+    }
+
+    void colourOnSwitchedOffFanIsStoredOnly()
+    {
+        state->boxArray[0].isTurnOffLedFan[1] = true;
+        state->boxArray[0].LEDModeFan[1] = 2;
+        QVERIFY(messages->handle(0x8118, 0x0000FF, 1));
+        QCOMPARE(state->boxArray[0].RColorFan[1], 255);
+        QVERIFY(sent().isEmpty());
+    }
+
+    void cycleBlinkAndOff()
+    {
+        QVERIFY(messages->handle(0x8113, 1, 0));
+        QCOMPARE(sent(), QStringList{"0 32 52 01 01 00 00 00 00"});
+        QVERIFY(messages->handle(0x8114, 1, 0));
+        QCOMPARE(state->boxArray[0].LEDModeFan[0], 2);
+        QCOMPARE(sent(), QStringList{"0 32 52 01 02 ff 00 00 00"});
+        QVERIFY(messages->handle(0x8115, 1, 0));
+        QCOMPARE(sent(), QStringList{"0 32 52 01 00 00 00 00 00"});
+        // Switched on again: the flash it had.
+        QVERIFY(messages->handle(0x8115, 0, 0));
+        QCOMPARE(sent(), QStringList{"0 32 52 01 02 ff 00 00 00"});
+        QVERIFY(messages->handle(0x8114, 0, 0));
+        QCOMPARE(state->boxArray[0].LEDModeFan[0], 0);
+        QCOMPARE(sent(), QStringList{"0 32 52 01 00 ff 00 00 00"});
+    }
+
+    void copyFanZero()
+    {
+        state->boxArray[0].isTurnOffLedFan[0] = true;
+        state->boxArray[0].RColorFan[0] = 10;
+        QVERIFY(messages->handle(0x8116, 0, 2));
+        QCOMPARE(state->boxArray[0].isTurnOffLedFan[2], true);
+        QCOMPARE(state->boxArray[0].RColorFan[2], 10);
+        QCOMPARE(sent(), QStringList{"0 32 52 03 00 00 00 00 00"});
+    }
+
+    void fanOutOfRangeIgnored_data()
+    {
+        QTest::addColumn<uint>("message");
+        QTest::newRow("0x8108") << 0x8108u;
+        QTest::newRow("0x8112") << 0x8112u;
+        QTest::newRow("0x8118") << 0x8118u;
+    }
+    void fanOutOfRangeIgnored()
+    {
+        QFETCH(uint, message);
+        QVERIFY(messages->handle(message, 1, 3));
+        QVERIFY(messages->handle(message, 1, -1));
+        QVERIFY(sent().isEmpty());
+    }
+
+    void monitorSwitchSaved()
+    {
+        QVERIFY(messages->handle(0x8108, 0, 1));
+        QCOMPARE(state->boxArray[0].monitorFan[1], false);
+        QCOMPARE(deviceIni("Device0/Monitor"), QString("1,0,1"));
+    }
+
+    void boxSelection()
+    {
+        QVERIFY(messages->handle(0x8106, 2, 0));
+        QCOMPARE(state->controllerBoxNumber, 2);
+        QVERIFY(views->calls.contains("setBoxChecked(2)"));
+        QVERIFY(messages->handle(0x8106, 16, 0));
+        QVERIFY(messages->handle(0x8106, -1, 0));
+        QCOMPARE(state->controllerBoxNumber, 2);
+    }
+
+    void profileSaveReachesEveryBoxOnIt()
+    {
+        state->boxArray[2].profileValue = 3;
+        state->currentProfile = 3;
+        state->boxArray[0].GColorFan[0] = 200;
+        QVERIFY(messages->handle(0x8119, 0, 0));
+        QCOMPARE(state->boxArray[0].profileValue, 3);
+        QVERIFY(QFile::exists(store->profileFilePath(3)));
+        QCOMPARE(state->boxArray[2].GColorFan[0], 200);
+        const QStringList lines = sent();
+        QVERIFY(lines.contains("0 32 53 00 00 00 00 00 00"));
+        QVERIFY(lines.contains("2 32 53 00 00 00 00 00 00"));
+        QCOMPARE(emu->saveCount(0), 1);
+        QCOMPARE(emu->saveCount(2), 1);
+    }
+
+    void loadProfileByMessage()
+    {
+        state->boxArray[0].BColorFan[1] = 77;
+        state->currentProfile = 2;
+        QVERIFY(messages->handle(0x8119, 0, 0));
+        state->boxArray[0].BColorFan[1] = 0;
+        QVERIFY(messages->handle(0x8107, 1, 0));
+        QCOMPARE(state->currentProfile, 2);
+        QCOMPARE(state->boxArray[0].BColorFan[1], 77);
+        QVERIFY(messages->handle(0x8107, 5, 0));  // no profile 6
+        QCOMPARE(state->currentProfile, 2);
+    }
+
+    void deviceChangeWithoutChangeResendsNothing()
+    {
+        state->checkControllerStr = link->buildControllerStr();
+        QVERIFY(messages->handle(WindowMessages::kDeviceChange, 0, 0));
+        QVERIFY(messages->handle(WindowMessages::kDeviceChange, 0, 0));
+        QVERIFY(sent().isEmpty());
+        QCOMPARE(state->checkControllerStr_Old, QString("1010000000000000"));
+        QVERIFY(!tasks->rpmTimer().isActive());
+    }
+
+    void deviceChangeReconnects()
+    {
+        emu->setBoxes({0, 2, 5});
+        QVERIFY(messages->handle(WindowMessages::kDeviceChange, 0, 0));
+        QCOMPARE(state->checkControllerStr, QString("1010010000000000"));
+        QVERIFY(state->boxArray[5].isConnected);
+        QVERIFY(views->calls.contains("setBoxEnabled(5,1)"));
+        bool box5Applied = false;
+        for (const QString &l : sent())
+            box5Applied |= l.startsWith("5 32 52");
+        QVERIFY(box5Applied);
+
+        emu->setBoxes({2});
+        QVERIFY(messages->handle(WindowMessages::kDeviceChange, 0, 0));
+        QCOMPARE(state->checkControllerStr, QString("0010000000000000"));
+        QVERIFY(!state->boxArray[0].isConnected);
+        QCOMPARE(state->controllerBoxNumber, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowMessages)
+#include "test_windowmessages.moc"
