@@ -1,1 +1,273 @@
-// in progress
+// Configuration side of the emulated boxes: which boxes are plugged in, faults,
+// the trace, and what the firmware of each box holds.
+#include "device/boxemulator.h"
+
+#include "app/controllerstate.h"
+#include "device/boxemulator_p.h"
+#include "device/devicelog.h"
+
+#include <QDebug>
+#include <QFile>
+
+Q_LOGGING_CATEGORY(lcBoxEmulator, "zaldo.device.emulator")
+
+struct BoxEmulator::Impl {
+    std::shared_ptr<EmulatorCore> core = std::make_shared<EmulatorCore>();
+};
+
+namespace {
+
+bool parseNumber(const QString &text, int low, int high, int *value)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    if (!ok || v < low || v > high)
+        return false;
+    *value = v;
+    return true;
+}
+
+std::vector<QString> splitItems(const QString &text)
+{
+    std::vector<QString> items;
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return items;
+    for (const QString &item : trimmed.split(QLatin1Char(',')))
+        items.push_back(item.trimmed());
+    return items;
+}
+
+} // namespace
+
+void EmulatorCore::plug(const QList<int> &wanted)
+{
+    for (int box = 0; box < kBoxCount; ++box) {
+        const int want = static_cast<int>(wanted.count(box));
+        int have = 0;
+        for (const auto &p : plugs)
+            have += p->box == box ? 1 : 0;
+        // Unplug the newest devices first, so a surviving box keeps its handle.
+        for (auto it = plugs.end(); have > want && it != plugs.begin();) {
+            --it;
+            if ((*it)->box == box) {
+                (*it)->alive = false;
+                it = plugs.erase(it);
+                --have;
+            }
+        }
+        for (; have < want; ++have)
+            plugs.push_back(std::make_shared<EmulatedPlug>(box));
+    }
+}
+
+void EmulatorCore::unplugBox(int box)
+{
+    for (auto it = plugs.begin(); it != plugs.end();) {
+        if ((*it)->box == box) {
+            (*it)->alive = false;
+            it = plugs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void EmulatorCore::rescanBoxListFile()
+{
+    if (boxListFile.isEmpty())
+        return;
+    QFile file(boxListFile);
+    if (!file.exists()) {
+        plug({});
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcBoxEmulator) << "box list unreadable, keeping the boxes as they are:" << boxListFile;
+        return;
+    }
+    const QString text = QString::fromUtf8(file.read(4096));
+    QList<int> boxes;
+    if (!BoxEmulator::parseBoxList(text, &boxes)) {
+        qCWarning(lcBoxEmulator) << "malformed box list, keeping the boxes as they are:" << text;
+        return;
+    }
+    plug(boxes);
+}
+
+bool EmulatorCore::isStalled(int box, int fan) const
+{
+    return stalled.contains(qMakePair(box, fan));
+}
+
+void EmulatorCore::appendTrace(const QString &line) const
+{
+    if (tracePath.isEmpty())
+        return;
+    QFile file(tracePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        qCWarning(lcBoxEmulator) << "cannot append to trace file" << tracePath;
+        return;
+    }
+    file.write(line.toLatin1() + '\n');
+    file.flush();
+}
+
+BoxEmulator::BoxEmulator() : d(std::make_unique<Impl>())
+{
+    d->core->owner = this;
+}
+
+BoxEmulator::~BoxEmulator()
+{
+    // Handles that outlive the emulator fail from now on.
+    d->core->owner = nullptr;
+    for (const auto &p : d->core->plugs)
+        p->alive = false;
+    d->core->plugs.clear();
+}
+
+void BoxEmulator::setBoxes(const QList<int> &boxes)
+{
+    QList<int> valid;
+    for (int b : boxes) {
+        if (isValidBox(b))
+            valid.append(b);
+        else
+            qCWarning(lcBoxEmulator) << "ignoring box number out of range:" << b;
+    }
+    d->core->plug(valid);
+}
+
+void BoxEmulator::setBoxListFile(const QString &path)
+{
+    d->core->boxListFile = path;
+    d->core->rescanBoxListFile();
+}
+
+void BoxEmulator::setStalledFans(const QList<QPair<int, int>> &fans)
+{
+    d->core->stalled = fans;
+}
+
+void BoxEmulator::setTracePath(const QString &path)
+{
+    d->core->tracePath = path;
+}
+
+void BoxEmulator::setFault(int box, Fault fault)
+{
+    if (!isValidBox(box)) {
+        qCWarning(lcBoxEmulator) << "fault for box out of range ignored:" << box;
+        return;
+    }
+    d->core->boxes[static_cast<size_t>(box)].fault = fault;
+}
+
+bool BoxEmulator::parseBoxList(const QString &text, QList<int> *boxes)
+{
+    QList<int> result;
+    for (const QString &item : splitItems(text)) {
+        int box = 0;
+        if (!parseNumber(item, 0, kBoxCount - 1, &box))
+            return false;
+        result.append(box);
+    }
+    if (boxes)
+        *boxes = result;
+    return true;
+}
+
+bool BoxEmulator::parseStalledList(const QString &text, QList<QPair<int, int>> *fans)
+{
+    QList<QPair<int, int>> result;
+    for (const QString &item : splitItems(text)) {
+        const QStringList parts = item.split(QLatin1Char('.'));
+        int box = 0;
+        int fan = 0;
+        if (parts.size() != 2 || !parseNumber(parts[0], 0, kBoxCount - 1, &box)
+            || !parseNumber(parts[1], 0, kFanCount - 1, &fan))
+            return false;
+        result.append(qMakePair(box, fan));
+    }
+    if (fans)
+        *fans = result;
+    return true;
+}
+
+QString BoxEmulator::traceLine(int box, const std::uint8_t *command)
+{
+    QString line = QString::number(box);
+    for (int i = 0; i < 8; ++i)
+        line += QStringLiteral(" %1").arg(command[i], 2, 16, QLatin1Char('0'));
+    return line;
+}
+
+int BoxEmulator::nominalRpm(int speedPercent)
+{
+    return 400 + 16 * speedPercent;
+}
+
+QStringList BoxEmulator::traceLines() const
+{
+    QStringList lines;
+    for (const SentReport &r : m_sent)
+        lines.append(traceLine(r.box, r.command.data()));
+    return lines;
+}
+
+BoxEmulator::FanState BoxEmulator::fanState(int box, int fan) const
+{
+    if (!isValidBox(box) || !isValidFan(fan))
+        return {};
+    return d->core->boxes[static_cast<size_t>(box)].live[static_cast<size_t>(fan)];
+}
+
+BoxEmulator::FanState BoxEmulator::savedFanState(int box, int fan) const
+{
+    if (!isValidBox(box) || !isValidFan(fan))
+        return {};
+    return d->core->boxes[static_cast<size_t>(box)].saved[static_cast<size_t>(fan)];
+}
+
+int BoxEmulator::saveCount(int box) const
+{
+    return isValidBox(box) ? d->core->boxes[static_cast<size_t>(box)].saves : 0;
+}
+
+int BoxEmulator::pluggedCount(int box) const
+{
+    int n = 0;
+    for (const auto &p : d->core->plugs)
+        n += p->box == box ? 1 : 0;
+    return n;
+}
+
+static int boxForIds(std::uint16_t vendorId, std::uint16_t productId)
+{
+    if (vendorId != kControllerVendorId || productId < kFirstProductId || productId >= kFirstProductId + kBoxCount)
+        return -1;
+    return productId - kFirstProductId;
+}
+
+std::unique_ptr<HidDevice> BoxEmulator::open(std::uint16_t vendorId, std::uint16_t productId)
+{
+    const int box = boxForIds(vendorId, productId);
+    if (box < 0)
+        return nullptr;
+    d->core->rescanBoxListFile();
+    for (const auto &p : d->core->plugs) {
+        if (p->box == box)
+            return std::make_unique<EmulatedDevice>(d->core, p);
+    }
+    return nullptr;
+}
+
+int BoxEmulator::countDevices(std::uint16_t vendorId, std::uint16_t productId)
+{
+    const int box = boxForIds(vendorId, productId);
+    if (box < 0)
+        return 0;
+    d->core->rescanBoxListFile();
+    return pluggedCount(box);
+}

@@ -31,6 +31,7 @@ public:
         ShortReply,       // replies with fewer bytes than a report
         VanishAfterWrite, // the box disappears between the write and the read
         RejectWrites,     // opens, but every write (the probe included) fails
+        LateReply,        // each reply only becomes readable at the read after its own
     };
 
     struct FanState {
@@ -64,6 +65,10 @@ public:
     static bool parseStalledList(const QString &text, QList<QPair<int, int>> *fans);
     // One trace line: box in decimal, then w1..w8 as two-digit lower-case hex.
     static QString traceLine(int box, const std::uint8_t *command);
+    // RPM a running fan reports at this speed percent, before the jitter.
+    static int nominalRpm(int speedPercent);
+    // Longest a read that finds no reply sleeps, whatever timeout it was given.
+    static constexpr int kMaxIdleWaitMs = 5;
 
     const std::vector<SentReport> &sentReports() const { return m_sent; }
     void clearSentReports() { m_sent.clear(); }
@@ -74,6 +79,8 @@ public:
     // Settings the box stored with the save report (what it keeps without the program).
     FanState savedFanState(int box, int fan) const;
     int saveCount(int box) const;
+    // Plugged devices answering as this box (0, 1 or more).
+    int pluggedCount(int box) const;
 
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override;
     int countDevices(std::uint16_t vendorId, std::uint16_t productId) override;

@@ -1,1 +1,200 @@
-// in progress
+// The report protocol: building each command from the box table and parsing
+// the two replies that carry data.
+#include "device/devicelink.h"
+
+#include "device/devicelog.h"
+
+#include <QDebug>
+
+#include <cmath>
+
+namespace {
+
+std::uint8_t portOf(int fan)
+{
+    return static_cast<std::uint8_t>(fan + 1);
+}
+
+bool validTarget(int box, int fan)
+{
+    if (isValidBox(box) && isValidFan(fan))
+        return true;
+    qCWarning(lcDevice) << "box/fan out of range:" << box << fan;
+    return false;
+}
+
+} // namespace
+
+int DeviceLink::temperatureCurvePercent(int temperature)
+{
+    if (temperature < 33)
+        return 0;
+    if (temperature >= 60)
+        return 100;
+    return 10 + (temperature - 33) / 3 * 10;
+}
+
+std::uint8_t DeviceLink::scaleColour(int component, float bright)
+{
+    const float scaled = static_cast<float>(component & 0xFF) * bright;
+    // Truncation of a value an int cannot hold is undefined; such a brightness
+    // is nonsense anyway and sends 0.
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 2147483647.0f)
+        return 0;
+    return static_cast<std::uint8_t>(static_cast<int>(scaled) & 0xFF);
+}
+
+void DeviceLink::setFanSpeedLevel(int box, int fan, int level)
+{
+    if (!validTarget(box, fan) || !connectedBox(box))
+        return;
+    const auto percent = static_cast<std::uint8_t>(speedLevelToPercent(level));
+    Report reply{};
+    const int res = exchange(box, makeCommand({0x32, 0x51, portOf(fan), 0x03, percent}), reply);
+    qCDebug(lcDevice) << "SetFanNormal:" << res;
+    qCDebug(lcDevice) << "buf[0]:" << reply[0];
+    qCDebug(lcDevice) << "buf[1]:" << reply[1];
+    qCDebug(lcDevice) << "buf[2]:" << reply[2];
+}
+
+void DeviceLink::setFanSpeedByTemperature(int temperature, int box, int fan)
+{
+    if (!validTarget(box, fan))
+        return;
+    const int cap = pwmSpeedCap(m_state.boxArray[static_cast<size_t>(box)].speedFan[static_cast<size_t>(fan)]);
+    qCDebug(lcDevice) << "Fan:" << fan << ", sliderSpeed:" << cap;
+    if (!connectedBox(box))
+        return;
+    // A level outside 0..5 in a damaged profile must still give a valid percent.
+    const int percent = qBound(0, qMin(temperatureCurvePercent(temperature), cap), 100);
+    Report reply{};
+    exchange(box, makeCommand({0x32, 0x51, portOf(fan), 0x03, static_cast<std::uint8_t>(percent)}), reply);
+    qCDebug(lcDevice) << "Send speed:" << percent << "Fan = " << fan;
+}
+
+void DeviceLink::sendLed(int box, int fan, std::uint8_t mode, int red, int green, int blue, float bright)
+{
+    if (!validTarget(box, fan) || !connectedBox(box))
+        return;
+    Report reply{};
+    exchange(box,
+             makeCommand({0x32, 0x52, portOf(fan), mode, scaleColour(red, bright), scaleColour(green, bright),
+                          scaleColour(blue, bright)}),
+             reply);
+}
+
+void DeviceLink::setFanLedSteady(int box, int fan, int red, int green, int blue, float bright)
+{
+    sendLed(box, fan, 0x00, red, green, blue, bright);
+}
+
+void DeviceLink::setFanLedCycle(int box, int fan)
+{
+    sendLed(box, fan, 0x01, 0, 0, 0, 0.0f);
+}
+
+void DeviceLink::setFanLedFlash(int box, int fan, int red, int green, int blue, float bright)
+{
+    sendLed(box, fan, 0x02, red, green, blue, bright);
+}
+
+void DeviceLink::applyFan(int box, int fan, bool logSpeed)
+{
+    const ControllerBox &b = m_state.boxArray[static_cast<size_t>(box)];
+    const auto f = static_cast<size_t>(fan);
+    const Lighting light = effectiveLighting(b, fan);
+    switch (light.kind) {
+    case LightingKind::Steady:
+        setFanLedSteady(box, fan, light.red, light.green, light.blue, light.bright);
+        break;
+    case LightingKind::Cycle:
+        setFanLedCycle(box, fan);
+        break;
+    case LightingKind::Flash:
+        setFanLedFlash(box, fan, light.red, light.green, light.blue, light.bright);
+        break;
+    case LightingKind::None:
+        break;
+    }
+    if (!sendsFixedSpeed(b, fan))
+        return;
+    if (logSpeed) {
+        qCDebug(lcDevice).noquote() << QStringLiteral("boxArray[boxNum].speedModeFan[%1]:").arg(fan)
+                                    << b.speedModeFan[f];
+        qCDebug(lcDevice).noquote() << QStringLiteral("boxArray[boxNum].speedFan[%1]:").arg(fan) << b.speedFan[f];
+    }
+    setFanSpeedLevel(box, fan, b.speedFan[f]);
+}
+
+void DeviceLink::applyBoxSettings(int box)
+{
+    if (!connectedBox(box))
+        return;
+    for (int fan = 0; fan < kFanCount; ++fan)
+        applyFan(box, fan, true);
+}
+
+void DeviceLink::saveToController(int box)
+{
+    if (!connectedBox(box))
+        return;
+    for (int fan = 0; fan < kFanCount; ++fan)
+        applyFan(box, fan, false);
+    Report reply{};
+    const int res = exchange(box, makeCommand({0x32, 0x53}), reply);
+    qCDebug(lcDevice) << "SAVE_RES:" << res;
+    qCDebug(lcDevice) << "SAVE_RES-buf[0]:" << reply[0];
+    qCDebug(lcDevice) << "SAVE_RES-buf[1]:" << reply[1];
+    qCDebug(lcDevice) << "SAVE_RES-buf[2]:" << reply[2];
+}
+
+FanStatusReply DeviceLink::readFanStatus(int box, int fan)
+{
+    FanStatusReply result;
+    if (!validTarget(box, fan) || !connectedBox(box))
+        return result;
+    result.length = exchange(box, makeCommand({0x33, 0x51, portOf(fan)}), result.data);
+    return result;
+}
+
+FanStatus DeviceLink::parseFanStatus(const std::uint8_t *reply, int length)
+{
+    FanStatus status;
+    // The RPM sits in r5 and r6, so anything shorter carries no reading.
+    if (!reply || length < 7) {
+        if (length > 0)
+            qCDebug(lcDevice) << "fan status reply too short:" << length;
+        return status;
+    }
+    if (reply[0] != 0x33 || reply[1] != 0x51 || reply[2] < 1 || reply[2] > 3) {
+        qCDebug(lcDevice) << "fan status reply with wrong header:" << reply[0] << reply[1] << reply[2];
+        return status;
+    }
+    status.valid = true;
+    status.fan = reply[2] - 1;
+    status.rpm = reply[6] * 256 + reply[5];
+    return status;
+}
+
+QString DeviceLink::parseFirmwareVersion(const std::uint8_t *reply, int length)
+{
+    // Without r2..r4 there is no version; "0" is what an absent box reports.
+    if (!reply || length < 5) {
+        qCDebug(lcDevice) << "firmware version reply too short:" << length;
+        return QStringLiteral("0");
+    }
+    return QStringLiteral("%1.%2.%3").arg(reply[2]).arg(reply[3]).arg(reply[4]);
+}
+
+QString DeviceLink::readFirmwareVersion()
+{
+    const int box = m_state.controllerBoxNumber;
+    if (!connectedBox(box))
+        return QStringLiteral("0");
+    Report reply{};
+    const int res = exchange(box, makeCommand({0x33, 0x50}), reply);
+    qCDebug(lcDevice) << "res:" << res;
+    for (int i = 0; i < 5; ++i)
+        qCDebug(lcDevice).noquote() << QStringLiteral("buf[%1]:").arg(i) << reply[static_cast<size_t>(i)];
+    return parseFirmwareVersion(reply.data(), res);
+}

@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 
+class HidDevice;
 class HidTransport;
 
 constexpr int kReportSize = 64;
@@ -31,6 +33,10 @@ public:
 
     // How long a read waits for a box's reply.
     static constexpr int kReplyTimeoutMs = 50;
+    // At most this many stale replies are discarded before a request.
+    static constexpr int kMaxDrainReads = 16;
+    // Bytes written per report: report ID 0, then the 64 command bytes.
+    static constexpr int kWriteSize = kReportSize + 1;
 
     void connectAllBoxes();
     QString buildControllerStr();
@@ -54,7 +60,21 @@ public:
 
     HidTransport &transport() { return m_transport; }
 
+    // Builds a command with the given leading bytes, the rest 0.
+    static Report makeCommand(std::initializer_list<std::uint8_t> bytes);
+
 private:
+    // One write + read with box b's handle. Returns the read result: bytes read,
+    // 0 when no reply came in time, -1 when the write or the read failed.
+    // reply is zeroed first, so bytes past the result are never stale.
+    // written, when given, receives the write result.
+    int exchange(int box, const Report &command, Report &reply, int *written = nullptr);
+    // Discards replies that arrived after an earlier read gave up on them.
+    static void drainStaleReplies(int box, HidDevice &device);
+    bool connectedBox(int box) const;
+    void sendLed(int box, int fan, std::uint8_t mode, int red, int green, int blue, float bright);
+    void applyFan(int box, int fan, bool logSpeed);
+
     ControllerState &m_state;
     HidTransport &m_transport;
 };

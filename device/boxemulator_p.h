@@ -1,0 +1,65 @@
+#pragma once
+
+// Internals shared by the emulator's configuration side and its devices.
+
+#include "device/boxemulator.h"
+
+#include <QString>
+
+#include <deque>
+#include <random>
+
+// One plugged device. Handles keep it after it is unplugged and then fail.
+struct EmulatedPlug {
+    explicit EmulatedPlug(int b) : box(b) {}
+    int box;
+    bool alive = true;
+};
+
+// What one box's firmware keeps.
+struct EmulatedFirmware {
+    std::array<BoxEmulator::FanState, 3> live{};
+    std::array<BoxEmulator::FanState, 3> saved{};
+    int saves = 0;
+    BoxEmulator::Fault fault = BoxEmulator::Fault::None;
+};
+
+// Outlives the emulator while any device handle still refers to it.
+struct EmulatorCore {
+    BoxEmulator *owner = nullptr;  // cleared when the emulator goes away
+    std::array<EmulatedFirmware, 16> boxes{};
+    std::vector<std::shared_ptr<EmulatedPlug>> plugs;  // oldest first
+    QString boxListFile;
+    QString tracePath;
+    QList<QPair<int, int>> stalled;
+    std::minstd_rand jitter{20240601u};
+
+    void plug(const QList<int> &boxes);
+    void unplugBox(int box);
+    void rescanBoxListFile();
+    bool isStalled(int box, int fan) const;
+    void appendTrace(const QString &line) const;
+};
+
+// A device opened from the emulator.
+class EmulatedDevice : public HidDevice {
+public:
+    EmulatedDevice(std::shared_ptr<EmulatorCore> core, std::shared_ptr<EmulatedPlug> plug);
+
+    int write(const std::uint8_t *data, std::size_t length) override;
+    int read(std::uint8_t *data, std::size_t length, int timeoutMs) override;
+
+private:
+    struct PendingReply {
+        std::vector<std::uint8_t> bytes;
+        int hiddenReads = 0;  // read calls that still do not see it
+    };
+
+    bool usable() const;
+    void applyCommand(EmulatedFirmware &fw, const std::uint8_t *command);
+    std::vector<std::uint8_t> replyFor(int box, const std::uint8_t *command);
+
+    std::shared_ptr<EmulatorCore> m_core;
+    std::shared_ptr<EmulatedPlug> m_plug;
+    std::deque<PendingReply> m_replies;
+};
