@@ -32,32 +32,46 @@ constexpr int kProfileCount = 5;
 inline bool isValidProfile(int profile) { return profile >= 1 && profile <= kProfileCount; }
 
 // The settings files below the data directory. Every call opens a fresh
-// settings object; nothing is cached.
+// settings object; nothing is cached. Writes are atomic and merge into the
+// existing file, so keys and groups this program does not know survive.
 class SettingsStore {
 public:
     // dataDirectory: where Device.ini and Zaldo/ live (see defaultDataDirectory()).
     SettingsStore(ControllerState &state, const QString &dataDirectory);
+    explicit SettingsStore(ControllerState &state) : SettingsStore(state, defaultDataDirectory()) {}
 
+    static constexpr const char *kDataDirName = "RGBZaldo";
     // Per-user folder of organisation "Bv" plus "/RGBZaldo".
     static QString defaultDataDirectory();
 
     QString dataDirectory() const { return m_dataDir; }
     QString deviceFilePath() const;
+    // Empty for a profile number outside 1..5.
     QString profileFilePath(int profile) const;
 
+    // Creates the file with the defaults when it is missing.
     DeviceSettingsTable readDeviceIni();
+    // Defaults for a missing file or a profile number outside 1..5; never creates a file.
     ProfileSettingsTable readProfileIni(int profile);
     SettingsMap collectDeviceSettings();
+    // False (with a log line) when the file could not be written.
     bool writeDeviceIni(const SettingsMap &map);
+    // From the selected box; a speed level above 5 is corrected to 5 / mode 2
+    // in the box record itself.
     SettingsMap collectProfileSettings();
+    // False for a profile number outside 1..5, an empty map or a failed write.
     bool writeProfileIni(const SettingsMap &map, int profile);
     void parseDevice();
+    // Box outside 0..15 is ignored; a profile outside 1..5 loads the defaults.
     void loadProfileIni(int box, int profile);
 
     // collectDeviceSettings + writeDeviceIni, the "save the device file" step.
     bool saveDeviceSettings();
     // collectProfileSettings + writeProfileIni for the selected box.
     bool saveProfileSettings(int profile);
+
+    static DeviceSettingsTable defaultDeviceTable();
+    static ProfileSettingsTable defaultProfileTable();
 
 private:
     ControllerState &m_state;

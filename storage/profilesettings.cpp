@@ -1,0 +1,158 @@
+// The profile half of SettingsStore: Zaldo/Profile1.ini .. Profile5.ini.
+#include "storage/settingsstore.h"
+
+#include "storage/inifile.h"
+#include "storage/storagelog.h"
+
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+constexpr const char *kProfileKeys[kProfileKeyCount] = {
+    "RColor", "GColor", "BColor", "Bright", "Speed", "SpeedMode", "PWM", "FanMode", "isTurnOffLed"};
+constexpr const char *kProfileDefaults[kProfileKeyCount] = {"255", "0", "0", "1", "5", "2", "1", "0", "0"};
+
+QString fanGroup(int fan)
+{
+    return QStringLiteral("Fan") + QString::number(fan);
+}
+
+QString flag(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+QString SettingsStore::profileFilePath(int profile) const
+{
+    if (!isValidProfile(profile))
+        return QString();
+    return m_dataDir + QStringLiteral("/Zaldo/Profile") + QString::number(profile) + QStringLiteral(".ini");
+}
+
+ProfileSettingsTable SettingsStore::defaultProfileTable()
+{
+    ProfileSettingsTable table;
+    for (auto &fan : table.fans) {
+        for (int k = 0; k < kProfileKeyCount; ++k)
+            fan[static_cast<size_t>(k)] = QLatin1String(kProfileDefaults[k]);
+    }
+    return table;
+}
+
+ProfileSettingsTable SettingsStore::readProfileIni(int profile)
+{
+    if (!isValidProfile(profile)) {
+        qCWarning(lcStorage) << "Profile number outside 1..5, defaults used:" << profile;
+        return defaultProfileTable();
+    }
+    const QString path = profileFilePath(profile);
+    if (!QFileInfo::exists(path)) {
+        // The first save of this profile creates the file.
+        qCDebug(lcStorage) << "Don't do up load(bool isUpLoad)";
+        return defaultProfileTable();
+    }
+    IniFile::Reader reader(path);
+    if (reader.settings.status() == QSettings::AccessError)
+        return defaultProfileTable();
+
+    ProfileSettingsTable table;
+    for (int g = 0; g < static_cast<int>(table.fans.size()); ++g) {
+        const QString prefix = fanGroup(g) + QLatin1Char('/');
+        for (int k = 0; k < kProfileKeyCount; ++k) {
+            table.fans[static_cast<size_t>(g)][static_cast<size_t>(k)] =
+                IniFile::readText(reader.settings, prefix + QLatin1String(kProfileKeys[k]));
+        }
+    }
+    return table;
+}
+
+SettingsMap SettingsStore::collectProfileSettings()
+{
+    if (!isValidBox(m_state.controllerBoxNumber)) {
+        qCWarning(lcStorage) << "No profile collected, selected box out of range:" << m_state.controllerBoxNumber;
+        return SettingsMap();
+    }
+    ControllerBox &box = m_state.selectedBox();
+    SettingsMap map;
+    for (int f = 0; f < kFanCount; ++f) {
+        const auto i = static_cast<size_t>(f);
+        if (box.speedFan[i] > 5) {
+            // Levels above 5 are never kept, in the file or in the live record.
+            box.speedFan[i] = 5;
+            box.speedModeFan[i] = 2;
+        }
+        const QString values[kProfileKeyCount] = {
+            QString::number(box.RColorFan[i]),
+            QString::number(box.GColorFan[i]),
+            QString::number(box.BColorFan[i]),
+            QString::number(static_cast<double>(box.brightFan[i]), 'g', 6),
+            QString::number(box.speedFan[i]),
+            QString::number(box.speedModeFan[i]),
+            flag(box.isPWMFan[i]),
+            QString::number(box.LEDModeFan[i]),
+            flag(box.isTurnOffLedFan[i]),
+        };
+        auto &group = map[fanGroup(f)];
+        for (int k = 0; k < kProfileKeyCount; ++k)
+            group[QLatin1String(kProfileKeys[k])] = values[k];
+    }
+    return map;
+}
+
+bool SettingsStore::writeProfileIni(const SettingsMap &map, int profile)
+{
+    if (!isValidProfile(profile)) {
+        qCWarning(lcStorage) << "Profile not written, number outside 1..5:" << profile;
+        return false;
+    }
+    if (map.isEmpty()) {
+        // Would blank every key of the stored profile.
+        qCWarning(lcStorage) << "Profile not written, nothing collected:" << profile;
+        return false;
+    }
+    IniFile::Values values;
+    for (int f = 0; f < kFanCount; ++f) {
+        const QString group = fanGroup(f);
+        const auto entry = map.value(group);
+        for (const char *key : kProfileKeys) {
+            const QString name = QLatin1String(key);
+            values.append({group + QLatin1Char('/') + name, entry.value(name)});
+        }
+    }
+    return IniFile::writeValues(profileFilePath(profile), values);
+}
+
+void SettingsStore::loadProfileIni(int box, int profile)
+{
+    if (!isValidBox(box)) {
+        qCWarning(lcStorage) << "Profile not loaded, box out of range:" << box;
+        return;
+    }
+    const ProfileSettingsTable table = readProfileIni(profile);
+    ControllerBox &record = m_state.boxArray[static_cast<size_t>(box)];
+    for (int f = 0; f < kFanCount; ++f) {
+        const auto i = static_cast<size_t>(f);
+        const auto &fan = table.fans[i];
+        record.RColorFan[i] = fan[0].toInt();
+        record.GColorFan[i] = fan[1].toInt();
+        record.BColorFan[i] = fan[2].toInt();
+        record.brightFan[i] = fan[3].toFloat();
+        record.speedFan[i] = fan[4].toInt();
+        record.speedModeFan[i] = fan[5].toInt();
+        record.isPWMFan[i] = fan[6].toInt() != 0;
+        record.LEDModeFan[i] = fan[7].toInt();
+        record.isTurnOffLedFan[i] = fan[8].toInt() != 0;
+    }
+}
+
+bool SettingsStore::saveProfileSettings(int profile)
+{
+    if (!isValidProfile(profile)) {
+        qCWarning(lcStorage) << "Profile not saved, number outside 1..5:" << profile;
+        return false;
+    }
+    return writeProfileIni(collectProfileSettings(), profile);
+}
