@@ -1,0 +1,102 @@
+#pragma once
+
+// The core without windows: emulated boxes, settings in a temporary folder and
+// recorded view calls, as the tasks and dispatcher tests use them.
+
+#include "app/controllerstate.h"
+#include "app/periodictasks.h"
+#include "common/recordingviewsink.h"
+#include "device/boxemulator.h"
+#include "device/devicelink.h"
+#include "storage/settingsstore.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// Keeps every test away from the real home and runtime folders.
+inline void isolateEnvironment(const QTemporaryDir &dir)
+{
+    qputenv("XDG_CONFIG_HOME", QDir(dir.path()).filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", QDir(dir.path()).filePath(QStringLiteral("runtime")).toUtf8());
+    QDir(dir.path()).mkpath(QStringLiteral("runtime"));
+}
+
+struct CoreHarness {
+    QTemporaryDir dir;
+    ControllerState state;
+    BoxEmulator emu;
+    DeviceLink link{state, emu};
+    std::unique_ptr<SettingsStore> store;
+    RecordingViewSink views;
+    std::unique_ptr<PeriodicTasks> tasks;
+
+    explicit CoreHarness(const QList<int> &boxes)
+    {
+        emu.setBoxes(boxes);
+        link.connectAllBoxes();
+        store = std::make_unique<SettingsStore>(state, dir.filePath(QStringLiteral("data")));
+        tasks = std::make_unique<PeriodicTasks>(state, link, *store, views);
+        emu.clearSentReports();
+    }
+
+    ControllerBox &box(int b) { return state.boxArray[static_cast<size_t>(b)]; }
+
+    // Sent reports as "box:w1 w2 ... w7" in hex.
+    QStringList reports() const
+    {
+        QStringList out;
+        for (const BoxEmulator::SentReport &r : emu.sentReports()) {
+            QString line = QString::number(r.box) + QLatin1Char(':');
+            for (int i = 0; i < 7; ++i)
+                line += QStringLiteral("%1%2").arg(i ? " " : "").arg(r.command[static_cast<size_t>(i)], 2, 16,
+                                                                         QLatin1Char('0'));
+            out << line;
+        }
+        return out;
+    }
+    void clear()
+    {
+        emu.clearSentReports();
+        views.clear();
+    }
+    QString deviceIni() const { return store->deviceFilePath(); }
+};
+
+// Expected report lines, fan 0..2 given as the program numbers it.
+inline QString hexLine(int box, std::initializer_list<int> bytes)
+{
+    QString line = QString::number(box) + QLatin1Char(':');
+    int n = 0;
+    for (int b : bytes)
+        line += QStringLiteral("%1%2").arg(n++ ? " " : "").arg(b & 0xFF, 2, 16, QLatin1Char('0'));
+    for (; n < 7; ++n)
+        line += QStringLiteral(" 00");
+    return line;
+}
+inline QString steady(int box, int fan, int r, int g, int b) { return hexLine(box, {0x32, 0x52, fan + 1, 0, r, g, b}); }
+inline QString flash(int box, int fan, int r, int g, int b) { return hexLine(box, {0x32, 0x52, fan + 1, 2, r, g, b}); }
+inline QString cycle(int box, int fan) { return hexLine(box, {0x32, 0x52, fan + 1, 1}); }
+inline QString speed(int box, int fan, int percent) { return hexLine(box, {0x32, 0x51, fan + 1, 3, percent}); }
+inline QString status(int box, int fan) { return hexLine(box, {0x33, 0x51, fan + 1}); }
+inline QString storeCmd(int box) { return hexLine(box, {0x32, 0x53}); }
+
+// Every field of a box and the globals, to prove that a command changed nothing.
+inline QString dumpState(const ControllerState &s)
+{
+    QString out;
+    QDebug d(&out);
+    d << s.controllerBoxNumber << s.currentProfile << s.languageIndex << s.isStartAutoUpdate << s.isOpenPassword
+      << s.passwordStr << s.musicLevel;
+    for (const ControllerBox &b : s.boxArray) {
+        d << b.profileValue;
+        for (size_t f = 0; f < kFanCount; ++f)
+            d << b.RColorFan[f] << b.GColorFan[f] << b.BColorFan[f] << b.brightFan[f] << b.speedFan[f]
+              << b.speedModeFan[f] << b.LEDModeFan[f] << b.monitorFan[f] << b.isRandomColorFan[f]
+              << b.isAlertShownFan[f] << b.isPWMFan[f] << b.isTurnOffLedFan[f];
+    }
+    return out;
+}
