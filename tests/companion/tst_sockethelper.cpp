@@ -1,0 +1,332 @@
+// The companion-app server over real loopback connections.
+#include "commands/sockethelper.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QHostInfo>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+QByteArray plainGreeting()
+{
+    return "BvFan!" + QHostInfo::localHostName().toUtf8() + "&";
+}
+
+// Runs the event loop until pred holds; false after five seconds.
+template <typename Pred>
+bool spinUntil(Pred pred)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > 5000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QThread::usleep(200);
+    }
+    return true;
+}
+
+// Collects what the socket receives until it holds size bytes (or time runs out).
+QByteArray readBytes(QTcpSocket &socket, int size)
+{
+    QByteArray got;
+    spinUntil([&] {
+        got += socket.readAll();
+        return got.size() >= size;
+    });
+    return got;
+}
+
+// A connected client that has received exactly its greeting.
+std::unique_ptr<QTcpSocket> connectClient(quint16 port, const QByteArray &greeting = plainGreeting())
+{
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(QHostAddress::LocalHost, port);
+    const QByteArray got = readBytes(*socket, greeting.size());
+    if (got != greeting) {
+        qWarning() << "unexpected greeting" << got;
+        return nullptr;
+    }
+    return socket;
+}
+
+QString joined(const QSignalSpy &spy)
+{
+    QString all;
+    for (const QList<QVariant> &args : spy)
+        all += args.at(0).toString();
+    return all;
+}
+
+} // namespace
+
+class TestSocketHelper : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultPort_data()
+    {
+        QTest::addColumn<QByteArray>("env");
+        QTest::addColumn<int>("port");
+        QTest::newRow("unset") << QByteArray() << 5487;
+        QTest::newRow("0") << QByteArray("0") << 0;
+        QTest::newRow("6001") << QByteArray("6001") << 6001;
+        QTest::newRow("word") << QByteArray("abc") << 5487;
+        QTest::newRow("too big") << QByteArray("70000") << 5487;
+        QTest::newRow("negative") << QByteArray("-1") << 5487;
+    }
+    void defaultPort()
+    {
+        QFETCH(QByteArray, env);
+        QFETCH(int, port);
+        if (env.isNull())
+            qunsetenv("ZALDO_COMPANION_PORT");
+        else
+            qputenv("ZALDO_COMPANION_PORT", env);
+        QCOMPARE(int(SocketHelper::defaultPort()), port);
+        qunsetenv("ZALDO_COMPANION_PORT");
+    }
+
+    void greetingBytesThroughPortOverride()
+    {
+        qputenv("ZALDO_COMPANION_PORT", "0");
+        SocketHelper helper;
+        qunsetenv("ZALDO_COMPANION_PORT");
+        QVERIFY(helper.isListening());
+        QVERIFY(helper.serverPort() != 0);
+        QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
+        auto client = connectClient(helper.serverPort());
+        QVERIFY(client);
+        // Nothing follows the greeting until the server is asked to reply.
+        client->write("42");
+        QTRY_COMPARE(commands.count(), 1);
+        QCOMPARE(client->bytesAvailable(), 0);
+        helper.sendToClient(QStringLiteral("ok\u00e9"));
+        QCOMPARE(readBytes(*client, 4), QByteArray("ok\xc3\xa9"));
+    }
+
+    void greetingWithPassword()
+    {
+        SocketHelper helper(QHostAddress::LocalHost, 0);
+        helper.setPasswordOn(true);
+        helper.setPassword(QStringLiteral("1234"));
+        const QByteArray expected = "BvFan!" + QHostInfo::localHostName().toUtf8() + "!1234&";
+        QCOMPARE(helper.greeting().toUtf8(), expected);
+        QVERIFY(connectClient(helper.serverPort(), expected));
+        helper.setPasswordOn(false);
+        QVERIFY(connectClient(helper.serverPort(), plainGreeting()));
+    }
+
+    void portTakenLeavesServerOff()
+    {
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+        SocketHelper helper(QHostAddress::LocalHost, other.serverPort());
+        QVERIFY(!helper.isListening());
+        QCOMPARE(helper.connectedClients(), 0);
+        helper.sendToClient(QStringLiteral("000"));  // dropped, nothing to write to
+        SocketHelper unbound{SocketHelper::Unbound{}};
+        QVERIFY(!unbound.isListening());
+        QVERIFY(unbound.listen(QHostAddress::LocalHost, 0));
+    }
+
+    void decodeString_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << QByteArray("207x50x1") << QStringLiteral("207x50x1");
+        QTest::newRow("zero ends") << QByteArray("000\0garbage", 11) << QStringLiteral("000");
+        QTest::newRow("leading zero") << QByteArray("\0abc", 4) << QString();
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+    void decodeString()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(SocketHelper::decodeString(bytes), text);
+    }
+
+    void takeCommandBytesIsBounded_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("taken");
+        QTest::newRow("small") << 3 << 3;
+        QTest::newRow("8191") << 8191 << 8191;
+        QTest::newRow("8192") << 8192 << 8191;
+        QTest::newRow("20000") << 20000 << 8191;
+    }
+    void takeCommandBytesIsBounded()
+    {
+        QFETCH(int, size);
+        QFETCH(int, taken);
+        QByteArray data(size, 'A');
+        data[0] = '0';
+        QBuffer buffer(&data);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        qint64 discarded = -1;
+        const QByteArray got = SocketHelper::takeCommandBytes(buffer, &discarded);
+        QCOMPARE(got.size(), taken);
+        QCOMPARE(got, data.left(taken));
+        QCOMPARE(discarded, qint64(size - taken));
+        QVERIFY(buffer.atEnd());
+    }
+
+    void oversizedAndBinaryInput()
+    {
+        SocketHelper helper(QHostAddress::LocalHost, 0);
+        QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
+        auto client = connectClient(helper.serverPort());
+        QVERIFY(client);
+
+        client->write(QByteArray(20000, 'A'));
+        QTRY_COMPARE(helper.bytesReceived(), qint64(20000));
+        QVERIFY(commands.count() >= 3);
+        for (const QList<QVariant> &args : commands) {
+            const QString text = args.at(0).toString();
+            QVERIFY(text.size() <= SocketHelper::kMaxCommandBytes);
+            QCOMPARE(text, QString(text.size(), 'A'));
+        }
+
+        commands.clear();
+        QByteArray binary;
+        for (int i = 0; i < 256; ++i)
+            binary.append(char(255 - i));
+        client->write(binary);
+        QTRY_COMPARE(helper.bytesReceived(), qint64(20256));
+        QVERIFY(!commands.isEmpty());
+
+        commands.clear();
+        client->write("000");
+        QTRY_COMPARE(commands.count(), 1);
+        QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("000"));
+        QCOMPARE(helper.connectedClients(), 1);
+    }
+
+    void rapidFireLosesNothing()
+    {
+        SocketHelper helper(QHostAddress::LocalHost, 0);
+        QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
+        auto client = connectClient(helper.serverPort());
+        QVERIFY(client);
+        QByteArray all;
+        for (int i = 0; i < 300; ++i) {
+            const QByteArray cmd = QByteArray::number(100 + i);
+            all += cmd;
+            client->write(cmd);
+            client->flush();
+        }
+        QTRY_COMPARE(helper.bytesReceived(), qint64(all.size()));
+        QCOMPARE(joined(commands), QString::fromLatin1(all));
+    }
+
+    void twoClients()
+    {
+        SocketHelper helper(QHostAddress::LocalHost, 0);
+        QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
+        auto first = connectClient(helper.serverPort());
+        auto second = connectClient(helper.serverPort());
+        QVERIFY(first && second);
+        QTRY_COMPARE(helper.connectedClients(), 2);
+
+        first->write("A1");
+        QTRY_COMPARE(commands.count(), 1);
+        second->write("B2");
+        QTRY_COMPARE(commands.count(), 2);
+        QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("A1"));
+        QCOMPARE(commands.at(1).at(0).toString(), QStringLiteral("B2"));
+
+        helper.sendToClient(QStringLiteral("to-second"));
+        QCOMPARE(readBytes(*second, 9), QByteArray("to-second"));
+        QCOMPARE(first->bytesAvailable(), 0);
+
+        second->disconnectFromHost();
+        second.reset();
+        QTRY_COMPARE(helper.connectedClients(), 1);
+        helper.sendToClient(QStringLiteral("to-first"));
+        QCOMPARE(readBytes(*first, 8), QByteArray("to-first"));
+
+        first->disconnectFromHost();
+        first.reset();
+        QTRY_COMPARE(helper.connectedClients(), 0);
+        helper.sendToClient(QStringLiteral("nobody"));
+        QTest::qWait(20);  // lets the deferred socket deletions run
+        helper.sendToClient(QStringLiteral("nobody"));
+    }
+
+    void clientLimit()
+    {
+        SocketHelper helper(QHostAddress::LocalHost, 0);
+        std::vector<std::unique_ptr<QTcpSocket>> clients;
+        for (int i = 0; i < SocketHelper::kMaxClients; ++i) {
+            clients.push_back(connectClient(helper.serverPort()));
+            QVERIFY(clients.back());
+        }
+        QTRY_COMPARE(helper.connectedClients(), SocketHelper::kMaxClients);
+
+        QTcpSocket refused;
+        refused.connectToHost(QHostAddress::LocalHost, helper.serverPort());
+        QTRY_COMPARE(refused.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(refused.readAll(), QByteArray());
+        QCOMPARE(helper.connectedClients(), SocketHelper::kMaxClients);
+
+        clients.front()->disconnectFromHost();
+        clients.erase(clients.begin());
+        QTRY_COMPARE(helper.connectedClients(), SocketHelper::kMaxClients - 1);
+        QVERIFY(connectClient(helper.serverPort()));
+    }
+
+    void signalsAfterDisconnectAreHarmless()
+    {
+        SocketHelper helper(QHostAddress::LocalHost, 0);
+        QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
+        auto client = connectClient(helper.serverPort());
+        QVERIFY(client);
+        QTRY_COMPARE(helper.findChildren<QTcpSocket *>().size(), 1);
+        QPointer<QTcpSocket> serverSide = helper.findChildren<QTcpSocket *>().first();
+        int lateSignals = 0;
+        connect(serverSide.data(), &QTcpSocket::disconnected, this, [&] {
+            if (lateSignals++ > 0)
+                return;
+            // Late or repeated notifications from a client already let go.
+            emit serverSide->readyRead();
+            emit serverSide->disconnected();
+        });
+        client->write("07");
+        client->disconnectFromHost();
+        QTRY_VERIFY(lateSignals >= 1);
+        QCOMPARE(helper.connectedClients(), 0);
+        QCOMPARE(joined(commands), QStringLiteral("07"));
+        QTRY_VERIFY(serverSide.isNull());
+        helper.sendToClient(QStringLiteral("nobody"));
+    }
+
+    void manyConnectCycles()
+    {
+        SocketHelper helper(QHostAddress::LocalHost, 0);
+        for (int i = 0; i < 300; ++i) {
+            auto client = connectClient(helper.serverPort());
+            QVERIFY(client);
+            QCOMPARE(helper.connectedClients(), 1);
+            if (i % 2)
+                client->abort();
+            else
+                client->disconnectFromHost();
+            QVERIFY(spinUntil([&] { return helper.connectedClients() == 0; }));
+        }
+        QTRY_COMPARE(helper.connectedClients(), 0);
+        QTRY_COMPARE(helper.findChildren<QTcpSocket *>().size(), 0);
+        QVERIFY(connectClient(helper.serverPort()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSocketHelper)
+#include "tst_sockethelper.moc"
