@@ -87,8 +87,10 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     // 13. Phone-app server.
     m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport);
     if (m_setup.companionEnabled) {
-        m_socketHelper = new SocketHelper(this);
-        m_socketHelper->listen(m_setup.companionAddress);
+        const QHostAddress address = m_setup.companionAddress.isEmpty() ? QHostAddress(QHostAddress::Any)
+                                                                         : QHostAddress(m_setup.companionAddress);
+        m_socketHelper = new SocketHelper(SocketHelper::Unbound{}, this);
+        m_socketHelper->listen(address, SocketHelper::defaultPort());
         connect(m_socketHelper, &SocketHelper::socketHelperSendData, this,
                 &BrenvarRGBFanController::socketHelperReceiveData);
         m_socketHelper->setPasswordOn(m_state.isOpenPassword);
@@ -103,12 +105,8 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
         loadLanguage(index);
         return true;
     });
-    QPointer<SocketHelper> server = m_socketHelper;
-    m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_tasks, m_views,
-                                                        [server](const QString &reply) {
-                                                            if (server)
-                                                                server->sendToClient(reply);
-                                                        });
+    m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_tasks,
+                                                        AppCommandHandler::replyTo(m_socketHelper));
     WindowMessages::Hooks hooks;
     hooks.showPanelAndTray = [this](bool show) {
         if (show) {

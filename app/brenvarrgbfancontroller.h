@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/viewadapter.h"
+#include "commands/sockethelper.h"
 #include "storage/xmlprofile.h"
+#include "update/autoupdate.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -16,16 +18,12 @@ class SettingsStore;
 class PeriodicTasks;
 class PanelDispatcher;
 class AppCommandHandler;
-class SocketHelper;
 class CpuTemperature;
 class SensorTable;
-class AutoUpdate;
 class UpdaterLauncher;
 class AutoStartStore;
 class WindowMessages;
 class RemoteControlTransport;
-class MainView;
-class AlertView;
 class QAction;
 class QMenu;
 class QTranslator;

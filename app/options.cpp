@@ -2,6 +2,7 @@
 
 #include "device/boxemulator.h"
 
+#include <QHostAddress>
 #include <QStringList>
 
 bool parseMessageNumber(const QString &text, qint64 *value)
@@ -110,6 +111,10 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
             if (!needValue(i, a))
                 return false;
             o->companionAddress = args.at(++i);
+            if (QHostAddress(o->companionAddress).isNull()) {
+                *error = QStringLiteral("--companion-address: \"%1\" is not an IP address").arg(o->companionAddress);
+                return false;
+            }
         } else if (a == QLatin1String("--update-url")) {
             if (!needValue(i, a))
                 return false;

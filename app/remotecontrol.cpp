@@ -1,6 +1,7 @@
 #include "app/remotecontrol.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
@@ -48,22 +49,26 @@ bool LocalSocketRemoteControl::parseLine(const QByteArray &line, RemoteMessage *
 bool LocalSocketRemoteControl::listen(const QString &title)
 {
     const QString path = socketPath(title);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(path)) {
-        // A copy that crashed leaves its socket file behind: only a live copy answers.
+    // Only a live copy answers; a socket file left by a copy that crashed does
+    // not. (Listening first would not tell: with access options Qt binds
+    // elsewhere and renames over the path, taking it from a live copy too.)
+    {
         QLocalSocket probe;
         probe.connectToServer(path);
         if (probe.waitForConnected(1000)) {
             qCInfo(lcRemote) << "another copy is listening on" << path;
             return false;
         }
+    }
+    if (QFile::exists(path)) {
         qCInfo(lcRemote) << "removing stale remote-control socket" << path;
         QLocalServer::removeServer(path);
-        if (!m_server->listen(path)) {
-            qCWarning(lcRemote) << "cannot listen for remote control on" << path << m_server->errorString();
-            return false;
-        }
+    }
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(path)) {
+        qCWarning(lcRemote) << "cannot listen for remote control on" << path << m_server->errorString();
+        return false;
     }
     connect(m_server, &QLocalServer::newConnection, this, &LocalSocketRemoteControl::onNewConnection);
     qCDebug(lcRemote) << "remote control listening on" << path;

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "app/viewsink.h"
+#include "ui/alertview.h"
+#include "ui/mainview.h"
 
 #include <QPointer>
 
-class MainView;
-class AlertView;
-class QWidget;
 
 // Forwards the core's view updates to the real windows.
 class ViewAdapter : public ViewSink {
