@@ -110,6 +110,7 @@ void AutoUpdate::guardReply(QNetworkReply *reply)
             tooLarge(length.toLongLong());
     });
     connect(reply, &QNetworkReply::downloadProgress, reply, [tooLarge](qint64 received, qint64) { tooLarge(received); });
+    connect(reply, &QNetworkReply::readyRead, reply, [reply, tooLarge] { tooLarge(reply->bytesAvailable()); });
     QTimer::singleShot(kRequestDeadlineMs, reply, [reply] {
         if (reply->isRunning()) {
             qCWarning(lcUpdate) << "update request took too long, aborted";

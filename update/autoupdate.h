@@ -48,6 +48,7 @@ public:
     QString runningVersion() const { return m_runningVersion; }
     // Inactivity time-out of each request (tests shorten it).
     void setTransferTimeout(int ms) { m_transferTimeoutMs = ms; }
+    int requestsSent() const { return m_requestsSent; }
 
     // The start-up check: success report after an update, else the version request.
     void getVersion();
