@@ -113,8 +113,12 @@ void setAutoRun(AutoStartStore &store, bool on, const QString &programPath)
     if (!on) {
         qCDebug(lcAutoRun) << "isAutoRunEXE:false";
         // Only our own entry is removed; one made by hand for something else stays.
-        if (isRegist)
-            qCDebug(lcAutoRun) << (store.remove() ? "delete success" : "delete fffffff");
+        if (isRegist) {
+            const bool removed = store.remove();
+            qCDebug(lcAutoRun) << (removed ? "delete success" : "delete fffffff");
+            if (!removed)
+                qCWarning(lcAutoRun) << "cannot remove the autostart entry";
+        }
         return;
     }
     qCDebug(lcAutoRun) << "isAutoRunEXE:true";
@@ -123,7 +127,10 @@ void setAutoRun(AutoStartStore &store, bool on, const QString &programPath)
         return;
     }
     qCDebug(lcAutoRun) << "regist auto run";
-    qCDebug(lcAutoRun) << (store.write(programPath) ? "regist auto run success" : "regist auto run fffffff");
+    const bool written = store.write(programPath);
+    qCDebug(lcAutoRun) << (written ? "regist auto run success" : "regist auto run fffffff");
+    if (!written)
+        qCWarning(lcAutoRun) << "cannot write the autostart entry";
 }
 
 QString autoRunMark(bool on)

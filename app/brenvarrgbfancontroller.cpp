@@ -184,11 +184,14 @@ void BrenvarRGBFanController::buildTray()
     m_trayIcon->setToolTip(QStringLiteral("Zaldo RGB Radiator Fan"));
 
     m_launchAction = new QAction(QStringLiteral("Launch Zaldo RGB Radiator Fan"), this);
+    m_launchAction->setObjectName(QStringLiteral("launchAction"));
     connect(m_launchAction, &QAction::triggered, this, &BrenvarRGBFanController::showMainView);
     m_autoRunAction = new QAction(QStringLiteral("Open"), this);
+    m_autoRunAction->setObjectName(QStringLiteral("autoRunAction"));
     updateAutoRunText();
     connect(m_autoRunAction, &QAction::triggered, this, &BrenvarRGBFanController::trayIconAction);
     m_exitAction = new QAction(QStringLiteral("Exit"), this);
+    m_exitAction->setObjectName(QStringLiteral("exitAction"));
     connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
 
     m_trayMenu = new QMenu(this);

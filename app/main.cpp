@@ -60,6 +60,10 @@ int main(int argc, char **argv)
     if (options.send)
         return sendMessage(argc, argv, options);
 
+    // One line per report exchanged is only wanted when asked for.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("zaldo.device.hid.debug=false"));
+
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Bv"));
     // The tray keeps the program alive; it ends through Exit or message 0x8105.

@@ -6,7 +6,7 @@ packages=(
     build-essential cmake pkg-config
     qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
     libhidapi-dev libudev-dev
-    fonts-liberation fonts-noto-cjk
+    fonts-liberation fonts-noto-cjk fonts-thai-tlwg-ttf
     clang libfuzzer-14-dev libbenchmark-dev
     python3 netcat-openbsd
 )
