@@ -3,11 +3,13 @@
 #include "ui/fanviewstyles.h"
 #include "ui/uiimages.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
+#include <QtMath>
 
 Q_LOGGING_CATEGORY(lcFanView, "zaldo.ui.fanview")
 
@@ -30,6 +32,36 @@ QLabel *makeLabel(QWidget *parent, const QRect &geometry, Qt::Alignment align)
     l->setGeometry(geometry);
     l->setAlignment(align);
     return l;
+}
+
+// Some translations are wider than their fixed box at the prescribed font size
+// ("サイレント" on a 55 px button). Rather than cut them off, pack the letters
+// a little closer; the size from the style sheet stays. (Letter spacing, unlike
+// stretch, also reaches the fallback fonts that draw CJK and Thai.)
+int widestLine(const QFont &font, const QString &text)
+{
+    const QFontMetrics fm(font);
+    int widest = 0;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        widest = qMax(widest, fm.horizontalAdvance(line));
+    return widest;
+}
+
+void fitToWidth(QWidget *w, const QString &text, int available)
+{
+    w->ensurePolished();
+    QFont font = w->font();
+    font.setLetterSpacing(QFont::PercentageSpacing, 100);
+    const int need = widestLine(font, text);
+    if (need > available) {
+        // Marks and rounding make the width shrink less than the spacing.
+        for (qreal spacing = qFloor(100.0 * available / need); spacing >= 75; spacing -= 1) {
+            font.setLetterSpacing(QFont::PercentageSpacing, spacing);
+            if (widestLine(font, text) <= available)
+                break;
+        }
+    }
+    w->setFont(font);
 }
 
 } // namespace
@@ -203,6 +235,11 @@ void ZaldoRGBFanView::setLanguage(int index)
     labelBright->setStyleSheet(brightCaptionStyle);
     labelSpeed->setStyleSheet(speedTextStyle);
     refreshSpeedText();
+
+    for (QPushButton *b : {btnBlink, btnPerformance, btnSilent})
+        fitToWidth(b, b->text(), b->width() - 4);
+    for (QLabel *l : {labelMode, labelSilent, labelPerformance, labelBright})
+        fitToWidth(l, l->text(), l->width());
 }
 
 void ZaldoRGBFanView::setSelectColor(int r, int g, int b, float bright)
@@ -307,6 +344,7 @@ void ZaldoRGBFanView::refreshSpeedText()
         labelSpeed->setText(tr("Silent") + QStringLiteral("  ") + percent);
     else
         labelSpeed->setText(percent);
+    fitToWidth(labelSpeed, labelSpeed->text(), labelSpeed->width());
 }
 
 void ZaldoRGBFanView::refreshSpeedChecks(int level)
