@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -195,12 +196,8 @@ HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
     }
 
     bool hasTdie = false;
-    if (channels[Temp].size() > 0) {
-        for (auto it = channels[Temp].cbegin(); it != channels[Temp].cend(); ++it) {
-            const QByteArray l = cleanText(readSmallFile(dir.filePath(QStringLiteral("temp%1_label").arg(it.key())), &ok));
-            hasTdie = hasTdie || l == "Tdie";
-        }
-    }
+    for (auto it = channels[Temp].cbegin(); it != channels[Temp].cend() && !hasTdie; ++it)
+        hasTdie = cleanText(readSmallFile(dir.filePath(QStringLiteral("temp%1_label").arg(it.key())), &ok)) == "Tdie";
 
     for (int kind = 0; kind < KindCount; ++kind) {
         const KindInfo &info = kKinds[kind];
