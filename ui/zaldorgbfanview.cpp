@@ -203,6 +203,8 @@ void ZaldoRGBFanView::applyButtonStyles()
 
 void ZaldoRGBFanView::setFanNumber(int n)
 {
+    if (n < 0 || n > 2)
+        qCWarning(lcFanView) << "setFanNumber: fan" << n << "is not 0..2";
     fanIndex = n;
     if (n == 0)
         btnCopy->hide(); // fan 0 is the copy source

@@ -262,6 +262,24 @@ private Q_SLOTS:
         QVERIFY(light->styleSheet().contains(QStringLiteral("stop:0 rgb(10,200,30)")));
     }
 
+    void rgbThenBlinkThenRgb()
+    {
+        view->setSelectColor(200, 0, 90, 1.0f);
+        QSlider *light = slider("slider_Light_Fan");
+        click("RGB");
+        click("Blink");
+        QVERIFY(!button("RGB")->isChecked());
+        QVERIFY(button("Blink")->isChecked());
+        QVERIFY(light->isEnabled());
+        // Blink enables the slider but leaves the cycle's gray gradient.
+        QVERIFY(light->styleSheet().contains(QStringLiteral("stop:0 rgb(128,128,128)")));
+        click("RGB");
+        QCOMPARE(lists(*spy), (QList<QStringList>{{"RGB", "1", "1"}, {"Blink", "1", "1"}, {"RGB", "1", "1"}}));
+        QVERIFY(button("RGB")->isChecked());
+        QVERIFY(!button("Blink")->isChecked());
+        QVERIFY(!light->isEnabled());
+    }
+
     void blinkUnchecksRgbAndOff()
     {
         view->setRGB(true);
