@@ -10,8 +10,6 @@ scripts/install-deps.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
-# Debug lines of every event make the logs of a failing test unreadable.
-export QT_LOGGING_RULES="${QT_LOGGING_RULES:-*.debug=false}"
 
 echo "== normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZALDO_BUILD_TESTS=ON >/dev/null
