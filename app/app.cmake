@@ -25,3 +25,5 @@ install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\"
         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/brenvar-rgb-fan-controller\")")
 install(FILES ${CMAKE_SOURCE_DIR}/assets/linux/brenvar-rgb-fan-controller.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/linux/70-brenvar-rgb-fan-controller.rules DESTINATION lib/udev/rules.d)
+install(FILES ${CMAKE_SOURCE_DIR}/assets/icon/logo.svg
+    DESTINATION share/icons/hicolor/scalable/apps RENAME brenvar-rgb-fan-controller.svg)
