@@ -1,0 +1,123 @@
+#pragma once
+
+// Emulated boxes behind a transport that waits as a real HID read does: a read
+// that finds no reply sleeps its whole time-out. Every time-out the program asks
+// for is recorded, so a read that could block for ever is caught.
+
+#include "app/controllerstate.h"
+#include "app/periodictasks.h"
+#include "common/recordingviewsink.h"
+#include "device/boxemulator.h"
+#include "device/devicelink.h"
+#include "device/hidtransport.h"
+#include "storage/settingsstore.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <memory>
+
+struct ReadLog {
+    int reads = 0;
+    int minTimeoutMs = 1 << 30;
+    int maxTimeoutMs = -(1 << 30);
+};
+
+class TimedDevice : public HidDevice {
+public:
+    TimedDevice(std::unique_ptr<HidDevice> inner, ReadLog &log) : m_inner(std::move(inner)), m_log(log) {}
+    int write(const std::uint8_t *data, std::size_t length) override { return m_inner->write(data, length); }
+    int read(std::uint8_t *data, std::size_t length, int timeoutMs) override
+    {
+        ++m_log.reads;
+        m_log.minTimeoutMs = qMin(m_log.minTimeoutMs, timeoutMs);
+        m_log.maxTimeoutMs = qMax(m_log.maxTimeoutMs, timeoutMs);
+        const int n = m_inner->read(data, length, 0);
+        // A negative time-out would block for ever on a real box; a bounded nap
+        // keeps the test alive, and the log makes the test fail.
+        if (n == 0 && timeoutMs != 0)
+            QThread::msleep(static_cast<unsigned long>(timeoutMs > 0 ? timeoutMs : 200));
+        return n;
+    }
+
+private:
+    std::unique_ptr<HidDevice> m_inner;
+    ReadLog &m_log;
+};
+
+class TimedTransport : public HidTransport {
+public:
+    explicit TimedTransport(BoxEmulator &emu) : m_emu(emu) {}
+    ReadLog log;
+    std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override
+    {
+        auto device = m_emu.open(vendorId, productId);
+        if (!device)
+            return nullptr;
+        return std::make_unique<TimedDevice>(std::move(device), log);
+    }
+    int countDevices(std::uint16_t vendorId, std::uint16_t productId) override
+    {
+        return m_emu.countDevices(vendorId, productId);
+    }
+
+private:
+    BoxEmulator &m_emu;
+};
+
+inline void isolateFaultEnvironment(const QTemporaryDir &dir)
+{
+    qputenv("XDG_CONFIG_HOME", QDir(dir.path()).filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", QDir(dir.path()).filePath(QStringLiteral("runtime")).toUtf8());
+    QDir(dir.path()).mkpath(QStringLiteral("runtime"));
+}
+
+struct FaultRig {
+    QTemporaryDir dir;
+    ControllerState state;
+    BoxEmulator emu;
+    TimedTransport transport{emu};
+    DeviceLink link{state, transport};
+    SettingsStore store{state, dir.filePath(QStringLiteral("data"))};
+    RecordingViewSink views;
+    PeriodicTasks tasks{state, link, store, views};
+
+    explicit FaultRig(const QList<int> &boxes)
+    {
+        emu.setBoxes(boxes);
+        link.connectAllBoxes();
+        emu.clearSentReports();
+    }
+    ControllerBox &box(int b) { return state.boxArray[static_cast<size_t>(b)]; }
+    int reportsTo(int b, std::uint8_t w1, std::uint8_t w2) const
+    {
+        int n = 0;
+        for (const BoxEmulator::SentReport &r : emu.sentReports())
+            n += (r.box == b && r.command[0] == w1 && r.command[1] == w2) ? 1 : 0;
+        return n;
+    }
+};
+
+// Every field of the table and the globals, to show that nothing changed.
+inline QString snapshot(const ControllerState &s)
+{
+    QString out;
+    QDebug d(&out);
+    d << s.controllerBoxNumber << s.currentProfile << s.languageIndex << s.isStartAutoUpdate << s.isOpenPassword
+      << s.passwordStr << s.musicLevel << s.volumePercent << s.checkControllerStr;
+    for (const ControllerBox &b : s.boxArray) {
+        d << b.isConnected << bool(b.hidHandle) << b.profileValue;
+        for (size_t f = 0; f < kFanCount; ++f)
+            d << b.RColorFan[f] << b.GColorFan[f] << b.BColorFan[f] << b.brightFan[f] << b.speedFan[f]
+              << b.speedModeFan[f] << b.LEDModeFan[f] << b.monitorFan[f] << b.isRandomColorFan[f]
+              << b.isAlertShownFan[f] << b.isPWMFan[f] << b.isTurnOffLedFan[f];
+    }
+    return out;
+}
+
+// Far above anything a healthy exchange or poll takes, even under the
+// sanitizers; only a hang crosses it.
+constexpr qint64 kDidNotHangMs = 5000;
