@@ -197,7 +197,8 @@ class Companion(ProgramTest):
     @unittest.skipUnless(shutil.which("nc"), "nc is not installed")
     def test_shell_client(self):
         p = self.emulated("0,2")
-        r = subprocess.run(["nc", "-q", "1", "127.0.0.1", str(p.port)], input=b"000", capture_output=True,
+        # nc quits a few seconds after its input ends; the reply comes long before.
+        r = subprocess.run(["nc", "-q", "5", "127.0.0.1", str(p.port)], input=b"000", capture_output=True,
                            timeout=20)
         expected = ("BvFan!%s&" % socket.gethostname()).encode() + b"1010000000000000"
         self.assertEqual(r.stdout, expected)
