@@ -143,15 +143,6 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
     const auto f = static_cast<size_t>(fan);
     const bool flag = wParam != 0;
 
-    auto sendLighting = [&] {
-        const Lighting l = effectiveLighting(box, fan);
-        switch (l.kind) {
-        case LightingKind::Steady: m_link.setFanLedSteady(b, fan, l.red, l.green, l.blue, l.bright); break;
-        case LightingKind::Cycle: m_link.setFanLedCycle(b, fan); break;
-        case LightingKind::Flash: m_link.setFanLedFlash(b, fan, l.red, l.green, l.blue, l.bright); break;
-        case LightingKind::None: break;
-        }
-    };
     auto setLevel = [&](int level, int mode) {
         box.speedFan[f] = level;
         box.speedModeFan[f] = mode;
@@ -192,22 +183,22 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         if (flag)
             m_link.setFanLedCycle(b, fan);
         else
-            m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+            m_link.sendStoredSteady(b, fan);
         box.isTurnOffLedFan[f] = false;
         m_tasks.resetFanView();
         return true;
     case 0x8114:
         box.LEDModeFan[f] = flag ? 2 : 0;
         if (flag)
-            m_link.setFanLedFlash(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+            m_link.sendStoredFlash(b, fan);
         else
-            m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+            m_link.sendStoredSteady(b, fan);
         box.isTurnOffLedFan[f] = false;
         m_tasks.resetFanView();
         return true;
     case 0x8115:
         box.isTurnOffLedFan[f] = flag;
-        sendLighting();
+        m_link.sendEffectiveLighting(b, fan);
         m_tasks.resetFanView();
         return true;
     case 0x8116:
@@ -217,7 +208,7 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         box.GColorFan[f] = box.GColorFan[0];
         box.BColorFan[f] = box.BColorFan[0];
         box.brightFan[f] = box.brightFan[0];
-        sendLighting();
+        m_link.sendEffectiveLighting(b, fan);
         m_tasks.resetFanView();
         return true;
     case 0x8117:
@@ -228,9 +219,9 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         if (!box.isTurnOffLedFan[f] && box.LEDModeFan[f] != 1) {
             box.brightFan[f] = static_cast<float>(wParam) / 100.0f;
             if (box.LEDModeFan[f] == 0)
-                m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+                m_link.sendStoredSteady(b, fan);
             else if (box.LEDModeFan[f] == 2)
-                m_link.setFanLedFlash(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+                m_link.sendStoredFlash(b, fan);
         }
         m_tasks.resetFanView();
         return true;
@@ -242,9 +233,9 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
             box.LEDModeFan[f] = 0;
         if (!box.isTurnOffLedFan[f]) {
             if (box.LEDModeFan[f] == 2)
-                m_link.setFanLedFlash(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+                m_link.sendStoredFlash(b, fan);
             else
-                m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+                m_link.sendStoredSteady(b, fan);
         }
         m_tasks.resetFanView();
         return true;

@@ -138,24 +138,18 @@ bool PanelDispatcher::selectedFan(const QStringList &list, int minSize, int *fan
     return true;
 }
 
-void PanelDispatcher::refreshLight(int fan, bool honourOff)
+void PanelDispatcher::sendLightByMode(int fan)
 {
     const int b = m_state.controllerBoxNumber;
-    const ControllerBox &box = m_state.selectedBox();
-    const size_t f = idx(fan);
-    if (honourOff && box.isTurnOffLedFan[f]) {
-        m_link.setFanLedSteady(b, fan, 0, 0, 0, 1.0f);
-        return;
-    }
-    switch (box.LEDModeFan[f]) {
+    switch (m_state.selectedBox().LEDModeFan[idx(fan)]) {
     case 0:
-        m_link.setFanLedSteady(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+        m_link.sendStoredSteady(b, fan);
         break;
     case 1:
         m_link.setFanLedCycle(b, fan);
         break;
     case 2:
-        m_link.setFanLedFlash(b, fan, box.RColorFan[f], box.GColorFan[f], box.BColorFan[f], box.brightFan[f]);
+        m_link.sendStoredFlash(b, fan);
         break;
     default:
         break;
@@ -207,9 +201,9 @@ void PanelDispatcher::palette(const QStringList &list)
         box->LEDModeFan[i] = 0;
     const int b = m_state.controllerBoxNumber;
     if (box->LEDModeFan[i] == 2)
-        m_link.setFanLedFlash(b, f, box->RColorFan[i], box->GColorFan[i], box->BColorFan[i], box->brightFan[i]);
+        m_link.sendStoredFlash(b, f);
     else
-        m_link.setFanLedSteady(b, f, box->RColorFan[i], box->GColorFan[i], box->BColorFan[i], box->brightFan[i]);
+        m_link.sendStoredSteady(b, f);
     box->isTurnOffLedFan[i] = false;
 }
 
@@ -223,10 +217,10 @@ void PanelDispatcher::blink(const QStringList &list)
     const int b = m_state.controllerBoxNumber;
     if (intArg(list, 2) == 1) {
         box->LEDModeFan[i] = 2;
-        m_link.setFanLedFlash(b, f, box->RColorFan[i], box->GColorFan[i], box->BColorFan[i], box->brightFan[i]);
+        m_link.sendStoredFlash(b, f);
     } else {
         box->LEDModeFan[i] = 0;
-        m_link.setFanLedSteady(b, f, box->RColorFan[i], box->GColorFan[i], box->BColorFan[i], box->brightFan[i]);
+        m_link.sendStoredSteady(b, f);
     }
     box->isTurnOffLedFan[i] = false;
 }
@@ -244,7 +238,7 @@ void PanelDispatcher::rgb(const QStringList &list)
         m_link.setFanLedCycle(b, f);
     } else {
         box->LEDModeFan[i] = 0;
-        m_link.setFanLedSteady(b, f, box->RColorFan[i], box->GColorFan[i], box->BColorFan[i], box->brightFan[i]);
+        m_link.sendStoredSteady(b, f);
     }
     box->isTurnOffLedFan[i] = false;
 }
@@ -262,7 +256,7 @@ void PanelDispatcher::copyLight(const QStringList &list)
     box->GColorFan[i] = box->GColorFan[0];
     box->BColorFan[i] = box->BColorFan[0];
     box->brightFan[i] = box->brightFan[0];
-    refreshLight(f, true);
+    m_link.sendEffectiveLighting(m_state.controllerBoxNumber, f);
     m_tasks.resetFanView();
 }
 
@@ -277,7 +271,7 @@ void PanelDispatcher::pushTurnOff(const QStringList &list)
     if (flag == 1)
         m_link.setFanLedSteady(m_state.controllerBoxNumber, f, 0, 0, 0, 1.0f);
     else
-        refreshLight(f, false);
+        sendLightByMode(f);
 }
 
 void PanelDispatcher::changeSliderLight(const QStringList &list)
@@ -294,10 +288,10 @@ void PanelDispatcher::changeSliderLight(const QStringList &list)
     switch (box->LEDModeFan[i]) {
     case 0:
     case 1:
-        m_link.setFanLedSteady(b, f, box->RColorFan[i], box->GColorFan[i], box->BColorFan[i], box->brightFan[i]);
+        m_link.sendStoredSteady(b, f);
         break;
     case 2:
-        m_link.setFanLedFlash(b, f, box->RColorFan[i], box->GColorFan[i], box->BColorFan[i], box->brightFan[i]);
+        m_link.sendStoredFlash(b, f);
         break;
     default:
         break;

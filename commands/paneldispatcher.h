@@ -32,8 +32,8 @@ public Q_SLOTS:
 private:
     // Fan commands: the handler receives the checked fan index.
     bool selectedFan(const QStringList &list, int minSize, int *fan, ControllerBox **box);
-    // Sends the fan's lighting; honourOff applies the switched-off rule first.
-    void refreshLight(int fan, bool honourOff);
+    // Sends the fan's lighting by its stored mode, whatever the off switch says.
+    void sendLightByMode(int fan);
 
     void selectProfile(const QStringList &list);
     void pushPWM(const QStringList &list);

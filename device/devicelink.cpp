@@ -98,11 +98,30 @@ void DeviceLink::setFanLedFlash(int box, int fan, int red, int green, int blue, 
     sendLed(box, fan, 0x02, red, green, blue, bright);
 }
 
-void DeviceLink::applyFan(int box, int fan, bool logSpeed)
+void DeviceLink::sendStoredLed(int box, int fan, std::uint8_t mode)
 {
+    if (!validTarget(box, fan))
+        return;
     const ControllerBox &b = m_state.boxArray[static_cast<size_t>(box)];
     const auto f = static_cast<size_t>(fan);
-    const Lighting light = effectiveLighting(b, fan);
+    sendLed(box, fan, mode, b.RColorFan[f], b.GColorFan[f], b.BColorFan[f], b.brightFan[f]);
+}
+
+void DeviceLink::sendStoredSteady(int box, int fan)
+{
+    sendStoredLed(box, fan, 0x00);
+}
+
+void DeviceLink::sendStoredFlash(int box, int fan)
+{
+    sendStoredLed(box, fan, 0x02);
+}
+
+void DeviceLink::sendEffectiveLighting(int box, int fan)
+{
+    if (!validTarget(box, fan))
+        return;
+    const Lighting light = effectiveLighting(m_state.boxArray[static_cast<size_t>(box)], fan);
     switch (light.kind) {
     case LightingKind::Steady:
         setFanLedSteady(box, fan, light.red, light.green, light.blue, light.bright);
@@ -116,6 +135,13 @@ void DeviceLink::applyFan(int box, int fan, bool logSpeed)
     case LightingKind::None:
         break;
     }
+}
+
+void DeviceLink::applyFan(int box, int fan, bool logSpeed)
+{
+    const ControllerBox &b = m_state.boxArray[static_cast<size_t>(box)];
+    const auto f = static_cast<size_t>(fan);
+    sendEffectiveLighting(box, fan);
     if (!sendsFixedSpeed(b, fan))
         return;
     if (logSpeed) {

@@ -46,6 +46,11 @@ public:
     void setFanLedSteady(int box, int fan, int red, int green, int blue, float bright);
     void setFanLedCycle(int box, int fan);
     void setFanLedFlash(int box, int fan, int red, int green, int blue, float bright);
+    // The fan's stored colour and brightness from the box table, steady or flashing.
+    void sendStoredSteady(int box, int fan);
+    void sendStoredFlash(int box, int fan);
+    // What effectiveLighting says for the fan: black when switched off, else by its mode.
+    void sendEffectiveLighting(int box, int fan);
     void applyBoxSettings(int box);
     void saveToController(int box);
     FanStatusReply readFanStatus(int box, int fan);
@@ -73,6 +78,7 @@ private:
     static void drainStaleReplies(int box, HidDevice &device);
     bool connectedBox(int box) const;
     void sendLed(int box, int fan, std::uint8_t mode, int red, int green, int blue, float bright);
+    void sendStoredLed(int box, int fan, std::uint8_t mode);
     void applyFan(int box, int fan, bool logSpeed);
 
     ControllerState &m_state;
