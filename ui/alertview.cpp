@@ -1,6 +1,7 @@
 #include "ui/alertview.h"
 
 #include "ui/uiimages.h"
+#include "ui/windowmessagefilter.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
@@ -12,10 +13,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 Q_LOGGING_CATEGORY(lcAlertView, "zaldo.ui.alert")
 
@@ -134,16 +131,8 @@ bool AlertView::handleWindowMessage(quint32 message)
 
 bool AlertView::nativeEvent(const QByteArray &eventType, void *message, long *result)
 {
-#ifdef Q_OS_WIN
-    if (eventType == "windows_generic_MSG" && message) {
-        const MSG *msg = static_cast<const MSG *>(message);
-        if (handleWindowMessage(msg->message)) {
-            if (result)
-                *result = 0;
-            return true;
-        }
-    }
-#endif
+    if (handleNativeWindowMessage(eventType, message, result, [this](quint32 msg) { return handleWindowMessage(msg); }))
+        return true;
     return QWidget::nativeEvent(eventType, message, result);
 }
 

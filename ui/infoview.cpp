@@ -1,15 +1,12 @@
 #include "ui/infoview.h"
 
 #include "ui/uiimages.h"
+#include "ui/windowmessagefilter.h"
 
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QTextEdit>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 Q_LOGGING_CATEGORY(lcInfoView, "zaldo.ui.info")
 
@@ -47,16 +44,8 @@ bool InfoView::handleWindowMessage(quint32 message)
 
 bool InfoView::nativeEvent(const QByteArray &eventType, void *message, long *result)
 {
-#ifdef Q_OS_WIN
-    if (eventType == "windows_generic_MSG" && message) {
-        const MSG *msg = static_cast<const MSG *>(message);
-        if (handleWindowMessage(msg->message)) {
-            if (result)
-                *result = 0;
-            return true;
-        }
-    }
-#endif
+    if (handleNativeWindowMessage(eventType, message, result, [this](quint32 msg) { return handleWindowMessage(msg); }))
+        return true;
     return QWidget::nativeEvent(eventType, message, result);
 }
 

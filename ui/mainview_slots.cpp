@@ -4,6 +4,7 @@
 #include "ui/infoview.h"
 #include "ui/mainview.h"
 #include "ui/mainview_p.h"
+#include "ui/windowmessagefilter.h"
 #include "ui/zaldorgbfanview.h"
 
 #include <QButtonGroup>
@@ -13,10 +14,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextEdit>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 #include <algorithm>
 
@@ -153,15 +150,7 @@ bool MainView::handleWindowMessage(quint32 message)
 
 bool MainView::nativeEvent(const QByteArray &eventType, void *message, long *result)
 {
-#ifdef Q_OS_WIN
-    if (eventType == "windows_generic_MSG" && message) {
-        const MSG *msg = static_cast<const MSG *>(message);
-        if (handleWindowMessage(msg->message)) {
-            if (result)
-                *result = 0;
-            return true;
-        }
-    }
-#endif
+    if (handleNativeWindowMessage(eventType, message, result, [this](quint32 msg) { return handleWindowMessage(msg); }))
+        return true;
     return QWidget::nativeEvent(eventType, message, result);
 }
