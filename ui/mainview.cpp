@@ -81,7 +81,12 @@ void MainView::buildStyles()
                                       "QPushButton:pressed{border-image:%2;}")
                            .arg(url(image("Image/btn_save.png")), url(image("Image/btn_save_h.png")));
     // Sized styles start with the English row until the first setLanguage.
-    const LanguageRow &row = kLanguageRows[0];
+    applySizedStyles(0);
+}
+
+void MainView::applySizedStyles(int languageIndex)
+{
+    const LanguageRow &row = kLanguageRows[languageIndex];
     m_profileButtonStyle = QStringLiteral("QPushButton{border-image:%1; font-family:Arial; color:white; font-size:%3px;}"
                                           "QPushButton:checked{border-image:%2;}"
                                           "QPushButton:pressed{border-image:%2;}")

@@ -110,6 +110,8 @@ private:
 
     QString image(const QString &relative) const;
     void buildStyles();
+    // Styles whose font sizes follow the language row (kLanguageRows).
+    void applySizedStyles(int languageIndex);
     void buildErrorTable();
     void buildWindow();
     void buildProfileArea();

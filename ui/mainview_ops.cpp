@@ -78,20 +78,7 @@ void MainView::setLanguage(int index)
 {
     checkLanguageEntry(index);
     if (isLanguageIndex(index)) {
-        const LanguageRow &row = kLanguageRows[index];
-        m_profileLabelStyle = QStringLiteral("font-family:Arial; color:white; font-size:%1px; border-image:%2;")
-                                  .arg(row.profileLabel)
-                                  .arg(url(image("Image/Bvab.png")));
-        m_profileButtonStyle = QStringLiteral("QPushButton{border-image:%1; font-family:Arial; color:white; font-size:%3px;}"
-                                              "QPushButton:checked{border-image:%2;}"
-                                              "QPushButton:pressed{border-image:%2;}")
-                                   .arg(url(image("Image/btn_profile.png")), url(image("Image/btn_profile_h.png")))
-                                   .arg(row.profileButtons);
-        m_saveStyle = QStringLiteral("QPushButton{border-image:%1; font-family:Arial; color:white; font-size:%3px;}"
-                                     "QPushButton:checked{border-image:%1;}"
-                                     "QPushButton:pressed{border-image:%2;}")
-                          .arg(url(image("Image/btn_save.png")), url(image("Image/btn_save_h.png")))
-                          .arg(row.save);
+        applySizedStyles(index);
         m_fanHeaderStyle = QStringLiteral("font-family: Arial; font-size:%1px; color: white;").arg(kFanHeaderSizeAfterLanguage);
     } else {
         // Settings may hold any number: keep the current styles, still re-translate.
