@@ -114,5 +114,5 @@ void TestFaultResponsiveness::vanishedBoxComesBackWithNextDeviceChange()
     QCOMPARE(rig.views.count(QStringLiteral("setRPM(")), 3);
 }
 
-QTEST_MAIN(TestFaultResponsiveness)
+QTEST_GUILESS_MAIN(TestFaultResponsiveness)
 #include "tst_faultresponsiveness.moc"
