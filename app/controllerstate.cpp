@@ -55,6 +55,18 @@ Lighting effectiveLighting(const ControllerBox &box, int fan)
     return l;
 }
 
+void copyLighting(ControllerBox &box, int fromFan, int toFan)
+{
+    const auto from = static_cast<size_t>(fromFan);
+    const auto to = static_cast<size_t>(toFan);
+    box.LEDModeFan[to] = box.LEDModeFan[from];
+    box.isTurnOffLedFan[to] = box.isTurnOffLedFan[from];
+    box.RColorFan[to] = box.RColorFan[from];
+    box.GColorFan[to] = box.GColorFan[from];
+    box.BColorFan[to] = box.BColorFan[from];
+    box.brightFan[to] = box.brightFan[from];
+}
+
 const char *languageCode(int languageIndex)
 {
     static const char *const codes[] = {"en", "tc", "cn", "de", "fr", "jp", "th"};

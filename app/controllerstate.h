@@ -81,5 +81,9 @@ Lighting effectiveLighting(const ControllerBox &box, int fan);
 // A fan that does not follow the temperature curve is sent its fixed level.
 inline bool sendsFixedSpeed(const ControllerBox &box, int fan) { return !box.isPWMFan[static_cast<size_t>(fan)]; }
 
+// Copies a fan's lighting (mode, off switch, colour, brightness) onto another
+// fan of the same box; the speed settings stay.
+void copyLighting(ControllerBox &box, int fromFan, int toFan);
+
 // Language codes of the translation files, index = languageIndex; null for any other index.
 const char *languageCode(int languageIndex);

@@ -202,12 +202,7 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         m_tasks.resetFanView();
         return true;
     case 0x8116:
-        box.LEDModeFan[f] = box.LEDModeFan[0];
-        box.isTurnOffLedFan[f] = box.isTurnOffLedFan[0];
-        box.RColorFan[f] = box.RColorFan[0];
-        box.GColorFan[f] = box.GColorFan[0];
-        box.BColorFan[f] = box.BColorFan[0];
-        box.brightFan[f] = box.brightFan[0];
+        copyLighting(box, 0, fan);
         m_link.sendEffectiveLighting(b, fan);
         m_tasks.resetFanView();
         return true;

@@ -249,13 +249,7 @@ void PanelDispatcher::copyLight(const QStringList &list)
     ControllerBox *box = nullptr;
     if (!selectedFan(list, 2, &f, &box))
         return;
-    const size_t i = idx(f);
-    box->LEDModeFan[i] = box->LEDModeFan[0];
-    box->isTurnOffLedFan[i] = box->isTurnOffLedFan[0];
-    box->RColorFan[i] = box->RColorFan[0];
-    box->GColorFan[i] = box->GColorFan[0];
-    box->BColorFan[i] = box->BColorFan[0];
-    box->brightFan[i] = box->brightFan[0];
+    copyLighting(*box, 0, f);
     m_link.sendEffectiveLighting(m_state.controllerBoxNumber, f);
     m_tasks.resetFanView();
 }
