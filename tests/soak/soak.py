@@ -270,6 +270,12 @@ class Soak:
                 self.failures.append(f"program ended during the soak with {self.proc.returncode}")
                 break
             x = self.rng.random()
+            if self.args.only == "companion":
+                x = x * 0.60
+            elif self.args.only == "send":
+                x = 0.60 + x * 0.32
+            elif self.args.only == "device":
+                x = 0.92 + x * 0.06
             if x < 0.60:
                 self.companion_command()
             elif x < 0.92:
@@ -308,18 +314,29 @@ class Soak:
         return 0
 
     def check_memory(self):
-        kbs = [kb for _, kb in self.samples]
-        if len(kbs) < 4:
-            self.failures.append(f"too few memory samples: {kbs}")
+        """Growth that goes on after the warm-up is what counts: a least-squares
+        slope over the samples after the first quarter of the run, plus the
+        difference between the second quarter and the last one."""
+        if len(self.samples) < 8:
+            self.failures.append(f"too few memory samples: {len(self.samples)}")
             return
-        quarter = max(1, len(kbs) // 4)
-        early = statistics.median(kbs[:quarter]) if len(kbs) < 8 else statistics.median(kbs[quarter:2 * quarter])
+        kbs = [kb for _, kb in self.samples]
+        quarter = len(kbs) // 4
+        early = statistics.median(kbs[quarter:2 * quarter])
         late = statistics.median(kbs[-quarter:])
-        slack_kb = (96 if self.sanitized else 24) * 1024
+        tail = self.samples[quarter:]
+        t0 = tail[0][0]
+        xs = [(t - t0) / 60.0 for t, _ in tail]
+        ys = [kb for _, kb in tail]
+        mx, my = statistics.fmean(xs), statistics.fmean(ys)
+        sxx = sum((x - mx) ** 2 for x in xs)
+        slope = sum((x - mx) * (y - my) for x, y in zip(xs, ys)) / sxx if sxx else 0.0
         log(f"VmRSS: first {kbs[0]} kB, early median {early:.0f} kB, late median {late:.0f} kB, "
-            f"peak {max(kbs)} kB over {len(kbs)} samples")
-        if late > early * 1.25 + slack_kb:
-            self.failures.append(f"resident memory kept growing: {early:.0f} kB -> {late:.0f} kB")
+            f"peak {max(kbs)} kB over {len(kbs)} samples; trend after warm-up {slope:.0f} kB/min")
+        limit_kb_per_min = self.args.max_growth_kb_per_min * (2 if self.sanitized else 1)
+        if slope > limit_kb_per_min and late - early > 2048:
+            self.failures.append(f"resident memory keeps growing: {slope:.0f} kB/min "
+                                 f"(limit {limit_kb_per_min} kB/min), {early:.0f} kB -> {late:.0f} kB")
 
     def check_files(self):
         base = os.path.join(self.config, "Bv", "RGBZaldo")
@@ -383,6 +400,10 @@ def main():
     p.add_argument("--seconds", type=float, default=120)
     p.add_argument("--minutes", type=float, help="run this long instead (for runs by hand)")
     p.add_argument("--seed", type=int, default=None)
+    p.add_argument("--max-growth-kb-per-min", type=int, default=512,
+                   help="resident-memory trend after warm-up that counts as unbounded growth")
+    p.add_argument("--only", choices=("companion", "send", "device"),
+                   help="one kind of action only, to find which one a growth comes from")
     args = p.parse_args()
     if args.minutes:
         args.seconds = args.minutes * 60
