@@ -1,0 +1,177 @@
+// Cost of the program's own work for the recurring device traffic and the
+// phone commands, against boxes that answer instantly from memory.
+//
+// ZALDO_BENCH_LOG=1 keeps the debug log categories on (output dropped), as the
+// program runs by default, to show what formatting the log lines costs.
+
+#include "bench/instanttransport.h"
+
+#include "app/controllerstate.h"
+#include "app/periodictasks.h"
+#include "app/viewsink.h"
+#include "commands/appcommandhandler.h"
+#include "device/boxemulator.h"
+#include "device/devicelink.h"
+#include "storage/settingsstore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+void dropMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+struct Core {
+    QTemporaryDir dir;
+    ControllerState state;
+    InstantTransport transport;
+    DeviceLink link{state, transport};
+    SettingsStore store{state, dir.path()};
+    NullViewSink views;
+    PeriodicTasks tasks{state, link, store, views};
+    AppCommandHandler handler{state, link, store, tasks, [](const QString &) {}};
+
+    Core()
+    {
+        link.connectAllBoxes();
+        int n = 0;
+        tasks.setRandomSource([n]() mutable { return n += 7919; });
+    }
+};
+
+const QString kAllBoxes = QStringLiteral("1111111111111111");
+
+void BM_Exchange(benchmark::State &st)
+{
+    Core core;
+    int red = 0;
+    for (auto _ : st)
+        core.link.setFanLedSteady(0, 1, ++red & 0xFF, 20, 30, 0.5f);
+    st.SetItemsProcessed(st.iterations());
+}
+BENCHMARK(BM_Exchange);
+
+// The same exchange against the box emulator, for comparison: the difference
+// is the emulator's firmware model and its report record, not our code.
+void BM_ExchangeEmulator(benchmark::State &st)
+{
+    ControllerState state;
+    BoxEmulator emu;
+    emu.setBoxes({0});
+    DeviceLink link(state, emu);
+    link.connectAllBoxes();
+    int red = 0;
+    for (auto _ : st) {
+        link.setFanLedSteady(0, 1, ++red & 0xFF, 20, 30, 0.5f);
+        if ((red & 0xFFFF) == 0)
+            emu.clearSentReports();
+    }
+    st.SetItemsProcessed(st.iterations());
+}
+BENCHMARK(BM_ExchangeEmulator);
+
+void BM_ReadFanStatusAndParse(benchmark::State &st)
+{
+    Core core;
+    for (auto _ : st) {
+        const FanStatusReply r = core.link.readFanStatus(3, 2);
+        benchmark::DoNotOptimize(DeviceLink::parseFanStatus(r.data.data(), r.length));
+    }
+    st.SetItemsProcessed(st.iterations());
+}
+BENCHMARK(BM_ReadFanStatusAndParse);
+
+void BM_MusicTick16Boxes(benchmark::State &st)
+{
+    Core core;
+    core.state.boxArray[4].LEDModeFan = {1, 1, 1};  // one box steps the colour wheel
+    int v = 0;
+    for (auto _ : st) {
+        core.state.volumePercent = (v += 37) % 100;
+        core.tasks.controlRGBValue();
+    }
+    st.SetItemsProcessed(st.iterations() * 48);
+}
+BENCHMARK(BM_MusicTick16Boxes)->Unit(benchmark::kMicrosecond);
+
+void BM_RandomColourTick16Boxes(benchmark::State &st)
+{
+    Core core;
+    for (ControllerBox &b : core.state.boxArray)
+        b.isRandomColorFan[0] = true;
+    for (auto _ : st)
+        core.tasks.sendBrightFan1();
+    st.SetItemsProcessed(st.iterations() * 16);
+}
+BENCHMARK(BM_RandomColourTick16Boxes)->Unit(benchmark::kMicrosecond);
+
+void BM_RpmPoll16Boxes(benchmark::State &st)
+{
+    Core core;
+    for (auto _ : st)
+        core.tasks.updateSpeed();
+    st.SetItemsProcessed(st.iterations() * 48);
+}
+BENCHMARK(BM_RpmPoll16Boxes)->Unit(benchmark::kMicrosecond);
+
+void BM_SaveProfile16Boxes(benchmark::State &st)
+{
+    Core core;
+    core.state.currentProfile = 2;
+    for (ControllerBox &b : core.state.boxArray)
+        b.profileValue = 2;
+    for (auto _ : st)
+        core.tasks.saveCurrentProfile();
+}
+BENCHMARK(BM_SaveProfile16Boxes)->Unit(benchmark::kMicrosecond);
+
+// One phone command of each form, all sixteen boxes addressed where the form
+// takes box flags, all three fans where it takes a mask.
+void BM_AppCommand(benchmark::State &st, const QString &command, const QString &undo)
+{
+    Core core;
+    for (auto _ : st) {
+        core.handler.socketHelperReceiveData(command);
+        if (!undo.isEmpty())
+            core.handler.socketHelperReceiveData(undo);
+    }
+    core.tasks.stopMusic();
+    for (int f = 0; f < kFanCount; ++f)
+        core.tasks.stopRandomColor(f);
+}
+BENCHMARK_CAPTURE(BM_AppCommand, presence, QStringLiteral("000"), QString());
+BENCHMARK_CAPTURE(BM_AppCommand, random_colour_on_off, QStringLiteral("017x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, colour_wheel, QStringLiteral("027x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, performance, QStringLiteral("037x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, flash_toggle, QStringLiteral("057x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, leds_off_toggle, QStringLiteral("077x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, steady, QStringLiteral("087x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, music_three_records, QStringLiteral("06x45x6x50x6x70"), QString());
+BENCHMARK_CAPTURE(BM_AppCommand, music_end, QStringLiteral("06x@@"), QString());
+BENCHMARK_CAPTURE(BM_AppCommand, brightness, QStringLiteral("207x50x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, speed_level, QStringLiteral("307xx3x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, colour, QStringLiteral("32x52xx7x00xFFx80x00xx") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, profile_apply, QStringLiteral("426x3x") + kAllBoxes, QString());
+BENCHMARK_CAPTURE(BM_AppCommand, profile_save, QStringLiteral("427x2x"), QString());
+BENCHMARK_CAPTURE(BM_AppCommand, no_match, QStringLiteral("999"), QString());
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIntValue("ZALDO_BENCH_LOG") == 0)
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
+    qInstallMessageHandler(dropMessage);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
