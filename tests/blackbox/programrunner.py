@@ -2,6 +2,7 @@
 
 import configparser
 import os
+import random
 import socket
 import subprocess
 import tempfile
@@ -9,9 +10,16 @@ import time
 
 
 def free_port():
-    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+    """A port below the kernel's ephemeral range, so no test's client or
+    ephemeral server takes it between this check and the program's listen."""
+    while True:
+        port = random.randint(20000, 30000)
+        with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
+            try:
+                s.bind(("127.0.0.1", port))
+            except OSError:
+                continue
+            return port
 
 
 class Program:
@@ -44,12 +52,24 @@ class Program:
         self.proc = None
 
     def start(self, wait=True):
+        for _ in range(5):
+            self._start(wait)
+            # The phone-app port can still be taken by another program
+            # meanwhile: then try another one.
+            if not wait or "Listening: false" not in self.read_log():
+                return self
+            self.stop()
+            os.remove(self.log)
+            self.port = free_port()
+            self.env["ZALDO_COMPANION_PORT"] = str(self.port)
+        raise RuntimeError("the program found no free phone-app port")
+
+    def _start(self, wait):
         self.logfile = open(self.log, "ab")
         self.proc = subprocess.Popen([self.binary] + self.args, env=self.env, stdout=self.logfile,
                                      stderr=subprocess.STDOUT)
         if wait:
             self.wait_ready()
-        return self
 
     def wait_ready(self, timeout=30):
         deadline = time.time() + timeout
