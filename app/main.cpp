@@ -82,6 +82,7 @@ int main(int argc, char **argv)
     std::unique_ptr<HidTransport> transport;
     if (options.emulate) {
         auto emulator = std::make_unique<BoxEmulator>();
+        emulator->setRecording(false);
         if (!options.emulatedBoxFile.isEmpty())
             emulator->setBoxListFile(options.emulatedBoxFile);
         else

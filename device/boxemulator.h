@@ -70,6 +70,9 @@ public:
     // Longest a read that finds no reply sleeps, whatever timeout it was given.
     static constexpr int kMaxIdleWaitMs = 5;
 
+    // Keeps every report sent in memory for sentReports(); on by default for
+    // tests, off in the running program, where it would only grow.
+    void setRecording(bool on) { m_recording = on; }
     const std::vector<SentReport> &sentReports() const { return m_sent; }
     void clearSentReports() { m_sent.clear(); }
     // sentReports() as trace lines.
@@ -90,4 +93,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d;
     std::vector<SentReport> m_sent;
+    bool m_recording = true;
 };

@@ -35,17 +35,26 @@ bool DeviceLink::connectedBox(int box) const
     return m_state.boxArray[static_cast<size_t>(box)].isConnected;
 }
 
-void DeviceLink::drainStaleReplies(int box, HidDevice &device)
+int DeviceLink::drainStaleReplies(int box, HidDevice &device)
 {
     Report stale{};
     for (int i = 0; i < kMaxDrainReads; ++i) {
         const int n = device.read(stale.data(), stale.size(), 0);
         if (n <= 0)
-            return;
+            return i;
         qCDebug(lcDevice) << "stale reply dropped, box" << box << "length" << n
                           << "r0:" << stale[0] << "r1:" << stale[1];
     }
     qCWarning(lcDevice) << "box" << box << "keeps sending unrequested reports";
+    return kMaxDrainReads;
+}
+
+int DeviceLink::replyTimeoutFor(int box) const
+{
+    const int missed = m_missedReplies[static_cast<size_t>(box)];
+    if (missed < kSilentAfterMisses || missed % kSilentProbeEvery == 0)
+        return kReplyTimeoutMs;
+    return 0;
 }
 
 int DeviceLink::exchange(int box, const Report &command, Report &reply, int *written)
@@ -58,8 +67,11 @@ int DeviceLink::exchange(int box, const Report &command, Report &reply, int *wri
         qCWarning(lcDevice) << "box" << box << "is marked connected but has no open handle";
         return -1;
     }
-    // A reply that came after its read timed out must not answer this request.
-    drainStaleReplies(box, *device);
+    int &missed = m_missedReplies[static_cast<size_t>(box)];
+    // A reply that came after its read timed out must not answer this request;
+    // it does show that the box is alive.
+    if (drainStaleReplies(box, *device) > 0)
+        missed = 0;
 
     std::array<std::uint8_t, kWriteSize> out{};
     std::copy(command.begin(), command.end(), out.begin() + 1);
@@ -71,17 +83,26 @@ int DeviceLink::exchange(int box, const Report &command, Report &reply, int *wri
         qCDebug(lcDevice) << "write failed, box" << box;
         return -1;
     }
-    const int n = device->read(reply.data(), reply.size(), kReplyTimeoutMs);
-    if (n == 0)
-        qCDebug(lcDevice) << "no reply within" << kReplyTimeoutMs << "ms, box" << box;
-    else if (n < 0)
+    const int timeout = replyTimeoutFor(box);
+    const int n = device->read(reply.data(), reply.size(), timeout);
+    if (n > 0) {
+        if (missed >= kSilentAfterMisses)
+            qCInfo(lcDevice) << "box" << box << "answers again";
+        missed = 0;
+    } else if (n == 0) {
+        qCDebug(lcDevice) << "no reply within" << timeout << "ms, box" << box;
+        if (++missed == kSilentAfterMisses)
+            qCWarning(lcDevice) << "box" << box << "does not answer; its replies are no longer waited for until it answers again";
+    } else {
         qCDebug(lcDevice) << "read failed, box" << box;
+    }
     return n;
 }
 
 void DeviceLink::connectAllBoxes()
 {
     m_state.checkControllerStr.clear();
+    m_missedReplies.fill(0);
     for (ControllerBox &box : m_state.boxArray) {
         box.hidHandle.reset();
         box.isConnected = false;

@@ -33,6 +33,12 @@ public:
 
     // How long a read waits for a box's reply.
     static constexpr int kReplyTimeoutMs = 50;
+    // A box that missed this many replies in a row is not waited for (its
+    // reads only take what is already there), except on every
+    // kSilentProbeEvery-th exchange, until a reply arrives again. One silent
+    // box must not stall the effects of every other box.
+    static constexpr int kSilentAfterMisses = 3;
+    static constexpr int kSilentProbeEvery = 20;
     // At most this many stale replies are discarded before a request.
     static constexpr int kMaxDrainReads = 16;
     // Bytes written per report: report ID 0, then the 64 command bytes.
@@ -75,7 +81,9 @@ private:
     // written, when given, receives the write result.
     int exchange(int box, const Report &command, Report &reply, int *written = nullptr);
     // Discards replies that arrived after an earlier read gave up on them.
-    static void drainStaleReplies(int box, HidDevice &device);
+    // Returns how many were discarded.
+    static int drainStaleReplies(int box, HidDevice &device);
+    int replyTimeoutFor(int box) const;
     bool connectedBox(int box) const;
     void sendLed(int box, int fan, std::uint8_t mode, int red, int green, int blue, float bright);
     void sendStoredLed(int box, int fan, std::uint8_t mode);
@@ -83,6 +91,7 @@ private:
 
     ControllerState &m_state;
     HidTransport &m_transport;
+    std::array<int, kBoxCount> m_missedReplies{};
 };
 
 // Counts attached devices per product ID for the missing/duplicate box report.

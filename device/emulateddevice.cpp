@@ -101,7 +101,8 @@ int EmulatedDevice::write(const std::uint8_t *data, std::size_t length)
     BoxEmulator::SentReport sent;
     sent.box = box;
     std::memcpy(sent.command.data(), data + 1, std::min(length - 1, kCommandSize));
-    m_core->owner->m_sent.push_back(sent);
+    if (m_core->owner->m_recording)
+        m_core->owner->m_sent.push_back(sent);
     m_core->appendTrace(BoxEmulator::traceLine(box, sent.command.data()));
 
     applyCommand(fw, sent.command.data());
