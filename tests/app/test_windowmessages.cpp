@@ -136,101 +136,86 @@ private Q_SLOTS:
         QCOMPARE(state->passwordStr, QString("7391"));
     }
 
-    void levelSetsModeAndSends()
+    // One message on box 0 after a preparation: the reports it sends and the
+    // fields it leaves.
+    void fanMessages_data()
     {
-        state->boxArray[0].isPWMFan[1] = false;
-        QVERIFY(messages->handle(0x8112, 3, 1));
-        QCOMPARE(state->boxArray[0].speedFan[1], 3);
-        QCOMPARE(state->boxArray[0].speedModeFan[1], 0);
-        QCOMPARE(sent(), QStringList{"0 32 51 02 03 3c 00 00 00"});
-        QVERIFY(messages->handle(0x8112, 5, 1));
-        QCOMPARE(state->boxArray[0].speedModeFan[1], 2);
-        QCOMPARE(sent(), QStringList{"0 32 51 02 03 64 00 00 00"});
+        QTest::addColumn<QString>("prep");
+        QTest::addColumn<uint>("message");
+        QTest::addColumn<qint64>("wParam");
+        QTest::addColumn<int>("fan");
+        QTest::addColumn<QStringList>("reports");
+        QTest::addColumn<QString>("fields");  // LEDModeFan,isTurnOffLedFan,R,G,B,speedFan,speedModeFan
+        const QStringList none;
+        QTest::newRow("level 3, PWM off") << "pwmoff" << 0x8112u << qint64(3) << 1
+                                          << QStringList{"0 32 51 02 03 3c 00 00 00"} << "0,0,255,0,0,3,0";
+        QTest::newRow("level 5, PWM off") << "pwmoff" << 0x8112u << qint64(5) << 1
+                                          << QStringList{"0 32 51 02 03 64 00 00 00"} << "0,0,255,0,0,5,2";
+        QTest::newRow("level 3, PWM on") << "" << 0x8112u << qint64(3) << 1 << none << "0,0,255,0,0,3,0";
+        QTest::newRow("level 6 refused") << "pwmoff" << 0x8112u << qint64(6) << 1 << none << "0,0,255,0,0,5,2";
+        QTest::newRow("Silent") << "pwmoff" << 0x8110u << qint64(0) << 0
+                                << QStringList{"0 32 51 01 03 0a 00 00 00"} << "0,0,255,0,0,0,1";
+        QTest::newRow("Performance") << "pwmoff" << 0x8109u << qint64(0) << 0
+                                     << QStringList{"0 32 51 01 03 64 00 00 00"} << "0,0,255,0,0,5,2";
+        QTest::newRow("PWM on sends nothing") << "pwmoff" << 0x8111u << qint64(1) << 0 << none << "0,0,255,0,0,5,2";
+        QTest::newRow("PWM off resends level") << "" << 0x8111u << qint64(0) << 0
+                                               << QStringList{"0 32 51 01 03 64 00 00 00"} << "0,0,255,0,0,5,2";
+        QTest::newRow("cycle on") << "" << 0x8113u << qint64(1) << 0
+                                  << QStringList{"0 32 52 01 01 00 00 00 00"} << "1,0,255,0,0,5,2";
+        QTest::newRow("cycle off") << "cycle" << 0x8113u << qint64(0) << 0
+                                   << QStringList{"0 32 52 01 00 ff 00 00 00"} << "0,0,255,0,0,5,2";
+        QTest::newRow("flash on clears off") << "off" << 0x8114u << qint64(1) << 0
+                                             << QStringList{"0 32 52 01 02 ff 00 00 00"} << "2,0,255,0,0,5,2";
+        QTest::newRow("flash off") << "flash" << 0x8114u << qint64(0) << 0
+                                   << QStringList{"0 32 52 01 00 ff 00 00 00"} << "0,0,255,0,0,5,2";
+        QTest::newRow("LEDs off") << "flash" << 0x8115u << qint64(1) << 0
+                                  << QStringList{"0 32 52 01 00 00 00 00 00"} << "2,1,255,0,0,5,2";
+        QTest::newRow("LEDs on resends flash") << "flashoff" << 0x8115u << qint64(0) << 0
+                                               << QStringList{"0 32 52 01 02 ff 00 00 00"} << "2,0,255,0,0,5,2";
+        QTest::newRow("copy switched-off fan 0") << "off" << 0x8116u << qint64(0) << 2
+                                                 << QStringList{"0 32 52 03 00 00 00 00 00"} << "0,1,255,0,0,5,2";
+        QTest::newRow("brightness 50") << "" << 0x8117u << qint64(50) << 0
+                                       << QStringList{"0 32 52 01 00 7f 00 00 00"} << "0,0,255,0,0,5,2";
+        QTest::newRow("brightness on cycling fan") << "cycle" << 0x8117u << qint64(50) << 0 << none
+                                                   << "1,0,255,0,0,5,2";
+        QTest::newRow("green on cycling fan") << "cycle" << 0x8118u << qint64(0xFF00) << 0
+                                              << QStringList{"0 32 52 01 00 00 ff 00 00"} << "0,0,0,255,0,5,2";
+        QTest::newRow("red on switched-off flash") << "flashoff" << 0x8118u << qint64(0xFF) << 0 << none
+                                                   << "2,1,255,0,0,5,2";
+    }
+    void fanMessages()
+    {
+        QFETCH(QString, prep);
+        QFETCH(uint, message);
+        QFETCH(qint64, wParam);
+        QFETCH(int, fan);
+        QFETCH(QStringList, reports);
+        QFETCH(QString, fields);
+        ControllerBox &box = state->boxArray[0];
+        for (int f = 0; f < 3; ++f) {
+            box.isPWMFan[f] = prep != "pwmoff";
+            box.LEDModeFan[f] = prep == "cycle" ? 1 : prep.startsWith("flash") ? 2 : 0;
+            box.isTurnOffLedFan[f] = prep == "off" || prep == "flashoff";
+        }
+        QVERIFY(messages->handle(message, wParam, fan));
+        QCOMPARE(sent(), reports);
+        const auto f = static_cast<size_t>(fan);
+        const QString got = QStringLiteral("%1,%2,%3,%4,%5,%6,%7")
+                                .arg(box.LEDModeFan[f]).arg(int(box.isTurnOffLedFan[f])).arg(box.RColorFan[f])
+                                .arg(box.GColorFan[f]).arg(box.BColorFan[f]).arg(box.speedFan[f])
+                                .arg(box.speedModeFan[f]);
+        QCOMPARE(got, fields);
+        const bool refused = QByteArray(QTest::currentDataTag()).contains("refused");
+        QCOMPARE(views->count("setFanSpeed(") > 0, !refused);  // the views were refreshed
     }
 
-    void levelWithPwmOnSendsNothing()
-    {
-        QVERIFY(messages->handle(0x8112, 3, 1));
-        QCOMPARE(state->boxArray[0].speedFan[1], 3);
-        QVERIFY(sent().isEmpty());
-    }
-
-    void performanceSilentAndPwm()
-    {
-        state->boxArray[0].isPWMFan[0] = false;
-        QVERIFY(messages->handle(0x8110, 0, 0));
-        QCOMPARE(state->boxArray[0].speedFan[0], 0);
-        QCOMPARE(state->boxArray[0].speedModeFan[0], 1);
-        QCOMPARE(sent(), QStringList{"0 32 51 01 03 0a 00 00 00"});
-        QVERIFY(messages->handle(0x8109, 0, 0));
-        QCOMPARE(sent(), QStringList{"0 32 51 01 03 64 00 00 00"});
-        QVERIFY(messages->handle(0x8111, 1, 0));
-        QVERIFY(sent().isEmpty());
-        QVERIFY(messages->handle(0x8111, 0, 0));
-        QCOMPARE(sent(), QStringList{"0 32 51 01 03 64 00 00 00"});
-    }
-
-    void brightnessOnCyclingFanChangesNothing()
-    {
-        state->boxArray[0].LEDModeFan[2] = 1;
-        QVERIFY(messages->handle(0x8117, 50, 2));
-        QCOMPARE(state->boxArray[0].brightFan[2], 1.0f);
-        QVERIFY(sent().isEmpty());
-        QVERIFY(views->count("setBright(") > 0);
-    }
-
-    void brightnessOnSteadyFan()
+    void brightnessStored()
     {
         QVERIFY(messages->handle(0x8117, 50, 0));
         QCOMPARE(state->boxArray[0].brightFan[0], 0.5f);
-        QCOMPARE(sent(), QStringList{"0 32 52 01 00 7f 00 00 00"});
-    }
-
-    void colourOnCyclingFanTurnsSteadyGreen()
-    {
-        state->boxArray[0].LEDModeFan[0] = 1;
-        QVERIFY(messages->handle(0x8118, 0xFF00, 0));
-        QCOMPARE(state->boxArray[0].RColorFan[0], 0);
-        QCOMPARE(state->boxArray[0].GColorFan[0], 255);
-        QCOMPARE(state->boxArray[0].BColorFan[0], 0);
-        QCOMPARE(state->boxArray[0].LEDModeFan[0], 0);
-        QCOMPARE(sent(), QStringList{"0 32 52 01 00 00 ff 00 00"});
-    }
-
-    void colourOnSwitchedOffFanIsStoredOnly()
-    {
-        state->boxArray[0].isTurnOffLedFan[1] = true;
-        state->boxArray[0].LEDModeFan[1] = 2;
-        QVERIFY(messages->handle(0x8118, 0x0000FF, 1));
-        QCOMPARE(state->boxArray[0].RColorFan[1], 255);
-        QVERIFY(sent().isEmpty());
-    }
-
-    void cycleBlinkAndOff()
-    {
-        QVERIFY(messages->handle(0x8113, 1, 0));
-        QCOMPARE(sent(), QStringList{"0 32 52 01 01 00 00 00 00"});
-        QVERIFY(messages->handle(0x8114, 1, 0));
-        QCOMPARE(state->boxArray[0].LEDModeFan[0], 2);
-        QCOMPARE(sent(), QStringList{"0 32 52 01 02 ff 00 00 00"});
-        QVERIFY(messages->handle(0x8115, 1, 0));
-        QCOMPARE(sent(), QStringList{"0 32 52 01 00 00 00 00 00"});
-        // Switched on again: the flash it had.
-        QVERIFY(messages->handle(0x8115, 0, 0));
-        QCOMPARE(sent(), QStringList{"0 32 52 01 02 ff 00 00 00"});
-        QVERIFY(messages->handle(0x8114, 0, 0));
-        QCOMPARE(state->boxArray[0].LEDModeFan[0], 0);
-        QCOMPARE(sent(), QStringList{"0 32 52 01 00 ff 00 00 00"});
-    }
-
-    void copyFanZero()
-    {
-        state->boxArray[0].isTurnOffLedFan[0] = true;
-        state->boxArray[0].RColorFan[0] = 10;
-        QVERIFY(messages->handle(0x8116, 0, 2));
-        QCOMPARE(state->boxArray[0].isTurnOffLedFan[2], true);
-        QCOMPARE(state->boxArray[0].RColorFan[2], 10);
-        QCOMPARE(sent(), QStringList{"0 32 52 03 00 00 00 00 00"});
+        state->boxArray[0].LEDModeFan[2] = 1;
+        QVERIFY(messages->handle(0x8117, 50, 2));
+        QCOMPARE(state->boxArray[0].brightFan[2], 1.0f);
     }
 
     void fanOutOfRangeIgnored_data()
