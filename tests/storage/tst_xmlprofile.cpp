@@ -9,14 +9,15 @@ namespace {
 
 QStringList slots_(const XmlProfile &p, int fan)
 {
-    QStringList out;
-    for (const QString &s : p.fans[static_cast<size_t>(fan)])
-        out << s;
-    return out;
+    const auto &f = p.fans[size_t(fan)];
+    return QStringList(f.begin(), f.end());
 }
 
 const QStringList kDefaults{"255", "0", "0", "1", "100", "2", "0", "1"};
 const QStringList kEmpty{"", "", "", "", "", "", "", ""};
+const QStringList f1{"1", "2", "3", "0.5", "40", "0", "2", "0"};
+const QStringList f2{"4", "5", "6", "0.25", "60", "1", "1", "1"};
+const QStringList f3{"7", "8", "9", "1", "80", "2", "0", "0"};
 
 QByteArray fan(int n, const QStringList &v)
 {
@@ -27,70 +28,42 @@ QByteArray fan(int n, const QStringList &v)
         .toUtf8();
 }
 
-// Collects what the code under test writes to standard error.
-class StderrCapture {
-public:
-    StderrCapture()
-    {
-        m_file.open();
-        std::fflush(stderr);
-        m_saved = ::dup(2);
-        ::dup2(m_file.handle(), 2);
-    }
-    QByteArray take()
-    {
-        std::fflush(stderr);
-        ::dup2(m_saved, 2);
-        ::close(m_saved);
-        m_file.seek(0);
-        return m_file.readAll();
-    }
-
-private:
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
-
-// Counts messages of our category while alive.
-QStringList *g_messages = nullptr;
+// Collects messages of our category while alive.
+QStringList g_messages;
 QtMessageHandler g_previous = nullptr;
-void collect(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
-{
-    if (g_messages && ctx.category && QByteArray(ctx.category) == "zaldo.storage")
-        g_messages->append(msg);
-    g_previous(type, ctx, msg);
-}
 struct MessageCapture {
-    QStringList messages;
-    MessageCapture() { g_messages = &messages; g_previous = qInstallMessageHandler(collect); }
-    ~MessageCapture() { qInstallMessageHandler(g_previous); g_messages = nullptr; }
+    MessageCapture()
+    {
+        g_previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &ctx, const QString &msg) {
+            if (ctx.category && QByteArray(ctx.category) == "zaldo.storage")
+                g_messages << msg;
+            g_previous(type, ctx, msg);
+        });
+    }
+    ~MessageCapture() { qInstallMessageHandler(g_previous); }
 };
 
-const QStringList f1{"1", "2", "3", "0.5", "40", "0", "2", "0"};
-const QStringList f2{"4", "5", "6", "0.25", "60", "1", "1", "1"};
-const QStringList f3{"7", "8", "9", "1", "80", "2", "0", "0"};
+QStringList allSlots(const XmlProfile &p) { return slots_(p, 0) + slots_(p, 1) + slots_(p, 2); }
+const QStringList kAllDefaults = kDefaults + kDefaults + kDefaults;
 
 } // namespace
 
 class XmlProfileTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    StorageDirs m;
 
-    void put(int n, const QByteArray &body) { QVERIFY(writeBytes(m_dir->filePath(QStringLiteral("Profile%1.xml").arg(n)), body)); }
+    QString dir() const { return m.dir->path(); }
+    void put(int n, const QByteArray &body) { QVERIFY(writeBytes(m.dir->filePath(QStringLiteral("Profile%1.xml").arg(n)), body)); }
 
 private slots:
-    void initTestCase() { m_home = makeTestHome(); }
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void initTestCase() { m.initHome(); }
+    void init() { m.reset(); }
 
     void fansInAnyOrder()
     {
         put(3, "<?xml version=\"1.0\"?>\n<Profiles>\n <Profile_3>\n" + fan(3, f3) + fan(1, f1) + fan(2, f2)
                    + " </Profile_3>\n</Profiles>\n");
-        const XmlProfile p = getProfile(3, m_dir->path());
-        QCOMPARE(slots_(p, 0), f1);
-        QCOMPARE(slots_(p, 1), f2);
-        QCOMPARE(slots_(p, 2), f3);
+        QCOMPARE(allSlots(getProfile(3, dir())), f1 + f2 + f3);
     }
 
     void profileNumberOutOfRange_data()
@@ -105,52 +78,38 @@ private slots:
         QFETCH(int, number);
         put(1, "<Profile_1>" + fan(1, f1) + "</Profile_1>");
         put(6, "<Profile_6>" + fan(1, f2) + "</Profile_6>");
-        const XmlProfile p = getProfile(number, m_dir->path());
-        QCOMPARE(slots_(p, 0), f1);
-        QCOMPARE(slots_(p, 1), kEmpty);
+        QCOMPARE(allSlots(getProfile(number, dir())), f1 + kEmpty + kEmpty);
     }
 
     void onlyTheMatchingProfileElement()
     {
-        // Profile_2 does not start profile 1; fans before the element are not read,
-        // fans after its end are.
+        // Profile_2 does not start profile 1; fans before the element are not
+        // read, fans after its end are.
         put(1, "<All><Profile_2>" + fan(1, f2) + "</Profile_2><Deep><Profile_1/></Deep>" + fan(3, f3) + "</All>");
-        const XmlProfile p = getProfile(1, m_dir->path());
-        QCOMPARE(slots_(p, 0), kEmpty);
-        QCOMPARE(slots_(p, 2), f3);
+        QCOMPARE(allSlots(getProfile(1, dir())), kEmpty + kEmpty + f3);
     }
 
     void noProfileElementGivesEmptyAndNoLog()
     {
         put(2, "<Profiles><Profile_1>" + fan(1, f1) + "</Profile_1></Profiles>");
+        g_messages.clear();
         MessageCapture log;
-        const XmlProfile p = getProfile(2, m_dir->path());
-        for (int f = 0; f < 3; ++f)
-            QCOMPARE(slots_(p, f), kEmpty);
-        QCOMPARE(log.messages, QStringList());
+        QCOMPARE(allSlots(getProfile(2, dir())), kEmpty + kEmpty + kEmpty);
+        QCOMPARE(g_messages, QStringList());
     }
 
     void fanWithoutPwmRunsIntoTheNext()
     {
         put(4, "<Profile_4><Fan1><RColor>11</RColor><Bright>0.1</Bright></Fan1>"
                "<Fan2><RColor>22</RColor><PWM>0</PWM></Fan2></Profile_4>");
-        const XmlProfile p = getProfile(4, m_dir->path());
-        QCOMPARE(slots_(p, 0), (QStringList{"22", "", "", "0.1", "", "", "", "0"}));
-        QCOMPARE(slots_(p, 1), kEmpty);
-    }
-
-    void compactXmlKeepsEveryValue()
-    {
-        put(5, "<Profile_5><Fan2><RColor>1</RColor><GColor>2</GColor><BColor>3</BColor><Bright>0.75</Bright>"
-               "<Speed>20</Speed><SpeedMode>0</SpeedMode><FanMode>1</FanMode><PWM>1</PWM></Fan2></Profile_5>");
-        QCOMPARE(slots_(getProfile(5, m_dir->path()), 1), (QStringList{"1", "2", "3", "0.75", "20", "0", "1", "1"}));
+        QCOMPARE(allSlots(getProfile(4, dir())), QStringList({"22", "", "", "0.1", "", "", "", "0"}) + kEmpty + kEmpty);
     }
 
     void otherElementsIgnored()
     {
         put(1, "<Profile_1 name=\"x\"><Fan1 id=\"1\"><Colour>blue</Colour><RColor>5</RColor><!-- c -->"
                "<Note><GColor>6</GColor></Note><PWM>1</PWM></Fan1></Profile_1>");
-        QCOMPARE(slots_(getProfile(1, m_dir->path()), 0), (QStringList{"5", "6", "", "", "", "", "", "1"}));
+        QCOMPARE(slots_(getProfile(1, dir()), 0), (QStringList{"5", "6", "", "", "", "", "", "1"}));
     }
 
     void failures_data()
@@ -168,29 +127,33 @@ private slots:
         QFETCH(QByteArray, content);
         put(1, content);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Failed to parse file"));
-        const XmlProfile p = getProfile(1, m_dir->path());
-        for (int f = 0; f < 3; ++f)
-            QCOMPARE(slots_(p, f), kDefaults);
+        QCOMPARE(allSlots(getProfile(1, dir())), kAllDefaults);
     }
 
-    void missingFile()
+    void missingFileWritesToStandardError()
     {
-        StderrCapture err;
+        QTemporaryFile capture;
+        QVERIFY(capture.open());
+        std::fflush(stderr);
+        const int saved = ::dup(2);
+        ::dup2(capture.handle(), 2);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Failed to parse file"));
-        const XmlProfile p = getProfile(2, m_dir->path());
-        const QByteArray text = err.take();
-        const QByteArray expected = "Error: Cannot read file " + m_dir->filePath("Profile2.xml").toLocal8Bit() + ": ";
-        QVERIFY2(text.startsWith(expected), text.constData());
-        QVERIFY(text.endsWith('\n'));
-        for (int f = 0; f < 3; ++f)
-            QCOMPARE(slots_(p, f), kDefaults);
+        const XmlProfile p = getProfile(2, dir());
+        std::fflush(stderr);
+        ::dup2(saved, 2);
+        ::close(saved);
+        capture.seek(0);
+        const QByteArray text = capture.readAll();
+        const QByteArray expected = "Error: Cannot read file " + m.dir->filePath("Profile2.xml").toLocal8Bit() + ": ";
+        QVERIFY2(text.startsWith(expected) && text.endsWith('\n'), text.constData());
+        QCOMPARE(allSlots(p), kAllDefaults);
     }
 
     void readsFromWorkingDirectoryByDefault()
     {
         put(2, "<Profile_2>" + fan(2, f2) + "</Profile_2>");
         const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QVERIFY(QDir::setCurrent(dir()));
         const XmlProfile p = getProfile(2);
         QVERIFY(QDir::setCurrent(previous));
         QCOMPARE(slots_(p, 1), f2);
