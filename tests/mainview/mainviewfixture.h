@@ -16,6 +16,8 @@
 // the build tree, and look-ups of the panel's widgets by object name.
 namespace mvtest {
 
+using Lists = QList<QStringList>;
+
 inline QString resourcePrefix()
 {
     const QString bin = qEnvironmentVariable("ZALDO_BIN_DIR");
@@ -31,7 +33,7 @@ inline void isolate(const QTemporaryDir &dir)
 }
 
 // The one child of root with that object name (and "role" property, when given).
-template <class T>
+template <class T = QAbstractButton>
 T *child(const QWidget *root, const QString &name, const QString &role = QString())
 {
     T *found = nullptr;
@@ -45,30 +47,12 @@ T *child(const QWidget *root, const QString &name, const QString &role = QString
     return found;
 }
 
-inline QAbstractButton *boxButton(const QWidget *view, int n)
-{
-    return child<QAbstractButton>(view, QString::number(n), QStringLiteral("box"));
-}
-inline QAbstractButton *profileButton(const QWidget *view, int n)
-{
-    return child<QAbstractButton>(view, QString::number(n), QStringLiteral("profile"));
-}
-inline QAbstractButton *monitorSwitch(const QWidget *view, int n)
-{
-    return child<QAbstractButton>(view, QString::number(n), QStringLiteral("monitor"));
-}
-inline QAbstractButton *menuEntry(const QWidget *view, int k)
-{
-    return child<QAbstractButton>(view, QStringLiteral("MutiLang%1").arg(k));
-}
-inline QAbstractButton *key(const QWidget *view, int k)
-{
-    return child<QAbstractButton>(view, QStringLiteral("Keyboard%1").arg(k));
-}
-inline QLabel *label(const QWidget *view, const QString &name)
-{
-    return child<QLabel>(view, name);
-}
+inline QAbstractButton *boxButton(const QWidget *v, int n) { return child(v, QString::number(n), "box"); }
+inline QAbstractButton *profileButton(const QWidget *v, int n) { return child(v, QString::number(n), "profile"); }
+inline QAbstractButton *monitorSwitch(const QWidget *v, int n) { return child(v, QString::number(n), "monitor"); }
+inline QAbstractButton *menuEntry(const QWidget *v, int k) { return child(v, QStringLiteral("MutiLang%1").arg(k)); }
+inline QAbstractButton *key(const QWidget *v, int k) { return child(v, QStringLiteral("Keyboard%1").arg(k)); }
+inline QLabel *label(const QWidget *v, const QString &name) { return child<QLabel>(v, name); }
 
 inline void click(QAbstractButton *button)
 {
@@ -84,21 +68,20 @@ inline void sendMouse(QWidget *target, QEvent::Type type, const QPoint &pos)
     QApplication::sendEvent(target, &event);
 }
 
-inline QStringList list(std::initializer_list<const char *> items)
-{
-    QStringList out;
-    for (const char *s : items)
-        out << QString::fromUtf8(s);
-    return out;
-}
-
 // Every list the spy caught, in order.
-inline QList<QStringList> lists(const QSignalSpy &spy)
+inline Lists lists(const QSignalSpy &spy)
 {
-    QList<QStringList> out;
+    Lists out;
     for (const QList<QVariant> &args : spy)
         out << args.at(0).toStringList();
     return out;
 }
+
+// A shown main view and a spy on its commands; made afresh in each test's init().
+struct Shown {
+    MainView view{resourcePrefix()};
+    QSignalSpy spy{&view, &MainView::sendData};
+    bool exposed = (view.show(), QTest::qWaitForWindowExposed(&view));
+};
 
 } // namespace mvtest

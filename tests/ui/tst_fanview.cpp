@@ -10,25 +10,21 @@
 #include <QTranslator>
 #include <QtTest>
 
+using Lists = QList<QStringList>;
+
 class TestFanView : public QObject {
     Q_OBJECT
 
-private:
     std::unique_ptr<QTemporaryDir> home;
     std::unique_ptr<ZaldoRGBFanView> view;
     std::unique_ptr<QSignalSpy> spy;
 
     QPushButton *button(const char *name) { return view->findChild<QPushButton *>(QLatin1String(name)); }
     QSlider *slider(const char *name) { return view->findChild<QSlider *>(QLatin1String(name)); }
-
-    // Through the window, so the widget under the pointer gets the press,
-    // as with a real mouse.
+    QSlider *light() { return slider("slider_Light_Fan"); }
+    bool checked(const char *name) { return button(name)->isChecked(); }
+    // Through the window, so the widget under the pointer gets the press, as with a real mouse.
     void clickAt(const QPoint &p) { QTest::mouseClick(view->windowHandle(), Qt::LeftButton, Qt::NoModifier, p); }
-    void pressAt(const QPoint &p) { QTest::mousePress(view->windowHandle(), Qt::LeftButton, Qt::NoModifier, p); }
-    void releaseAt(const QPoint &p)
-    {
-        QTest::mouseRelease(view->windowHandle(), Qt::LeftButton, Qt::NoModifier, p);
-    }
     void click(const char *name)
     {
         QWidget *w = view->findChild<QWidget *>(QLatin1String(name));
@@ -41,6 +37,7 @@ private:
         return {QStringLiteral("Palette"), QString::number(fan), QString::number(qRed(c)),
                 QString::number(qGreen(c)), QString::number(qBlue(c))};
     }
+    bool gradientFrom(const QString &rgb) { return light()->styleSheet().contains("stop:0 rgb(" + rgb + ")"); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -48,17 +45,14 @@ private Q_SLOTS:
         home = makeUiTestHome();
         QVERIFY2(QFile::exists(imageDir() + QStringLiteral("/palette.png")), "assets not built");
     }
-
     void init()
     {
-        UiImages::setRootForTesting(QString());
         view = std::make_unique<ZaldoRGBFanView>();
         view->setFanNumber(1);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
         spy = std::make_unique<QSignalSpy>(view.get(), &ZaldoRGBFanView::sendData);
     }
-
     void cleanup()
     {
         spy.reset();
@@ -66,46 +60,33 @@ private Q_SLOTS:
         UiImages::setRootForTesting(QString());
     }
 
-    void startsEmpty()
+    void speedButtons_data()
     {
-        QCOMPARE(view->size(), QSize(302, 390));
-        for (const char *name : {"Performance", "Silent", "PWM", "RGB", "Off", "Blink"})
-            QVERIFY2(!button(name)->isChecked(), name);
-        QCOMPARE(slider("slider_RPM_Fan")->value(), 0);
-        QCOMPARE(slider("slider_Light_Fan")->value(), 0);
-        QCOMPARE(view->speedText(), QStringLiteral("0"));
-        QVERIFY(view->isDisabledCoverHidden());
-        QVERIFY(view->isErrorCoverHidden());
-        QCOMPARE(spy->count(), 0);
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Lists>("emitted");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Performance from 3") << 3 << "Performance"
+                                            << Lists{{"changeSliderFanSpeed", "1", "5"}, {"Performance", "1"}}
+                                            << "Performance\n100 %";
+        QTest::newRow("Performance when checked") << 5 << "Performance" << Lists{} << "Performance\n100 %";
+        QTest::newRow("Silent from Performance") << 5 << "Silent"
+                                                 << Lists{{"changeSliderFanSpeed", "1", "0"}, {"Silent", "1"}}
+                                                 << "Silent  0 %";
     }
-
-    void performancePressedTwice()
+    void speedButtons()
     {
-        view->setFanSpeed(3);
+        QFETCH(int, level);
+        QFETCH(QString, name);
+        QFETCH(Lists, emitted);
+        QFETCH(QString, text);
+        view->setFanSpeed(level);
         spy->clear();
-        click("Performance");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"changeSliderFanSpeed", "1", "5"}, {"Performance", "1"}}));
-        QVERIFY(button("Performance")->isChecked());
-        QVERIFY(!button("Silent")->isChecked());
-        QCOMPARE(view->speedText(), QStringLiteral("Performance\n100 %"));
-
-        spy->clear();
-        click("Performance");
-        QCOMPARE(spy->count(), 0);
-        QVERIFY(button("Performance")->isChecked());
-        QCOMPARE(slider("slider_RPM_Fan")->value(), 5);
-    }
-
-    void silentFromPerformance()
-    {
-        view->setFanSpeed(5);
-        QVERIFY(button("Performance")->isChecked());
-        spy->clear();
-        click("Silent");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"changeSliderFanSpeed", "1", "0"}, {"Silent", "1"}}));
-        QVERIFY(button("Silent")->isChecked());
-        QVERIFY(!button("Performance")->isChecked());
-        QCOMPARE(view->speedText(), QStringLiteral("Silent  0 %"));
+        click(qPrintable(name));
+        QCOMPARE(lists(*spy), emitted);
+        QCOMPARE(view->speedText(), text);
+        QCOMPARE(checked("Performance"), name == "Performance");
+        QCOMPARE(checked("Silent"), name == "Silent");
     }
 
     void speedText_data()
@@ -113,52 +94,30 @@ private Q_SLOTS:
         QTest::addColumn<int>("level");
         QTest::addColumn<bool>("pwm");
         QTest::addColumn<QString>("text");
-        QTest::newRow("0 pwm") << 0 << true << QStringLiteral("Silent  50 %");
-        QTest::newRow("2 pwm") << 2 << true << QStringLiteral("70 %");
-        QTest::newRow("5 pwm") << 5 << true << QStringLiteral("Performance\n100 %");
-        QTest::newRow("0 fixed") << 0 << false << QStringLiteral("Silent  0 %");
-        QTest::newRow("2 fixed") << 2 << false << QStringLiteral("40 %");
-        QTest::newRow("5 fixed") << 5 << false << QStringLiteral("Performance\n100 %");
-        QTest::newRow("above 5 shows 5") << 9 << false << QStringLiteral("Performance\n100 %");
+        QTest::addColumn<QString>("flipped"); // after pressing PWM
+        QTest::newRow("0 pwm") << 0 << true << "Silent  50 %" << "Silent  0 %";
+        QTest::newRow("2 pwm") << 2 << true << "70 %" << "40 %";
+        QTest::newRow("0 fixed") << 0 << false << "Silent  0 %" << "Silent  50 %";
+        QTest::newRow("2 fixed") << 2 << false << "40 %" << "70 %";
+        QTest::newRow("above 5 shows 5") << 9 << false << "Performance\n100 %" << "Performance\n100 %";
     }
-
     void speedText()
     {
         QFETCH(int, level);
         QFETCH(bool, pwm);
         QFETCH(QString, text);
+        QFETCH(QString, flipped);
         view->setPWM(pwm);
         view->setFanSpeed(level);
         QCOMPARE(view->speedText(), text);
-        QCOMPARE(button("Performance")->isChecked(), qMin(level, 5) == 5);
-        QCOMPARE(button("Silent")->isChecked(), level == 0);
-    }
-
-    void pwmButton_data()
-    {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("0") << 0 << QStringLiteral("Silent  0 %") << QStringLiteral("Silent  50 %");
-        QTest::newRow("2") << 2 << QStringLiteral("40 %") << QStringLiteral("70 %");
-        QTest::newRow("5") << 5 << QStringLiteral("Performance\n100 %") << QStringLiteral("Performance\n100 %");
-    }
-
-    void pwmButton()
-    {
-        QFETCH(int, level);
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        view->setPWM(false);
-        view->setFanSpeed(level);
-        QCOMPARE(view->speedText(), before);
+        QCOMPARE(checked("Performance"), level >= 5);
+        QCOMPARE(checked("Silent"), level == 0);
         spy->clear();
         click("PWM");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"pushPWM", "1", "1"}}));
-        QCOMPARE(view->speedText(), after);
+        QCOMPARE(view->speedText(), flipped);
         click("PWM");
-        QCOMPARE(lists(*spy).last(), (QStringList{"pushPWM", "1", "0"}));
-        QCOMPARE(view->speedText(), before);
+        QCOMPARE(lists(*spy), (Lists{{"pushPWM", "1", pwm ? "0" : "1"}, {"pushPWM", "1", pwm ? "1" : "0"}}));
+        QCOMPARE(view->speedText(), text);
     }
 
     void speedSliderToThreeUnchecksBoth()
@@ -169,9 +128,8 @@ private Q_SLOTS:
         s->setFocus();
         QTest::keyClick(s, Qt::Key_Left);
         QTest::keyClick(s, Qt::Key_Left);
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"changeSliderFanSpeed", "1", "4"}, {"changeSliderFanSpeed", "1", "3"}}));
-        QVERIFY(!button("Performance")->isChecked());
-        QVERIFY(!button("Silent")->isChecked());
+        QCOMPARE(lists(*spy), (Lists{{"changeSliderFanSpeed", "1", "4"}, {"changeSliderFanSpeed", "1", "3"}}));
+        QVERIFY(!checked("Performance") && !checked("Silent"));
         QCOMPARE(view->speedText(), QStringLiteral("60 %"));
     }
 
@@ -182,137 +140,60 @@ private Q_SLOTS:
         QTest::newRow("0") << 0 << QStringLiteral("1");
         QTest::newRow("29") << 29 << QStringLiteral("0.71");
         QTest::newRow("30") << 30 << QStringLiteral("0.7");
-        QTest::newRow("99") << 99 << QStringLiteral("0.01");
         QTest::newRow("100") << 100 << QStringLiteral("0");
     }
-
+    // Both ways: the slider emits the brightness text, and setBright of that
+    // value puts the slider back through the same path (echoing the command).
     void brightnessSlider()
     {
         QFETCH(int, position);
         QFETCH(QString, text);
-        QSlider *s = slider("slider_Light_Fan");
-        s->setValue(50);
+        light()->setValue(50);
         spy->clear();
-        s->setValue(position);
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"changeSliderLight", "1", text}}));
+        light()->setValue(position);
+        QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}}));
         QCOMPARE(QString::number(double(view->brightness()), 'g', 6), text);
+        light()->setValue(50);
+        spy->clear();
+        view->setBright(text.toFloat());
+        QCOMPARE(light()->value(), position);
+        QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}}));
     }
 
-    void brightnessKeys()
-    {
-        QSlider *s = slider("slider_Light_Fan");
-        s->setFocus();
-        QTest::keyClick(s, Qt::Key_End);
-        QTest::keyClick(s, Qt::Key_Home);
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"changeSliderLight", "1", "0"}, {"changeSliderLight", "1", "1"}}));
-    }
-
-    void brightnessToSlider_data()
-    {
-        QTest::addColumn<float>("bright");
-        QTest::addColumn<int>("position");
-        QTest::newRow("0.71") << 0.71f << 29;
-        QTest::newRow("0.7") << 0.7f << 30;
-        QTest::newRow("1") << 1.0f << 0;
-        QTest::newRow("0") << 0.0f << 100;
-        QTest::newRow("0.01") << 0.01f << 99;
-    }
-
-    // The refresh moves the slider through its ordinary path, so it echoes
-    // the command with the same factor.
-    void brightnessToSlider()
-    {
-        QFETCH(float, bright);
-        QFETCH(int, position);
-        view->setBright(bright);
-        QCOMPARE(slider("slider_Light_Fan")->value(), position);
-        if (position == 0) {
-            QCOMPARE(spy->count(), 0);
-        } else {
-            QCOMPARE(spy->count(), 1);
-            QCOMPARE(lists(*spy).at(0).at(2), QString::number(double(1.0 - position * 0.01), 'g', 6));
-        }
-    }
-
-    void rgbBlinkRgb()
+    void rgbWhileBlinkThenAgain()
     {
         view->setSelectColor(10, 200, 30, 1.0f);
-        QSlider *light = slider("slider_Light_Fan");
-        QVERIFY(light->styleSheet().contains(QStringLiteral("rgb(10,200,30)")));
-
+        QVERIFY(gradientFrom("10,200,30"));
         click("Blink");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"Blink", "1", "1"}}));
-        QVERIFY(button("Blink")->isChecked());
-        QVERIFY(light->isEnabled());
-
-        spy->clear();
         click("RGB");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"RGB", "1", "1"}}));
-        QVERIFY(button("RGB")->isChecked());
-        QVERIFY(!button("Blink")->isChecked());
-        QVERIFY(!button("Off")->isChecked());
-        QVERIFY(!light->isEnabled());
-        QVERIFY(light->styleSheet().contains(QStringLiteral("stop:0 rgb(128,128,128)")));
-
-        spy->clear();
+        QVERIFY(checked("RGB") && !checked("Blink") && !checked("Off"));
+        QVERIFY(!light()->isEnabled());
+        QVERIFY(gradientFrom("128,128,128"));
         click("RGB");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"RGB", "1", "0"}}));
-        QVERIFY(!button("RGB")->isChecked());
-        QVERIFY(light->isEnabled());
-        QVERIFY(light->styleSheet().contains(QStringLiteral("stop:0 rgb(10,200,30)")));
-    }
-
-    void rgbThenBlinkThenRgb()
-    {
-        view->setSelectColor(200, 0, 90, 1.0f);
-        QSlider *light = slider("slider_Light_Fan");
+        QCOMPARE(lists(*spy), (Lists{{"Blink", "1", "1"}, {"RGB", "1", "1"}, {"RGB", "1", "0"}}));
+        QVERIFY(!checked("RGB"));
+        QVERIFY(light()->isEnabled());
+        QVERIFY(gradientFrom("10,200,30"));
+        // Blink after RGB enables the slider but leaves the cycle's gray gradient.
         click("RGB");
         click("Blink");
-        QVERIFY(!button("RGB")->isChecked());
-        QVERIFY(button("Blink")->isChecked());
-        QVERIFY(light->isEnabled());
-        // Blink enables the slider but leaves the cycle's gray gradient.
-        QVERIFY(light->styleSheet().contains(QStringLiteral("stop:0 rgb(128,128,128)")));
-        click("RGB");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"RGB", "1", "1"}, {"Blink", "1", "1"}, {"RGB", "1", "1"}}));
-        QVERIFY(button("RGB")->isChecked());
-        QVERIFY(!button("Blink")->isChecked());
-        QVERIFY(!light->isEnabled());
+        QVERIFY(!checked("RGB") && checked("Blink") && light()->isEnabled());
+        QVERIFY(gradientFrom("128,128,128"));
     }
 
-    void blinkUnchecksRgbAndOff()
+    void blinkAndOffInteraction()
     {
         view->setRGB(true);
         view->setTurnOff(true);
+        view->setBlink(false); // leaves RGB and Off untouched
+        QVERIFY(checked("RGB") && checked("Off"));
         click("Blink");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"Blink", "1", "1"}}));
-        QVERIFY(!button("RGB")->isChecked());
-        QVERIFY(!button("Off")->isChecked());
-        QVERIFY(slider("slider_Light_Fan")->isEnabled());
-    }
-
-    void offKeepsLightMode()
-    {
-        view->setBlink(true);
+        QVERIFY(!checked("RGB") && !checked("Off") && light()->isEnabled());
+        click("Off"); // Off keeps the light mode
+        QVERIFY(checked("Off") && checked("Blink"));
         click("Off");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"pushTurnOff", "1", "1"}}));
-        QVERIFY(button("Off")->isChecked());
-        QVERIFY(button("Blink")->isChecked());
-        click("Off");
-        QCOMPARE(lists(*spy).last(), (QStringList{"pushTurnOff", "1", "0"}));
-        QVERIFY(button("Blink")->isChecked());
-    }
-
-    void setBlinkFalseLeavesOthers()
-    {
-        view->setRGB(true);
-        view->setTurnOff(true);
-        view->setBlink(false);
-        QVERIFY(button("RGB")->isChecked());
-        QVERIFY(button("Off")->isChecked());
-        view->setBlink(true);
-        QVERIFY(!button("RGB")->isChecked());
-        QVERIFY(!button("Off")->isChecked());
+        QVERIFY(checked("Blink"));
+        QCOMPARE(lists(*spy), (Lists{{"Blink", "1", "1"}, {"pushTurnOff", "1", "1"}, {"pushTurnOff", "1", "0"}}));
     }
 
     void copyHiddenOnFanZero()
@@ -320,37 +201,26 @@ private Q_SLOTS:
         ZaldoRGBFanView first;
         first.setFanNumber(0);
         QVERIFY(first.findChild<QPushButton *>(QStringLiteral("btn_Copy"))->isHidden());
-        QVERIFY(!button("btn_Copy")->isHidden());
-
         click("btn_Copy");
         view->setFanNumber(2);
         click("btn_Copy");
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"btn_Copy", "1"}, {"btn_Copy", "2"}}));
+        QCOMPARE(lists(*spy), (Lists{{"btn_Copy", "1"}, {"btn_Copy", "2"}}));
     }
 
-    void paletteCentre()
+    void paletteCentreLeavesCycle()
     {
         view->setRGB(true);
         view->setTurnOff(true);
         clickAt(QPoint(88, 285));
-        QCOMPARE(lists(*spy), (QList<QStringList>{paletteList(1, 75, 75)}));
-        QVERIFY(!button("RGB")->isChecked());
-        QVERIFY(!button("Off")->isChecked());
-        QVERIFY(slider("slider_Light_Fan")->isEnabled());
+        QCOMPARE(lists(*spy), (Lists{paletteList(1, 75, 75)}));
+        QVERIFY(!checked("RGB") && !checked("Off") && light()->isEnabled());
         const QStringList l = lists(*spy).at(0);
         QCOMPARE(view->red(), l.at(2).toInt());
-        QVERIFY(slider("slider_Light_Fan")->styleSheet().contains(
-            QStringLiteral("stop:0 rgb(%1,%2,%3)").arg(l.at(2), l.at(3), l.at(4))));
-        // Near the centre of the wheel: a pale colour.
-        QVERIFY(l.at(2).toInt() > 200 && l.at(3).toInt() > 200 && l.at(4).toInt() > 200);
-    }
-
-    void paletteKeepsBlink()
-    {
+        QVERIFY(gradientFrom(l.mid(2).join(',')));
         view->setBlink(true);
         clickAt(QPoint(60, 250));
-        QCOMPARE(spy->count(), 1);
-        QVERIFY(button("Blink")->isChecked());
+        QCOMPARE(spy->count(), 2);
+        QVERIFY(checked("Blink")); // a pick keeps Blink
     }
 
     void paletteHitCircle_data()
@@ -360,41 +230,26 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("pixel");
         QTest::newRow("distance 75 left") << QPoint(13, 285) << true << QPoint(0, 75);
         QTest::newRow("distance 76 left") << QPoint(12, 285) << false << QPoint();
-        QTest::newRow("distance 76 up") << QPoint(88, 209) << false << QPoint();
         QTest::newRow("diagonal 74.95") << QPoint(35, 232) << true << QPoint(22, 22);
         QTest::newRow("diagonal 76.4") << QPoint(34, 231) << false << QPoint();
-        QTest::newRow("free area") << QPoint(100, 20) << false << QPoint();
         // The circle reaches past the picture's right and bottom edges: the
-        // nearest edge pixel is picked.
+        // nearest edge pixel (a rim colour, not transparent black) is picked.
         QTest::newRow("right margin") << QPoint(162, 285) << true << QPoint(139, 75);
         QTest::newRow("bottom margin") << QPoint(88, 359) << true << QPoint(75, 139);
-        QTest::newRow("inside lower right") << QPoint(140, 338) << true << QPoint(127, 128);
         QTest::newRow("corner margin") << QPoint(155, 320) << true << QPoint(139, 110);
         QTest::newRow("past corner margin") << QPoint(156, 320) << false << QPoint();
     }
-
     void paletteHitCircle()
     {
         QFETCH(QPoint, press);
         QFETCH(bool, picks);
         QFETCH(QPoint, pixel);
-        pressAt(press);
-        releaseAt(press);
-        if (picks)
-            QCOMPARE(lists(*spy), (QList<QStringList>{paletteList(1, pixel.x(), pixel.y())}));
-        else
-            QCOMPARE(spy->count(), 0);
-    }
-
-    // A press past the right edge takes the rim colour of that direction, not
-    // a black transparent pixel.
-    void paletteMarginPicksRimColour()
-    {
-        clickAt(QPoint(162, 285));
-        QCOMPARE(spy->count(), 1);
-        const QStringList l = lists(*spy).at(0);
-        const QColor c(l.at(2).toInt(), l.at(3).toInt(), l.at(4).toInt());
-        QVERIFY2(c.hsvSaturation() > 200 && c.value() == 255, qPrintable(l.join(',')));
+        clickAt(press);
+        QCOMPARE(lists(*spy), (picks ? Lists{paletteList(1, pixel.x(), pixel.y())} : Lists{}));
+        if (picks) {
+            const QStringList l = lists(*spy).at(0);
+            QVERIFY2(QColor(l.at(2).toInt(), l.at(3).toInt(), l.at(4).toInt()).value() == 255, qPrintable(l.join(',')));
+        }
     }
 
     void paletteMissingPicksNothing()
@@ -403,7 +258,6 @@ private Q_SLOTS:
         UiImages::setRootForTesting(empty.path());
         clickAt(QPoint(88, 285));
         QCOMPARE(spy->count(), 0);
-        QCOMPARE(view->red(), 0);
     }
 
     void disabledCoverBlocksControls()
@@ -411,61 +265,58 @@ private Q_SLOTS:
         view->setFanSpeed(3);
         view->setDisabledCoverHidden(false);
         spy->clear();
-        for (const char *name : {"Performance", "Silent", "PWM", "RGB", "Off", "Blink", "btn_Copy"})
+        for (const char *name : {"Performance", "Silent", "PWM", "RGB", "Off", "Blink", "btn_Copy", "slider_Light_Fan",
+                                 "slider_RPM_Fan"})
             click(name);
-        clickAt(slider("slider_Light_Fan")->geometry().center());
-        clickAt(slider("slider_RPM_Fan")->geometry().center());
         QCOMPARE(spy->count(), 0);
         for (const char *name : {"Performance", "Silent", "PWM", "RGB", "Off", "Blink"})
-            QVERIFY2(!button(name)->isChecked(), name);
+            QVERIFY2(!checked(name), name);
         QCOMPARE(slider("slider_RPM_Fan")->value(), 3);
-
         // The palette press still reaches the view.
         clickAt(QPoint(88, 285));
-        QCOMPARE(lists(*spy), (QList<QStringList>{paletteList(1, 75, 75)}));
-
+        QCOMPARE(lists(*spy), (Lists{paletteList(1, 75, 75)}));
         view->setDisabledCoverHidden(true);
         click("PWM");
         QCOMPARE(lists(*spy).last(), (QStringList{"pushPWM", "1", "1"}));
     }
 
-    void coversStackDisabledOverError()
+    // The disabled cover lies above the error cover, both above every control.
+    void coversStack()
     {
-        const QList<QLabel *> covers = coverLabels(view.get());
-        QCOMPARE(covers.size(), 2);
-        // The covers are the last children, above every control.
-        const QObjectList &children = view->children();
-        QCOMPARE(children.at(children.size() - 2), covers.at(0));
-        QCOMPARE(children.last(), covers.at(1));
-
         view->setErrorCoverHidden(false);
-        QVERIFY(!view->isErrorCoverHidden());
-        QCOMPARE(view->childAt(200, 40), covers.at(0));
+        QWidget *errorCover = view->childAt(200, 40);
         view->setDisabledCoverHidden(false);
-        QCOMPARE(view->childAt(200, 40), covers.at(1));
+        QWidget *disabledCover = view->childAt(200, 40);
+        QVERIFY(qobject_cast<QLabel *>(errorCover) && qobject_cast<QLabel *>(disabledCover));
+        QVERIFY(disabledCover != errorCover && disabledCover->geometry() == QRect(0, 0, 302, 390));
         view->setDisabledCoverHidden(true);
-        view->setErrorCoverHidden(true);
-        QCOMPARE(view->childAt(200, 40), button("Performance"));
+        QCOMPARE(view->childAt(200, 40), errorCover);
     }
 
     void resetEchoesChangedValuesOnce()
     {
-        view->setSelectColor(255, 0, 0, 0.71f);
-        view->setFanSpeed(3);
-        view->setPWM(true);
-        view->setRGB(false);
-        view->setBlink(false);
-        view->setTurnOff(false);
-        view->setBright(0.71f);
-        QCOMPARE(lists(*spy), (QList<QStringList>{{"changeSliderLight", "1", "0.71"}, {"changeSliderFanSpeed", "1", "3"}}));
-        spy->clear();
-        view->setSelectColor(255, 0, 0, 0.71f);
-        view->setFanSpeed(3);
-        view->setBright(0.71f);
-        QCOMPARE(spy->count(), 0);
+        for (int round = 0; round < 2; ++round) {
+            view->setSelectColor(255, 0, 0, 0.71f);
+            view->setFanSpeed(3);
+            view->setPWM(true);
+            view->setRGB(false);
+            view->setBlink(false);
+            view->setTurnOff(false);
+            view->setBright(0.71f);
+            view->setRPM(1830);
+            QCOMPARE(lists(*spy),
+                     (round ? Lists{} : Lists{{"changeSliderLight", "1", "0.71"}, {"changeSliderFanSpeed", "1", "3"}}));
+            spy->clear();
+        }
         QCOMPARE(view->speedText(), QStringLiteral("80 %"));
+        bool rpmShown = false;
+        for (QLabel *l : view->findChildren<QLabel *>())
+            rpmShown = rpmShown || (l->text() == QStringLiteral("1830") && l->geometry() == QRect(13, 56, 144, 50));
+        QVERIFY(rpmShown);
     }
 
+    // Texts follow the installed translator; font sizes follow the language row
+    // (an unknown index keeps the last ones).
     void languageRows()
     {
         QTranslator de;
@@ -475,31 +326,11 @@ private Q_SLOTS:
         spy->clear();
         view->setLanguage(3);
         QCOMPARE(button("Blink")->text(), QStringLiteral("Blinken"));
-        QCOMPARE(button("Performance")->text(), QStringLiteral("Leistung"));
-        QCOMPARE(button("Silent")->text(), QStringLiteral("Leise"));
-        QVERIFY(button("Blink")->styleSheet().contains(QStringLiteral("font-size:13px")));
         QCOMPARE(view->speedText(), QStringLiteral("Leistung\n100 %"));
-
-        // Unknown index: texts follow the translator, fonts stay.
+        QCoreApplication::removeTranslator(&de);
         view->setLanguage(42);
         QVERIFY(button("Blink")->styleSheet().contains(QStringLiteral("font-size:13px")));
-        QCoreApplication::removeTranslator(&de);
-        view->setLanguage(6);
-        QVERIFY(button("Blink")->styleSheet().contains(QStringLiteral("font-size:8px")));
         QCOMPARE(button("Performance")->text(), QStringLiteral("Perfor-mance"));
-        view->setLanguage(0);
-        QVERIFY(button("Blink")->styleSheet().contains(QStringLiteral("font-size:14px")));
-        QCOMPARE(spy->count(), 0);
-    }
-
-    void rpm()
-    {
-        view->setRPM(1830);
-        const QList<QLabel *> labels = view->findChildren<QLabel *>();
-        bool found = false;
-        for (QLabel *l : labels)
-            found = found || (l->text() == QStringLiteral("1830") && l->geometry() == QRect(13, 56, 144, 50));
-        QVERIFY(found);
         QCOMPARE(spy->count(), 0);
     }
 };

@@ -10,8 +10,7 @@
 
 #include <memory>
 
-// Points XDG_CONFIG_HOME / XDG_RUNTIME_DIR at a private folder; call from
-// initTestCase.
+// Points XDG_CONFIG_HOME / XDG_RUNTIME_DIR at a private folder; call from initTestCase.
 inline std::unique_ptr<QTemporaryDir> makeUiTestHome()
 {
     auto home = std::make_unique<QTemporaryDir>();
@@ -24,15 +23,8 @@ inline std::unique_ptr<QTemporaryDir> makeUiTestHome()
 }
 
 // The folders the program reads beside itself (tests run from the program's bin dir).
-inline QString imageDir()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Image");
-}
-
-inline QString languageDir()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Language");
-}
+inline QString imageDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Image"); }
+inline QString languageDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Language"); }
 
 // Every list a QSignalSpy on a sendData(QStringList) signal has seen.
 inline QList<QStringList> lists(const QSignalSpy &spy)
@@ -41,16 +33,4 @@ inline QList<QStringList> lists(const QSignalSpy &spy)
     for (const QList<QVariant> &args : spy)
         out.append(args.at(0).toStringList());
     return out;
-}
-
-// The two full-size cover labels, created last: {error cover, disabled cover}.
-inline QList<QLabel *> coverLabels(QWidget *view)
-{
-    QList<QLabel *> covers;
-    for (QObject *child : view->children()) {
-        auto *label = qobject_cast<QLabel *>(child);
-        if (label && label->geometry() == QRect(0, 0, 302, 390))
-            covers.append(label);
-    }
-    return covers;
 }
