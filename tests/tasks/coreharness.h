@@ -1,7 +1,7 @@
 #pragma once
 
 // The core without windows: emulated boxes, settings in a temporary folder and
-// recorded view calls, as the tasks and dispatcher tests use them.
+// recorded view calls, as the tasks, dispatcher and companion tests use them.
 
 #include "app/controllerstate.h"
 #include "app/periodictasks.h"
@@ -10,22 +10,33 @@
 #include "device/devicelink.h"
 #include "storage/settingsstore.h"
 
-#include <QByteArray>
-#include <QDir>
+#include <QDirIterator>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
 // Keeps every test away from the real home and runtime folders.
-inline void isolateEnvironment(const QTemporaryDir &dir)
+inline bool isolateEnvironment()
 {
-    qputenv("XDG_CONFIG_HOME", QDir(dir.path()).filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_RUNTIME_DIR", QDir(dir.path()).filePath(QStringLiteral("runtime")).toUtf8());
-    QDir(dir.path()).mkpath(QStringLiteral("runtime"));
+    static QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", dir.filePath(QStringLiteral("runtime")).toUtf8());
+    return dir.isValid() && QDir(dir.path()).mkpath(QStringLiteral("runtime"));
+}
+
+inline QStringList filesIn(const QString &dir)
+{
+    QStringList out;
+    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << it.next();
+    return out;
 }
 
 struct CoreHarness {
+    const bool isolated = isolateEnvironment();
     QTemporaryDir dir;
     ControllerState state;
     BoxEmulator emu;
@@ -44,38 +55,37 @@ struct CoreHarness {
     }
 
     ControllerBox &box(int b) { return state.boxArray[static_cast<size_t>(b)]; }
-
-    // Sent reports as "box:w1 w2 ... w7" in hex.
-    QStringList reports() const
+    void paint(int b, int fan, int r, int g, int bl)
     {
-        QStringList out;
-        for (const BoxEmulator::SentReport &r : emu.sentReports()) {
-            QString line = QString::number(r.box) + QLatin1Char(':');
-            for (int i = 0; i < 7; ++i)
-                line += QStringLiteral("%1%2").arg(i ? " " : "").arg(r.command[static_cast<size_t>(i)], 2, 16,
-                                                                         QLatin1Char('0'));
-            out << line;
-        }
-        return out;
+        const auto f = static_cast<size_t>(fan);
+        box(b).RColorFan[f] = r;
+        box(b).GColorFan[f] = g;
+        box(b).BColorFan[f] = bl;
     }
+    // Sent reports as "box w1 ... w8" in hex.
+    QStringList reports() const { return emu.traceLines(); }
     void clear()
     {
         emu.clearSentReports();
         views.clear();
     }
     QString deviceIni() const { return store->deviceFilePath(); }
+    QString deviceKey(const QString &key) const
+    {
+        return QSettings(deviceIni(), QSettings::IniFormat).value(key).toString();
+    }
 };
 
 // Expected report lines, fan 0..2 given as the program numbers it.
 inline QString hexLine(int box, std::initializer_list<int> bytes)
 {
-    QString line = QString::number(box) + QLatin1Char(':');
+    QString line = QString::number(box);
     int n = 0;
-    for (int b : bytes)
-        line += QStringLiteral("%1%2").arg(n++ ? " " : "").arg(b & 0xFF, 2, 16, QLatin1Char('0'));
-    for (; n < 7; ++n)
-        line += QStringLiteral(" 00");
-    return line;
+    for (int b : bytes) {
+        line += QStringLiteral(" %1").arg(b & 0xFF, 2, 16, QLatin1Char('0'));
+        ++n;
+    }
+    return line + QStringLiteral(" 00").repeated(8 - n);
 }
 inline QString steady(int box, int fan, int r, int g, int b) { return hexLine(box, {0x32, 0x52, fan + 1, 0, r, g, b}); }
 inline QString flash(int box, int fan, int r, int g, int b) { return hexLine(box, {0x32, 0x52, fan + 1, 2, r, g, b}); }
