@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
 #include <QJsonObject>
-#include <QList>
-#include <QObject>
 #include <QQueue>
 #include <QTcpServer>
 
@@ -28,37 +25,28 @@ public:
         QByteArray body;
     };
     struct Request {
-        QByteArray method;
-        QByteArray path;
-        QHash<QByteArray, QByteArray> headers;  // lower-case names
-        QByteArray body;
-        // The JSON object carried in "ActiveData=<base64>"; empty when absent.
-        QJsonObject activeData() const;
+        QByteArray method, path, body;
+        QHash<QByteArray, QByteArray> headers; // lower-case names
+        // The JSON carried in "ActiveData=<base64>"; empty when absent.
         QByteArray activeDataJson() const;
+        QJsonObject activeData() const;
     };
 
-    explicit HttpStub(QObject *parent = nullptr);
-    bool listen();
-    QString baseUrl() const;
-
+    HttpStub();
+    bool listen() { return m_server.listen(QHostAddress::LocalHost, 0); }
+    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
     void enqueue(const Response &r) { m_script.enqueue(r); }
     // A {"Data": {...}} reply with these members.
-    static Response dataReply(const QString &code, const QString &version, const QString &url = QString(),
-                              const QString &note = QString());
+    static Response dataReply(const QString &code, const QString &version, const QString &url, const QString &note);
 
     QList<Request> requests;
     // Bytes sent by Endless responses (bounded, to keep the test bounded).
     qint64 endlessSent = 0;
     static constexpr qint64 kEndlessLimit = 8 * 1024 * 1024;
 
-Q_SIGNALS:
-    void requestReceived();
-
 private:
-    void onConnection();
     void onData(QTcpSocket *socket);
     void respond(QTcpSocket *socket);
-    void feedEndless(QTcpSocket *socket);
 
     QTcpServer m_server;
     QQueue<Response> m_script;
