@@ -1,3 +1,4 @@
+// A box that stops answering must not cost every later exchange the full wait.
 #include "app/controllerstate.h"
 #include "device/devicelink.h"
 #include "device/hidtransport.h"
@@ -5,123 +6,104 @@
 #include <QtTest>
 
 #include <cstring>
-#include <deque>
 
 namespace {
-// A box whose replies the test controls; records how long each read may wait.
-struct ScriptedBox {
-    bool answers = false;
-    std::deque<int> lateReplies;  // replies that arrive between exchanges
-    QList<int> timeouts;          // of the reads that follow a write
+// Box 0 only, with replies the test controls; records the time-out of each read
+// that follows a write.
+struct ScriptedTransport : HidTransport, HidDevice {
+    bool answers = true;
+    int lateReplies = 0;  // replies that arrive between exchanges
     bool afterWrite = false;
-};
+    QList<int> timeouts;
 
-class ScriptedDevice : public HidDevice {
-public:
-    explicit ScriptedDevice(ScriptedBox &box) : m_box(box) {}
+    struct Handle : HidDevice {
+        explicit Handle(HidDevice &box) : box(box) {}
+        int write(const std::uint8_t *d, std::size_t n) override { return box.write(d, n); }
+        int read(std::uint8_t *d, std::size_t n, int t) override { return box.read(d, n, t); }
+        HidDevice &box;
+    };
+    std::unique_ptr<HidDevice> open(std::uint16_t, std::uint16_t productId) override
+    {
+        return productId == productIdForBox(0) ? std::make_unique<Handle>(*this) : nullptr;
+    }
+    int countDevices(std::uint16_t, std::uint16_t productId) override { return productId == productIdForBox(0); }
     int write(const std::uint8_t *, std::size_t length) override
     {
-        m_box.afterWrite = true;
+        afterWrite = true;
         return static_cast<int>(length);
     }
     int read(std::uint8_t *data, std::size_t length, int timeoutMs) override
     {
-        if (!m_box.afterWrite) {  // draining before a write
-            if (m_box.lateReplies.empty())
+        if (afterWrite) {
+            afterWrite = false;
+            timeouts << timeoutMs;
+            if (!answers)
                 return 0;
-            m_box.lateReplies.pop_front();
-            std::memset(data, 0, length);
-            return 64;
-        }
-        m_box.afterWrite = false;
-        m_box.timeouts << timeoutMs;
-        if (!m_box.answers)
+        } else if (lateReplies > 0) {
+            --lateReplies;  // found while draining
+        } else {
             return 0;
+        }
         std::memset(data, 0, length);
         return 64;
     }
-
-private:
-    ScriptedBox &m_box;
 };
 
-class ScriptedTransport : public HidTransport {
-public:
-    ScriptedBox box;
-    std::unique_ptr<HidDevice> open(std::uint16_t, std::uint16_t productId) override
+struct Rig {
+    ControllerState state;
+    ScriptedTransport t;
+    DeviceLink link{state, t};
+    Rig() { link.connectAllBoxes(); }
+    void exchanges(int n)
     {
-        if (productId != productIdForBox(0))
-            return nullptr;
-        return std::make_unique<ScriptedDevice>(box);
+        for (int i = 0; i < n; ++i)
+            link.setFanLedCycle(0, 1);
     }
-    int countDevices(std::uint16_t, std::uint16_t productId) override { return productId == productIdForBox(0); }
 };
 } // namespace
 
-// A box that stops answering must not cost every later exchange the full wait.
 class TestSilentBox : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void silentBoxIsNotWaitedFor()
     {
-        ControllerState state;
-        ScriptedTransport transport;
-        DeviceLink link(state, transport);
-        transport.box.answers = true;
-        link.connectAllBoxes();
-        QVERIFY(state.boxArray[0].isConnected);
-        transport.box.timeouts.clear();
-
-        transport.box.answers = false;
-        for (int i = 0; i < 45; ++i)
-            link.setFanLedCycle(0, 0);
-        const QList<int> &t = transport.box.timeouts;
-        QCOMPARE(t.size(), 45);
-        for (int i = 0; i < 45; ++i) {
-            const int missedBefore = i;
-            const bool waits = missedBefore < DeviceLink::kSilentAfterMisses
-                               || missedBefore % DeviceLink::kSilentProbeEvery == 0;
-            QCOMPARE(t.at(i), waits ? DeviceLink::kReplyTimeoutMs : 0);
-        }
-        // The state of the box is untouched by the misses.
-        QVERIFY(state.boxArray[0].isConnected);
+        Rig rig;
+        QVERIFY(rig.state.boxArray[0].isConnected);
+        rig.t.timeouts.clear();
+        rig.t.answers = false;
+        rig.exchanges(45);
+        // Waits for the first misses, then only probes now and then.
+        QList<int> expected;
+        for (int missed = 0; missed < 45; ++missed)
+            expected << (missed < DeviceLink::kSilentAfterMisses || missed % DeviceLink::kSilentProbeEvery == 0
+                             ? DeviceLink::kReplyTimeoutMs : 0);
+        QCOMPARE(rig.t.timeouts, expected);
+        QVERIFY(rig.state.boxArray[0].isConnected);  // the misses leave the box alone
     }
 
     void answerRestoresTheWait()
     {
-        ControllerState state;
-        ScriptedTransport transport;
-        DeviceLink link(state, transport);
-        transport.box.answers = true;
-        link.connectAllBoxes();
-        transport.box.answers = false;
-        for (int i = 0; i < 5; ++i)
-            link.setFanLedCycle(0, 1);
-        transport.box.timeouts.clear();
-
+        Rig rig;
+        rig.t.answers = false;
+        rig.exchanges(5);
         // A late reply found while draining shows the box is alive again.
-        transport.box.lateReplies.push_back(1);
-        link.setFanLedCycle(0, 1);
-        link.setFanLedCycle(0, 1);
-        QCOMPARE(transport.box.timeouts.first(), DeviceLink::kReplyTimeoutMs);
-
+        rig.t.timeouts.clear();
+        rig.t.lateReplies = 1;
+        rig.exchanges(2);
+        QCOMPARE(rig.t.timeouts.first(), DeviceLink::kReplyTimeoutMs);
         // So does a reply in time.
-        for (int i = 0; i < 5; ++i)
-            link.setFanLedCycle(0, 1);
-        transport.box.answers = true;
-        transport.box.timeouts.clear();
-        link.setFanLedCycle(0, 1);  // silent: only what is there is taken
-        link.setFanLedCycle(0, 1);
-        QCOMPARE(transport.box.timeouts, (QList<int>{0, DeviceLink::kReplyTimeoutMs}));
-
+        rig.exchanges(5);
+        rig.t.answers = true;
+        rig.t.timeouts.clear();
+        rig.exchanges(2);  // the first, still silent, only takes what is there
+        QCOMPARE(rig.t.timeouts, (QList<int>{0, DeviceLink::kReplyTimeoutMs}));
         // A new scan starts every box afresh.
-        transport.box.answers = false;
-        for (int i = 0; i < 5; ++i)
-            link.setFanLedCycle(0, 1);
-        link.connectAllBoxes();
-        transport.box.timeouts.clear();
-        link.setFanLedCycle(0, 1);
-        QCOMPARE(transport.box.timeouts, QList<int>{DeviceLink::kReplyTimeoutMs});
+        rig.t.answers = false;
+        rig.exchanges(5);
+        rig.link.connectAllBoxes();
+        rig.t.timeouts.clear();
+        rig.exchanges(1);
+        QCOMPARE(rig.t.timeouts, QList<int>{DeviceLink::kReplyTimeoutMs});
     }
 };
 

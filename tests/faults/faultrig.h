@@ -26,28 +26,6 @@ struct ReadLog {
     int maxTimeoutMs = -(1 << 30);
 };
 
-class TimedDevice : public HidDevice {
-public:
-    TimedDevice(std::unique_ptr<HidDevice> inner, ReadLog &log) : m_inner(std::move(inner)), m_log(log) {}
-    int write(const std::uint8_t *data, std::size_t length) override { return m_inner->write(data, length); }
-    int read(std::uint8_t *data, std::size_t length, int timeoutMs) override
-    {
-        ++m_log.reads;
-        m_log.minTimeoutMs = qMin(m_log.minTimeoutMs, timeoutMs);
-        m_log.maxTimeoutMs = qMax(m_log.maxTimeoutMs, timeoutMs);
-        const int n = m_inner->read(data, length, 0);
-        // A negative time-out would block for ever on a real box; a bounded nap
-        // keeps the test alive, and the log makes the test fail.
-        if (n == 0 && timeoutMs != 0)
-            QThread::msleep(static_cast<unsigned long>(timeoutMs > 0 ? timeoutMs : 200));
-        return n;
-    }
-
-private:
-    std::unique_ptr<HidDevice> m_inner;
-    ReadLog &m_log;
-};
-
 class TimedTransport : public HidTransport {
 public:
     explicit TimedTransport(BoxEmulator &emu) : m_emu(emu) {}
@@ -55,9 +33,7 @@ public:
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override
     {
         auto device = m_emu.open(vendorId, productId);
-        if (!device)
-            return nullptr;
-        return std::make_unique<TimedDevice>(std::move(device), log);
+        return device ? std::make_unique<Device>(std::move(device), log) : nullptr;
     }
     int countDevices(std::uint16_t vendorId, std::uint16_t productId) override
     {
@@ -65,6 +41,24 @@ public:
     }
 
 private:
+    struct Device : HidDevice {
+        Device(std::unique_ptr<HidDevice> inner, ReadLog &log) : inner(std::move(inner)), log(log) {}
+        int write(const std::uint8_t *data, std::size_t length) override { return inner->write(data, length); }
+        int read(std::uint8_t *data, std::size_t length, int timeoutMs) override
+        {
+            ++log.reads;
+            log.minTimeoutMs = qMin(log.minTimeoutMs, timeoutMs);
+            log.maxTimeoutMs = qMax(log.maxTimeoutMs, timeoutMs);
+            const int n = inner->read(data, length, 0);
+            // A negative time-out would block for ever on a real box; a bounded
+            // nap keeps the test alive, and the log makes the test fail.
+            if (n == 0 && timeoutMs != 0)
+                QThread::msleep(static_cast<unsigned long>(timeoutMs > 0 ? timeoutMs : 200));
+            return n;
+        }
+        std::unique_ptr<HidDevice> inner;
+        ReadLog &log;
+    };
     BoxEmulator &m_emu;
 };
 
@@ -98,6 +92,11 @@ struct FaultRig {
         for (const BoxEmulator::SentReport &r : emu.sentReports())
             n += (r.box == b && r.command[0] == w1 && r.command[1] == w2) ? 1 : 0;
         return n;
+    }
+    FanStatus status(int b, int f)
+    {
+        const FanStatusReply r = link.readFanStatus(b, f);
+        return DeviceLink::parseFanStatus(r.data.data(), r.length);
     }
 };
 
