@@ -1,72 +1,77 @@
 #include "commands/dispatchharness.h"
 
+// Mode, off switch, colour and brightness of one fan, as "mode off r g b bright".
+static QString fanSummary(const ControllerBox &b, size_t f)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5 %6")
+        .arg(b.LEDModeFan[f]).arg(int(b.isTurnOffLedFan[f])).arg(b.RColorFan[f]).arg(b.GColorFan[f])
+        .arg(b.BColorFan[f]).arg(double(b.brightFan[f]));
+}
+
 // Lighting commands of the fan view on the selected box.
 class TestPanelLight : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { QVERIFY(isolateEnvironment()); }
 
-    void palette_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("off");
-        QTest::addColumn<int>("modeAfter");
-        QTest::addColumn<QString>("report");
-        QTest::newRow("steady") << 0 << false << 0 << steady(0, 1, 10, 20, 30);
-        QTest::newRow("cycle becomes steady") << 1 << false << 0 << steady(0, 1, 10, 20, 30);
-        QTest::newRow("flash keeps flashing") << 2 << false << 2 << flash(0, 1, 10, 20, 30);
-        QTest::newRow("switched off comes on") << 0 << true << 0 << steady(0, 1, 10, 20, 30);
-        QTest::newRow("unknown mode kept") << 7 << false << 7 << steady(0, 1, 10, 20, 30);
-    }
-
-    void palette()
-    {
-        QFETCH(int, mode);
-        QFETCH(bool, off);
-        QFETCH(int, modeAfter);
-        QFETCH(QString, report);
-        DispatchHarness h;
-        h.sel().LEDModeFan[1] = mode;
-        h.sel().isTurnOffLedFan[1] = off;
-        h.send({"Palette", "1", "10", "20", "30"});
-        QCOMPARE(h.reports(), QStringList{report});
-        QCOMPARE(h.sel().LEDModeFan[1], modeAfter);
-        QCOMPARE((QList<int>{h.sel().RColorFan[1], h.sel().GColorFan[1], h.sel().BColorFan[1]}),
-                 (QList<int>{10, 20, 30}));
-        QVERIFY(!h.sel().isTurnOffLedFan[1]);
-        QVERIFY(h.views.calls.isEmpty());
-    }
-
-    void blinkAndRgb_data()
+    // Fan 1 starts with colour (40, 80, 120) at brightness 0.5; "after" is its mode, off switch, colour, brightness.
+    void lightCommand_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("flag");
-        QTest::addColumn<int>("modeAfter");
-        QTest::addColumn<QString>("report");
-        // Stored colour (40, 80, 120) at brightness 0.5.
-        QTest::newRow("Blink on") << "Blink" << "1" << 2 << flash(0, 2, 20, 40, 60);
-        QTest::newRow("Blink off") << "Blink" << "0" << 0 << steady(0, 2, 20, 40, 60);
-        QTest::newRow("Blink 2 is off") << "Blink" << "2" << 0 << steady(0, 2, 20, 40, 60);
-        QTest::newRow("Blink text is off") << "Blink" << "on" << 0 << steady(0, 2, 20, 40, 60);
-        QTest::newRow("RGB on") << "RGB" << "1" << 1 << cycle(0, 2);
-        QTest::newRow("RGB 2 is off") << "RGB" << "2" << 0 << steady(0, 2, 20, 40, 60);
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("off");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QStringList>("reports");
+        auto row = [](const char *name, const char *cmd, int mode, bool off, const char *after, const QString &report) {
+            QTest::newRow(name) << QString::fromLatin1(cmd) << mode << off << QString::fromLatin1(after)
+                                << (report.isEmpty() ? QStringList{} : QStringList{report});
+        };
+        const char *pal = "Palette 1 10 20 30", *slider = "changeSliderLight 1 0.25";
+        const QString paletteSteady = steady(0, 1, 5, 10, 15), dim = steady(0, 1, 20, 40, 60);
+        const QString black = steady(0, 1, 0, 0, 0), quarter = steady(0, 1, 10, 20, 30);
+        row("Palette steady", pal, 0, false, "0 0 10 20 30 0.5", paletteSteady);
+        row("Palette: cycle becomes steady", pal, 1, false, "0 0 10 20 30 0.5", paletteSteady);
+        row("Palette: flash keeps flashing", pal, 2, false, "2 0 10 20 30 0.5", flash(0, 1, 5, 10, 15));
+        row("Palette: switched off comes on", pal, 0, true, "0 0 10 20 30 0.5", paletteSteady);
+        row("Palette: unknown mode kept", pal, 7, false, "7 0 10 20 30 0.5", paletteSteady);
+        row("Blink on", "Blink 1 1", 1, true, "2 0 40 80 120 0.5", flash(0, 1, 20, 40, 60));
+        row("Blink off", "Blink 1 0", 1, true, "0 0 40 80 120 0.5", dim);
+        row("Blink 2 is off", "Blink 1 2", 1, true, "0 0 40 80 120 0.5", dim);
+        row("Blink text is off", "Blink 1 on", 1, true, "0 0 40 80 120 0.5", dim);
+        row("RGB on", "RGB 1 1", 0, true, "1 0 40 80 120 0.5", cycle(0, 1));
+        row("RGB 2 is off", "RGB 1 2", 1, true, "0 0 40 80 120 0.5", dim);
+        row("pushTurnOff 1 sends black", "pushTurnOff 1 1", 2, false, "2 1 40 80 120 0.5", black);
+        row("pushTurnOff 0: steady", "pushTurnOff 1 0", 0, true, "0 0 40 80 120 0.5", dim);
+        row("pushTurnOff 0: cycle", "pushTurnOff 1 0", 1, true, "1 0 40 80 120 0.5", cycle(0, 1));
+        row("pushTurnOff 0: flash", "pushTurnOff 1 0", 2, true, "2 0 40 80 120 0.5", flash(0, 1, 20, 40, 60));
+        row("pushTurnOff text reads 0", "pushTurnOff 1 x", 0, true, "0 0 40 80 120 0.5", dim);
+        // Only "1" sends black; any other non-zero flag marks the fan off but resends its mode.
+        row("pushTurnOff 2: off, sends mode", "pushTurnOff 1 2", 2, false, "2 1 40 80 120 0.5", flash(0, 1, 20, 40, 60));
+        row("slider steady", slider, 0, false, "0 0 40 80 120 0.25", quarter);
+        row("slider: cycle sends steady", slider, 1, false, "1 0 40 80 120 0.25", quarter);
+        row("slider flash", slider, 2, false, "2 0 40 80 120 0.25", flash(0, 1, 10, 20, 30));
+        row("slider: other mode sends nothing", slider, 5, false, "5 0 40 80 120 0.25", {});
+        row("slider: switched off stores only", slider, 0, true, "0 1 40 80 120 0.25", {});
+        row("slider: text reads 0", "changeSliderLight 1 bright", 0, false, "0 0 40 80 120 0", black);
+        row("slider: above 1 kept at 1", "changeSliderLight 1 3.5", 0, false, "0 0 40 80 120 1", steady(0, 1, 40, 80, 120));
+        row("slider: below 0 kept at 0", "changeSliderLight 1 -2", 0, false, "0 0 40 80 120 0", black);
+        row("slider: nan reads 0", "changeSliderLight 1 nan", 0, false, "0 0 40 80 120 0", black);
     }
-
-    void blinkAndRgb()
+    void lightCommand()
     {
         QFETCH(QString, command);
-        QFETCH(QString, flag);
-        QFETCH(int, modeAfter);
-        QFETCH(QString, report);
+        QFETCH(int, mode);
+        QFETCH(bool, off);
+        QFETCH(QString, after);
+        QFETCH(QStringList, reports);
         DispatchHarness h;
-        h.paint(0, 2, 40, 80, 120);
-        h.sel().brightFan[2] = 0.5f;
-        h.sel().LEDModeFan[2] = 1;
-        h.sel().isTurnOffLedFan[2] = true;
-        h.send({command, "2", flag});
-        QCOMPARE(h.reports(), QStringList{report});
-        QCOMPARE(h.sel().LEDModeFan[2], modeAfter);
-        QVERIFY(!h.sel().isTurnOffLedFan[2]);
+        h.paint(0, 1, 40, 80, 120);
+        h.sel().brightFan[1] = 0.5f;
+        h.sel().LEDModeFan[1] = mode;
+        h.sel().isTurnOffLedFan[1] = off;
+        h.send(command.split(QLatin1Char(' ')));
+        QCOMPARE(fanSummary(h.sel(), 1), after);
+        QCOMPARE(h.reports(), reports);
     }
 
     void copyOntoFan_data()
@@ -114,80 +119,6 @@ private Q_SLOTS:
         QCOMPARE(b.LEDModeFan[1], 2);
         QCOMPARE(b.GColorFan[1], 200);
         QVERIFY(h.views.calls.contains(QStringLiteral("setTurnOff(1,1)")));
-    }
-
-    void pushTurnOff_data()
-    {
-        QTest::addColumn<QString>("flag");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("offAfter");
-        QTest::addColumn<QString>("report");
-        QTest::newRow("off") << "1" << 2 << true << steady(0, 0, 0, 0, 0);
-        QTest::newRow("on steady") << "0" << 0 << false << steady(0, 0, 9, 8, 7);
-        QTest::newRow("on cycle") << "0" << 1 << false << cycle(0, 0);
-        QTest::newRow("on flash") << "0" << 2 << false << flash(0, 0, 9, 8, 7);
-        QTest::newRow("text reads 0: on") << "x" << 0 << false << steady(0, 0, 9, 8, 7);
-        // Only "1" sends black; any other non-zero flag marks the fan off but resends its mode.
-        QTest::newRow("2 marks off, sends mode") << "2" << 2 << true << flash(0, 0, 9, 8, 7);
-    }
-
-    void pushTurnOff()
-    {
-        QFETCH(QString, flag);
-        QFETCH(int, mode);
-        QFETCH(bool, offAfter);
-        QFETCH(QString, report);
-        DispatchHarness h;
-        h.paint(0, 0, 9, 8, 7);
-        h.sel().LEDModeFan[0] = mode;
-        h.sel().isTurnOffLedFan[0] = !offAfter;
-        h.send({"pushTurnOff", "0", flag});
-        QCOMPARE(h.reports(), QStringList{report});
-        QCOMPARE(h.sel().isTurnOffLedFan[0], offAfter);
-        QCOMPARE(h.sel().LEDModeFan[0], mode);
-    }
-
-    void sliderLight_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<float>("stored");
-        QTest::addColumn<QStringList>("reports");
-        QTest::newRow("steady") << 0 << "0.5" << 0.5f << QStringList{steady(0, 1, 100, 50, 0)};
-        QTest::newRow("cycle sends steady") << 1 << "0.5" << 0.5f << QStringList{steady(0, 1, 100, 50, 0)};
-        QTest::newRow("flash") << 2 << "0.25" << 0.25f << QStringList{flash(0, 1, 50, 25, 0)};
-        QTest::newRow("other mode sends nothing") << 5 << "0.5" << 0.5f << QStringList{};
-        QTest::newRow("not a number reads 0") << 0 << "bright" << 0.0f << QStringList{steady(0, 1, 0, 0, 0)};
-        QTest::newRow("above 1 kept at 1") << 0 << "3.5" << 1.0f << QStringList{steady(0, 1, 200, 100, 0)};
-        QTest::newRow("below 0 kept at 0") << 0 << "-2" << 0.0f << QStringList{steady(0, 1, 0, 0, 0)};
-        QTest::newRow("nan reads 0") << 0 << "nan" << 0.0f << QStringList{steady(0, 1, 0, 0, 0)};
-    }
-
-    void sliderLight()
-    {
-        QFETCH(int, mode);
-        QFETCH(QString, value);
-        QFETCH(float, stored);
-        QFETCH(QStringList, reports);
-        DispatchHarness h;
-        h.paint(0, 1, 200, 100, 0);
-        h.sel().LEDModeFan[1] = mode;
-        h.send({"changeSliderLight", "1", value});
-        QCOMPARE(h.sel().brightFan[1], stored);
-        QCOMPARE(h.reports(), reports);
-        QCOMPARE(h.sel().LEDModeFan[1], mode);
-    }
-
-    void sliderLightOnSwitchedOffFanThenOn()
-    {
-        DispatchHarness h;
-        h.sel().isTurnOffLedFan[0] = true;
-        h.send({"changeSliderLight", "0", "0.5"});
-        QCOMPARE(h.sel().brightFan[0], 0.5f);
-        QVERIFY(h.reports().isEmpty());
-        h.send({"pushTurnOff", "0", "0"});
-        QCOMPARE(h.reports(), QStringList{steady(0, 0, 127, 0, 0)});
-        QVERIFY(!h.sel().isTurnOffLedFan[0]);
     }
 
     void lightOnAbsentBoxChangesModelOnly()

@@ -190,7 +190,7 @@ private Q_SLOTS:
         first.reset();
         QTRY_COMPARE(helper.connectedClients(), 0);
         helper.sendToClient(QStringLiteral("nobody"));
-        QTest::qWait(20);  // lets the deferred socket deletions run
+        QTRY_COMPARE(helper.findChildren<QTcpSocket *>().size(), 0);  // none leaked
         helper.sendToClient(QStringLiteral("nobody"));
     }
 
@@ -236,23 +236,6 @@ private Q_SLOTS:
         QCOMPARE(joined(commands), QStringLiteral("07"));
         QTRY_VERIFY(serverSide.isNull());
         helper.sendToClient(QStringLiteral("nobody"));
-    }
-
-    void manyConnectCycles()
-    {
-        SocketHelper helper(QHostAddress::LocalHost, 0);
-        for (int i = 0; i < 300; ++i) {
-            auto client = connectClient(helper.serverPort());
-            QVERIFY(client);
-            QCOMPARE(helper.connectedClients(), 1);
-            if (i % 2)
-                client->abort();
-            else
-                client->disconnectFromHost();
-            QVERIFY(spinUntil([&] { return helper.connectedClients() == 0; }));
-        }
-        QTRY_COMPARE(helper.findChildren<QTcpSocket *>().size(), 0);
-        QVERIFY(connectClient(helper.serverPort()));
     }
 };
 
