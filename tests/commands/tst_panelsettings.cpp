@@ -6,52 +6,40 @@ class TestPanelSettings : public QObject {
 private Q_SLOTS:
     void initTestCase() { QVERIFY(isolateEnvironment()); }
 
-    void sliderFanSpeed_data()
+    // Fan 2 starts at level 2 with speed mode 9.
+    void fanSpeed_data()
     {
-        QTest::addColumn<QString>("level");
+        QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("pwm");
-        QTest::addColumn<int>("speedAfter");
-        QTest::addColumn<int>("modeAfter");
+        QTest::addColumn<QString>("after");  // level, speed mode, PWM
         QTest::addColumn<QStringList>("reports");
-        QTest::newRow("3 custom") << "3" << false << 3 << 0 << QStringList{speed(0, 2, 60)};
-        QTest::newRow("0 silent") << "0" << false << 0 << 1 << QStringList{speed(0, 2, 10)};
-        QTest::newRow("5 performance") << "5" << false << 5 << 2 << QStringList{speed(0, 2, 100)};
-        QTest::newRow("pwm on sends nothing") << "3" << true << 3 << 0 << QStringList{};
-        QTest::newRow("text reads 0") << "fast" << false << 0 << 1 << QStringList{speed(0, 2, 10)};
+        auto row = [](const char *cmd, bool pwm, const char *after, const QStringList &reports) {
+            QTest::newRow(cmd) << QString::fromLatin1(cmd) << pwm << QString::fromLatin1(after) << reports;
+        };
+        row("changeSliderFanSpeed 2 3", false, "3 0 0", {speed(0, 2, 60)});
+        row("changeSliderFanSpeed 2 0", false, "0 1 0", {speed(0, 2, 10)});
+        row("changeSliderFanSpeed 2 5", false, "5 2 0", {speed(0, 2, 100)});
+        row("changeSliderFanSpeed 2 fast", false, "0 1 0", {speed(0, 2, 10)});
+        row("changeSliderFanSpeed 2 4", true, "4 0 1", {});  // PWM on: nothing sent
+        row("pushPWM 2 1", false, "2 9 1", {});
+        row("pushPWM 2 7", false, "2 9 1", {});
+        row("pushPWM 2 0", true, "2 9 0", {speed(0, 2, 40)});
     }
-
-    void sliderFanSpeed()
+    void fanSpeed()
     {
-        QFETCH(QString, level);
+        QFETCH(QString, command);
         QFETCH(bool, pwm);
-        QFETCH(int, speedAfter);
-        QFETCH(int, modeAfter);
+        QFETCH(QString, after);
         QFETCH(QStringList, reports);
         DispatchHarness h;
-        h.sel().isPWMFan[2] = pwm;
-        h.sel().speedModeFan[2] = 9;
-        h.send({"changeSliderFanSpeed", "2", level});
-        QCOMPARE(h.sel().speedFan[2], speedAfter);
-        QCOMPARE(h.sel().speedModeFan[2], modeAfter);
+        ControllerBox &b = h.sel();
+        b.isPWMFan[2] = pwm;
+        b.speedFan[2] = 2;
+        b.speedModeFan[2] = 9;
+        h.send(command.split(QLatin1Char(' ')));
+        QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.speedFan[2]).arg(b.speedModeFan[2]).arg(int(b.isPWMFan[2])), after);
         QCOMPARE(h.reports(), reports);
         QVERIFY(h.views.calls.isEmpty());
-    }
-
-    void pushPWM()
-    {
-        DispatchHarness h;
-        h.sel().isPWMFan[1] = false;
-        h.sel().speedFan[1] = 2;
-        h.send({"pushPWM", "1", "1"});
-        QVERIFY(h.sel().isPWMFan[1]);
-        QVERIFY(h.reports().isEmpty());
-        h.send({"pushPWM", "1", "0"});
-        QVERIFY(!h.sel().isPWMFan[1]);
-        QCOMPARE(h.reports(), QStringList{speed(0, 1, 40)});
-        h.clear();
-        h.send({"pushPWM", "1", "7"});
-        QVERIFY(h.sel().isPWMFan[1]);
-        QVERIFY(h.reports().isEmpty());
     }
 
     void selectProfileWritesNoFile()
