@@ -9,14 +9,14 @@
 #include <cstring>
 
 // A scripted sensor source: per sensor a name and per kind a list of
-// (label, value) readings; records what was asked.
+// readings; records what was asked.
 class FakeSensorTable : public SensorTable {
 public:
     enum Kind { Temp, Volt, Fan, Curr, Power, Clock, Usage, Other, KindCount };
     struct Reading {
         QByteArray label;
         double value = kNoReading;
-        QByteArray text;  // Other only
+        QByteArray text; // Other only
     };
     struct Sensor {
         QByteArray name;
@@ -25,9 +25,9 @@ public:
 
     bool loadResult = true;
     int initResult = 0;
-    bool useCountOverride = false;  // report countOverride as the sensor count
+    bool useCountOverride = false; // report countOverride as the sensor count
     int countOverride = 0;
-    bool fillWithoutTerminator = false;  // writes labels over the whole buffer, no NUL
+    bool fillWithoutTerminator = false; // labels fill the whole buffer, no NUL
     QVector<Sensor> sensors;
     int initialiseArg = -1;
     int prepareCalls = 0;
@@ -43,10 +43,7 @@ public:
     int initialise(int flags) override { initialiseArg = flags; return initResult; }
     int sensorCount() override { return useCountOverride ? countOverride : sensors.size(); }
     void prepareSensor(int) override { ++prepareCalls; }
-    void sensorName(int s, char *buf, int size) override
-    {
-        put(s >= 0 && s < sensors.size() ? sensors[s].name : QByteArray(), buf, size);
-    }
+    void sensorName(int s, char *buf, int size) override { put(s >= 0 && s < sensors.size() ? sensors[s].name : "", buf, size); }
     double getTemperature(int s, int r, char *l, int n) override { return get(Temp, s, r, l, n); }
     double getVoltage(int s, int r, char *l, int n) override { return get(Volt, s, r, l, n); }
     int getFan(int s, int r, char *l, int n) override { return int(get(Fan, s, r, l, n)); }
@@ -57,27 +54,23 @@ public:
     double otherReading(int s, int r, char *l, int n, char *text, int textSize) override
     {
         const Reading *rd = find(Other, s, r);
-        if (!rd)
-            return kNoReading;
-        put(rd->label, l, n);
-        put(rd->text, text, textSize);
-        return rd->value;
+        if (rd)
+            put(rd->text, text, textSize);
+        return get(Other, s, r, l, n);
     }
 
 private:
     const Reading *find(Kind k, int s, int r) const
     {
-        if (s < 0 || s >= sensors.size() || r < 0 || r >= sensors[s].readings[k].size())
-            return nullptr;
-        return &sensors[s].readings[k][r];
+        const bool exists = s >= 0 && s < sensors.size() && r >= 0 && r < sensors[s].readings[k].size();
+        return exists ? &sensors[s].readings[k][r] : nullptr;
     }
     double get(Kind k, int s, int r, char *l, int n)
     {
         const Reading *rd = find(k, s, r);
-        if (!rd)
-            return kNoReading;
-        put(rd->label, l, n);
-        return rd->value;
+        if (rd)
+            put(rd->label, l, n);
+        return rd ? rd->value : kNoReading;
     }
     void put(const QByteArray &text, char *buf, int size)
     {
