@@ -41,11 +41,8 @@ private Q_SLOTS:
         given.clear();
         QCOMPARE(runScript({}, true, 0, &given), -1);
         QVERIFY(given.size() > 1 && given.size() < 100);  // endless interrupts give up
-    }
 
-    void remainingTimeShrinks()
-    {
-        QList<int> given;
+        given.clear();  // the retry only gets what is left of the time-out
         QCOMPARE(runScript({EINTR}, false, 50, &given), 5);
         QCOMPARE(given.size(), 2);
         QCOMPARE(given[0], 50);

@@ -1,8 +1,7 @@
 #pragma once
 
 // Emulated boxes behind a transport that waits as a real HID read does: a read
-// that finds no reply sleeps its whole time-out. Every time-out the program asks
-// for is recorded, so a read that could block for ever is caught.
+// that finds no reply sleeps its whole time-out.
 
 #include "app/controllerstate.h"
 #include "app/periodictasks.h"
@@ -20,20 +19,17 @@
 
 #include <memory>
 
-struct ReadLog {
-    int reads = 0;
-    int minTimeoutMs = 1 << 30;
-    int maxTimeoutMs = -(1 << 30);
-};
-
+// Records the time-out of every read: a negative one would block for ever.
 class TimedTransport : public HidTransport {
 public:
     explicit TimedTransport(BoxEmulator &emu) : m_emu(emu) {}
-    ReadLog log;
+    int reads = 0;
+    int minTimeoutMs = 1 << 30;
+    int maxTimeoutMs = -(1 << 30);
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override
     {
         auto device = m_emu.open(vendorId, productId);
-        return device ? std::make_unique<Device>(std::move(device), log) : nullptr;
+        return device ? std::make_unique<Device>(std::move(device), *this) : nullptr;
     }
     int countDevices(std::uint16_t vendorId, std::uint16_t productId) override
     {
@@ -42,7 +38,7 @@ public:
 
 private:
     struct Device : HidDevice {
-        Device(std::unique_ptr<HidDevice> inner, ReadLog &log) : inner(std::move(inner)), log(log) {}
+        Device(std::unique_ptr<HidDevice> inner, TimedTransport &log) : inner(std::move(inner)), log(log) {}
         int write(const std::uint8_t *data, std::size_t length) override { return inner->write(data, length); }
         int read(std::uint8_t *data, std::size_t length, int timeoutMs) override
         {
@@ -50,27 +46,30 @@ private:
             log.minTimeoutMs = qMin(log.minTimeoutMs, timeoutMs);
             log.maxTimeoutMs = qMax(log.maxTimeoutMs, timeoutMs);
             const int n = inner->read(data, length, 0);
-            // A negative time-out would block for ever on a real box; a bounded
-            // nap keeps the test alive, and the log makes the test fail.
+            // A bounded nap for a negative time-out keeps the test alive.
             if (n == 0 && timeoutMs != 0)
                 QThread::msleep(static_cast<unsigned long>(timeoutMs > 0 ? timeoutMs : 200));
             return n;
         }
         std::unique_ptr<HidDevice> inner;
-        ReadLog &log;
+        TimedTransport &log;
     };
     BoxEmulator &m_emu;
 };
 
-inline void isolateFaultEnvironment(const QTemporaryDir &dir)
-{
-    qputenv("XDG_CONFIG_HOME", QDir(dir.path()).filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_RUNTIME_DIR", QDir(dir.path()).filePath(QStringLiteral("runtime")).toUtf8());
-    QDir(dir.path()).mkpath(QStringLiteral("runtime"));
-}
-
-struct FaultRig {
+// Settings and runtime files of each rig stay in its own temporary folder,
+// set before anything of the rig is built.
+struct FaultEnv {
     QTemporaryDir dir;
+    FaultEnv()
+    {
+        qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_RUNTIME_DIR", dir.filePath(QStringLiteral("runtime")).toUtf8());
+        QDir(dir.path()).mkpath(QStringLiteral("runtime"));
+    }
+};
+
+struct FaultRig : FaultEnv {
     ControllerState state;
     BoxEmulator emu;
     TimedTransport transport{emu};
