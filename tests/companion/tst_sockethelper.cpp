@@ -237,6 +237,24 @@ private Q_SLOTS:
         QTRY_VERIFY(serverSide.isNull());
         helper.sendToClient(QStringLiteral("nobody"));
     }
+
+    // Hundreds of phones coming and going leave no socket and no count behind.
+    void manyConnectCycles()
+    {
+        SocketHelper helper(QHostAddress::LocalHost, 0);
+        for (int i = 0; i < 300; ++i) {
+            auto client = connectClient(helper.serverPort());
+            QVERIFY(client);
+            QCOMPARE(helper.connectedClients(), 1);
+            if (i % 2)
+                client->abort();
+            else
+                client->disconnectFromHost();
+            QVERIFY(spinUntil([&] { return helper.connectedClients() == 0; }));
+        }
+        QTRY_COMPARE(helper.findChildren<QTcpSocket *>().size(), 0);
+        QVERIFY(connectClient(helper.serverPort()));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSocketHelper)
