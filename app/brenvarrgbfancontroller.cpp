@@ -21,11 +21,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHostInfo>
-#include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QNetworkInterface>
-#include <QTextEdit>
 #include <QTranslator>
 
 Q_LOGGING_CATEGORY(lcController, "zaldo.controller")

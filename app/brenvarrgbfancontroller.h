@@ -23,7 +23,6 @@ class SensorTable;
 class UpdaterLauncher;
 class AutoStartStore;
 class WindowMessages;
-class RemoteControlTransport;
 class QAction;
 class QMenu;
 class QTranslator;
@@ -35,7 +34,6 @@ struct ControllerSetup {
     bool companionEnabled = true;
     QString companionAddress;             // empty: every interface
     QString updateUrl;                    // empty: the update checker's default
-    RemoteControlTransport *remoteControl = nullptr;  // may be null (tests)
 };
 
 // The hidden controller window titled "Zaldo RGB": builds everything in its

@@ -102,7 +102,6 @@ int main(int argc, char **argv)
     setup.companionEnabled = options.companionEnabled;
     setup.companionAddress = options.companionAddress;
     setup.updateUrl = options.updateUrl;
-    setup.remoteControl = remote.get();
 
     int result = 0;
     {
