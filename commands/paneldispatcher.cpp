@@ -209,38 +209,25 @@ void PanelDispatcher::palette(const QStringList &list)
 
 void PanelDispatcher::blink(const QStringList &list)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 3, &f, &box))
-        return;
-    const size_t i = idx(f);
-    const int b = m_state.controllerBoxNumber;
-    if (intArg(list, 2) == 1) {
-        box->LEDModeFan[i] = 2;
-        m_link.sendStoredFlash(b, f);
-    } else {
-        box->LEDModeFan[i] = 0;
-        m_link.sendStoredSteady(b, f);
-    }
-    box->isTurnOffLedFan[i] = false;
+    setLightMode(list, 2);
 }
 
 void PanelDispatcher::rgb(const QStringList &list)
+{
+    setLightMode(list, 1);
+}
+
+// "Blink" and "RGB": element 2 equal to 1 switches the mode on, anything else
+// back to the steady colour; either way the LEDs are on afterwards.
+void PanelDispatcher::setLightMode(const QStringList &list, int onMode)
 {
     int f = 0;
     ControllerBox *box = nullptr;
     if (!selectedFan(list, 3, &f, &box))
         return;
-    const size_t i = idx(f);
-    const int b = m_state.controllerBoxNumber;
-    if (intArg(list, 2) == 1) {
-        box->LEDModeFan[i] = 1;
-        m_link.setFanLedCycle(b, f);
-    } else {
-        box->LEDModeFan[i] = 0;
-        m_link.sendStoredSteady(b, f);
-    }
-    box->isTurnOffLedFan[i] = false;
+    box->LEDModeFan[idx(f)] = intArg(list, 2) == 1 ? onMode : 0;
+    sendLightByMode(f);
+    box->isTurnOffLedFan[idx(f)] = false;
 }
 
 void PanelDispatcher::copyLight(const QStringList &list)

@@ -40,6 +40,7 @@ private:
     void palette(const QStringList &list);
     void blink(const QStringList &list);
     void rgb(const QStringList &list);
+    void setLightMode(const QStringList &list, int onMode);
     void copyLight(const QStringList &list);
     void pushTurnOff(const QStringList &list);
     void changeSliderLight(const QStringList &list);
