@@ -27,6 +27,17 @@ HttpStub::HttpStub()
     });
 }
 
+HttpStub::~HttpStub()
+{
+    // The sockets are the server's children: left to it, they would report
+    // their disconnection into this object's members after those are gone.
+    const auto sockets = m_server.findChildren<QTcpSocket *>();
+    for (QTcpSocket *socket : sockets) {
+        socket->disconnect(this);
+        delete socket;
+    }
+}
+
 HttpStub::Response HttpStub::dataReply(const QString &code, const QString &version, const QString &url,
                                        const QString &note)
 {

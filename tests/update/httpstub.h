@@ -33,6 +33,7 @@ public:
     };
 
     HttpStub();
+    ~HttpStub() override;
     bool listen() { return m_server.listen(QHostAddress::LocalHost, 0); }
     QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
     void enqueue(const Response &r) { m_script.enqueue(r); }
