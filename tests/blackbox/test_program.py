@@ -197,11 +197,24 @@ class Companion(ProgramTest):
     @unittest.skipUnless(shutil.which("nc"), "nc is not installed")
     def test_shell_client(self):
         p = self.emulated("0,2")
-        # nc quits a few seconds after its input ends; the reply comes long before.
-        r = subprocess.run(["nc", "-q", "5", "127.0.0.1", str(p.port)], input=b"000", capture_output=True,
-                           timeout=20)
+        # nc's input stays open until the reply is in: an input that ends at
+        # once lets nc stop reading the network early.
+        nc = subprocess.Popen(["nc", "127.0.0.1", str(p.port)], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.addCleanup(nc.kill)
+        nc.stdin.write(b"000")
+        nc.stdin.flush()
         expected = ("BvFan!%s&" % socket.gethostname()).encode() + b"1010000000000000"
-        self.assertEqual(r.stdout, expected)
+        out = b""
+        os.set_blocking(nc.stdout.fileno(), False)
+        deadline = time.time() + 20
+        while len(out) < len(expected) and time.time() < deadline and nc.poll() is None:
+            chunk = nc.stdout.read(256)
+            if chunk:
+                out += chunk
+            else:
+                time.sleep(0.02)
+        nc.stdin.close()
+        self.assertEqual(out, expected)
 
     def test_colour_command_reaches_box_two(self):
         p = self.emulated("0,2")
