@@ -8,7 +8,7 @@ packages=(
     libhidapi-dev libudev-dev
     fonts-liberation fonts-noto-cjk fonts-thai-tlwg-ttf
     clang libfuzzer-14-dev libbenchmark-dev
-    python3 netcat-openbsd
+    python3 netcat-openbsd ccache
 )
 
 missing=()
