@@ -22,6 +22,10 @@ void terminate(char *buf) { buf[kSensorTextSize - 1] = '\0'; }
 
 bool isReading(double v) { return v != 0.0 && v != kNoReading && !std::isnan(v); }
 
+// Logged once when the passes stop finding a CPU reading, and the last line of
+// the information window's read-out while there is none.
+const char kNoCpuText[] = "No CPU temperature found: fans that follow it keep their last speed";
+
 } // namespace
 
 const char *const CpuTemperature::kCpuLabels[] = {
@@ -106,31 +110,84 @@ void CpuTemperature::pushTemperature()
     }
 }
 
+bool CpuTemperature::isCpuTemperature(double t, const char *label)
+{
+    // A reading at or below zero would only stop the fans.
+    return isReading(t) && t > 0.0 && isCpuLabel(label);
+}
+
+bool CpuTemperature::passMaximum(int *celsius)
+{
+    double best = 0.0;
+    char buf[kSensorTextSize] = {};
+    const int count = boundedSensorCount();
+    for (int s = 0; s < count; ++s) {
+        m_sensors.prepareSensor(s);
+        m_sensors.sensorName(s, buf, kSensorTextSize);
+        for (int r = 0; r < kReadingsPerSensor; ++r) {
+            const double t = m_sensors.getTemperature(s, r, buf, kSensorTextSize);
+            terminate(buf);
+            if (t > best && isCpuTemperature(t, buf))
+                best = t;
+        }
+    }
+    *celsius = best >= double(INT_MAX) ? INT_MAX : int(best);
+    return best > 0.0;
+}
+
 void CpuTemperature::updateCPUTemp()
 {
     if (!isRunning()) {
         qCDebug(lcMonitor) << "updateCPUTemp: sensor library not running";
         return;
     }
-    m_state.cpuTemp = 0;
-    char buf[kSensorTextSize] = {};
-    const int count = boundedSensorCount();
-    for (int s = 0; s < count; ++s) {
-        m_sensors.prepareSensor(s);
-        m_sensors.sensorName(s, buf, kSensorTextSize);
-        terminate(buf);
-        for (int r = 0; r < kReadingsPerSensor; ++r) {
-            const double t = m_sensors.getTemperature(s, r, buf, kSensorTextSize);
-            terminate(buf);
-            if (!isReading(t))
-                continue;
-            if (t > double(m_state.cpuTemp) && isCpuLabel(buf))
-                m_state.cpuTemp = t >= double(INT_MAX) ? INT_MAX : int(t);
-            // The running maximum goes out after every reading, as the fans expect.
-            pushTemperature();
-        }
+    // One push per pass, with its maximum: pushing the running maximum after
+    // each reading sent 0 % whenever another sensor came before the CPU.
+    // Without a CPU reading nothing goes out; the fans keep their last speed.
+    int celsius = 0;
+    if (passMaximum(&celsius)) {
+        m_cpuMissing = false;
+        m_state.cpuTemp = celsius;
+        pushTemperature();
+    } else if (!m_cpuMissing) {
+        m_cpuMissing = true;
+        qCWarning(lcMonitor) << kNoCpuText;
     }
     m_tasks.startRpmPoll();
+}
+
+void CpuTemperature::appendInfoLine(const char *prefix, char *label, double v)
+{
+    terminate(label);
+    if (!isReading(v))
+        return;
+    const QString line = QLatin1String(prefix) + QString::fromLocal8Bit(label) + QLatin1String(" = ")
+        + QString::number(v, 'g', 6);
+    qCDebug(lcMonitor).noquote() << line;
+    m_views.appendInfo(line);
+}
+
+bool CpuTemperature::readOut(int s, int r)
+{
+    char label[kSensorTextSize] = {};
+    char text[kSensorTextSize] = {};
+    const double t = m_sensors.getTemperature(s, r, label, kSensorTextSize);
+    appendInfoLine("HWi32_GetTemperature:", label, t);
+    const bool cpu = isCpuTemperature(t, label);
+    appendInfoLine("HWi32_GetVoltage:", label, m_sensors.getVoltage(s, r, label, kSensorTextSize));
+    appendInfoLine("HWi32_GetFan:", label, double(m_sensors.getFan(s, r, label, kSensorTextSize)));
+    appendInfoLine("HWi32_GetCurrent:", label, m_sensors.getCurrent(s, r, label, kSensorTextSize));
+    appendInfoLine("HWi32_GetPower:", label, m_sensors.getPower(s, r, label, kSensorTextSize));
+    appendInfoLine("HWi32_GetClock:", label, m_sensors.getClock(s, r, label, kSensorTextSize));
+    appendInfoLine("HWi32_GetUsage:", label, m_sensors.getUsage(s, r, label, kSensorTextSize));
+
+    const double other = m_sensors.otherReading(s, r, label, kSensorTextSize, text, kSensorTextSize);
+    terminate(label);
+    terminate(text);
+    if (other != kNoReading && (std::strcmp(text, "Yes/No") == 0 || other != 0.0))
+        qCDebug(lcMonitor).noquote()
+            << QString::fromLocal8Bit(label) + QLatin1String(" = ") + QString::fromLocal8Bit(text);
+    return cpu;
 }
 
 void CpuTemperature::setInfoMessage()
@@ -139,42 +196,17 @@ void CpuTemperature::setInfoMessage()
         qCDebug(lcMonitor) << "setInfoMessage: sensor library not running";
         return;
     }
-    char label[kSensorTextSize] = {};
-    char text[kSensorTextSize] = {};
-    auto emitLine = [&](const char *prefix, double v) {
-        terminate(label);
-        if (!isReading(v))
-            return;
-        const QString line = QLatin1String(prefix) + QString::fromLocal8Bit(label) + QLatin1String(" = ")
-            + QString::number(v, 'g', 6);
-        qCDebug(lcMonitor).noquote() << line;
-        m_views.appendInfo(line);
-    };
-
+    char name[kSensorTextSize] = {};
+    bool cpuSeen = false;
     const int count = boundedSensorCount();
     for (int s = 0; s < count; ++s) {
         m_sensors.prepareSensor(s);
-        m_sensors.sensorName(s, label, kSensorTextSize);
-        terminate(label);
-        qCDebug(lcMonitor).noquote() << QString::fromLocal8Bit(label);
-        for (int r = 0; r < kReadingsPerSensor; ++r) {
-            emitLine("HWi32_GetTemperature:", m_sensors.getTemperature(s, r, label, kSensorTextSize));
-            emitLine("HWi32_GetVoltage:", m_sensors.getVoltage(s, r, label, kSensorTextSize));
-            emitLine("HWi32_GetFan:", double(m_sensors.getFan(s, r, label, kSensorTextSize)));
-            emitLine("HWi32_GetCurrent:", m_sensors.getCurrent(s, r, label, kSensorTextSize));
-            emitLine("HWi32_GetPower:", m_sensors.getPower(s, r, label, kSensorTextSize));
-            emitLine("HWi32_GetClock:", m_sensors.getClock(s, r, label, kSensorTextSize));
-            emitLine("HWi32_GetUsage:", m_sensors.getUsage(s, r, label, kSensorTextSize));
-
-            text[0] = '\0';
-            const double other = m_sensors.otherReading(s, r, label, kSensorTextSize, text, kSensorTextSize);
-            terminate(label);
-            terminate(text);
-            if (other == kNoReading)
-                continue;
-            if (std::strcmp(text, "Yes/No") == 0 || other != 0.0)
-                qCDebug(lcMonitor).noquote()
-                    << QString::fromLocal8Bit(label) + QLatin1String(" = ") + QString::fromLocal8Bit(text);
-        }
+        m_sensors.sensorName(s, name, kSensorTextSize);
+        terminate(name);
+        qCDebug(lcMonitor).noquote() << QString::fromLocal8Bit(name);
+        for (int r = 0; r < kReadingsPerSensor; ++r)
+            cpuSeen = readOut(s, r) || cpuSeen;
     }
+    if (!cpuSeen)
+        m_views.appendInfo(QLatin1String(kNoCpuText));
 }

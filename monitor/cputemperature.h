@@ -38,15 +38,22 @@ public:
     QTimer *timer() const { return m_timer; }
 
 public Q_SLOTS:
-    // One temperature pass (state.cpuTemp, view, temperature-driven fans, RPM poll).
+    // One temperature pass: the pass maximum to state.cpuTemp, the view and the
+    // temperature-driven fans, once; nothing without a CPU reading. Then the RPM poll.
     void updateCPUTemp();
     // One read-out pass into the information window; nothing while the
     // sensor library is not running.
     void setInfoMessage();
 
 private:
+    static bool isCpuTemperature(double t, const char *label);
     int boundedSensorCount();
+    // The highest CPU reading of one walk, truncated; false when there is none.
+    bool passMaximum(int *celsius);
     void pushTemperature();
+    void appendInfoLine(const char *prefix, char *label, double v);
+    // One reading of every kind into the information window; true for a CPU temperature.
+    bool readOut(int s, int r);
 
     ControllerState &m_state;
     DeviceLink &m_link;
@@ -56,4 +63,5 @@ private:
     QPointer<QObject> m_timerOwner;
     QPointer<QTimer> m_timer;
     LibraryState m_libraryState = LibraryState::NotLoaded;
+    bool m_cpuMissing = false; // the last pass found no CPU reading (already logged)
 };

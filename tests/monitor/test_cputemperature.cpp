@@ -70,6 +70,22 @@ QStringList temps(const QList<int> &values)
     return out;
 }
 
+const QString kNoCpuText = QStringLiteral("No CPU temperature found: fans that follow it keep their last speed");
+
+// Collects the monitor's log lines while alive.
+struct MonitorLog {
+    static inline QStringList lines;
+    static inline QtMessageHandler previous = nullptr;
+    MonitorLog() { lines.clear(), previous = qInstallMessageHandler(record); }
+    ~MonitorLog() { qInstallMessageHandler(previous); }
+    static void record(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
+    {
+        if (qstrcmp(ctx.category, "zaldo.monitor") == 0)
+            lines << msg;
+        previous(type, ctx, msg);
+    }
+};
+
 FakeSensorTable cpuSensor(const QByteArray &label, double value)
 {
     FakeSensorTable sensors;
@@ -104,13 +120,9 @@ private Q_SLOTS:
         QVERIFY(!rig.tasks.rpmTimer().isActive());
         rig.pass();
         QCOMPARE(rig.state.cpuTemp, 44);
-        QCOMPARE(rig.temperatures(), temps({41, 44, 44}));
-        QStringList expected;
-        for (int percent : {30, 40, 40}) {
-            expected << speedLine(0, 0, percent) << speedLine(0, 2, percent);
-            expected << speedLine(2, 0, percent) << speedLine(2, 1, percent) << speedLine(2, 2, percent);
-        }
-        QCOMPARE(rig.emu.traceLines(), expected);
+        QCOMPARE(rig.temperatures(), temps({44}));
+        QCOMPARE(rig.emu.traceLines(), QStringList({speedLine(0, 0, 40), speedLine(0, 2, 40), speedLine(2, 0, 40),
+                                                    speedLine(2, 1, 40), speedLine(2, 2, 40)}));
         QCOMPARE(rig.emu.fanState(0, 1).speedPercent, BoxEmulator::kDefaultSpeedPercent);
         QCOMPARE(rig.emu.fanState(2, 2).speedPercent, 40);
         QVERIFY(rig.tasks.rpmTimer().isActive());
@@ -121,19 +133,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("labels");
         QTest::addColumn<QList<double>>("values");
-        QTest::addColumn<QList<int>>("shown");
-        QTest::newRow("two cores") << QStringList{"Core #0", "Core #1"} << QList<double>{41.9, 44.2} << QList<int>{41, 44};
-        QTest::newRow("board only") << QStringList{"System"} << QList<double>{60.0} << QList<int>{0};
-        QTest::newRow("board after core") << QStringList{"Core #0", "System"} << QList<double>{41.9, 60.0} << QList<int>{41, 41};
-        QTest::newRow("letter case") << QStringList{"core #0", "CPU"} << QList<double>{50.0, 38.0} << QList<int>{0, 38};
-        QTest::newRow("never lowered") << QStringList{"CPU", "Core MAX"} << QList<double>{50.0, 40.0} << QList<int>{50, 50};
-        QTest::newRow("negative") << QStringList{"CPU"} << QList<double>{-5.0} << QList<int>{0};
+        QTest::addColumn<QList<int>>("shown"); // the pass maximum, once; nothing without a CPU reading
+        QTest::newRow("two cores") << QStringList{"Core #0", "Core #1"} << QList<double>{41.9, 44.2} << QList<int>{44};
+        QTest::newRow("board only") << QStringList{"System"} << QList<double>{60.0} << QList<int>{};
+        QTest::newRow("board after core") << QStringList{"Core #0", "System"} << QList<double>{41.9, 60.0} << QList<int>{41};
+        QTest::newRow("letter case") << QStringList{"core #0", "CPU"} << QList<double>{50.0, 38.0} << QList<int>{38};
+        QTest::newRow("never lowered") << QStringList{"CPU", "Core MAX"} << QList<double>{50.0, 40.0} << QList<int>{50};
+        QTest::newRow("negative") << QStringList{"CPU"} << QList<double>{-5.0} << QList<int>{};
         QTest::newRow("absent readings") << QStringList{"CPU", "CPU", "CPU Package"} << QList<double>{0.0, -9999.0, 47.5}
                                          << QList<int>{47};
         QTest::newRow("not a number") << QStringList{"CPU"} << QList<double>{std::nan("")} << QList<int>{};
         QTest::newRow("absurd") << QStringList{"CPU"} << QList<double>{1e300} << QList<int>{INT_MAX};
         QTest::newRow("temperature labels") << QStringList{"Temperature 9", "Temperature 8", "CPU "}
-                                            << QList<double>{70.0, 33.3, 80.0} << QList<int>{0, 33, 33};
+                                            << QList<double>{70.0, 33.3, 80.0} << QList<int>{33};
     }
     void runningMaximum()
     {
@@ -145,10 +157,10 @@ private Q_SLOTS:
         for (int i = 0; i < labels.size(); ++i)
             readings.append({labels[i].toLatin1(), values[i], {}});
         Rig rig(sensors);
-        rig.state.cpuTemp = 99; // every pass starts from 0
+        rig.state.cpuTemp = 99; // replaced by a lower maximum, kept without one
         rig.pass();
         QCOMPARE(rig.temperatures(), temps(shown));
-        QCOMPARE(rig.state.cpuTemp, shown.isEmpty() ? 0 : shown.last());
+        QCOMPARE(rig.state.cpuTemp, shown.isEmpty() ? 99 : shown.last());
     }
 
     void curveCappedPerFan()
@@ -161,15 +173,36 @@ private Q_SLOTS:
         QCOMPARE(rig.emu.traceLines(), QStringList({speedLine(1, 0, 70), speedLine(1, 1, 50), speedLine(1, 2, 100)}));
     }
 
-    void withoutCpuLabelFansGetZero()
+    // A non-CPU driver listed first must not send 0 % before the CPU's
+    // reading; with no CPU driver at all the fans keep their last speed.
+    void noZeroSpeedWithoutCpuReading_data()
     {
-        auto sensors = cpuSensor("System", 60.0);
+        QTest::addColumn<int>("standardAt");
+        QTest::addColumn<QByteArray>("firstDriver");
+        QTest::addColumn<int>("percent"); // per pass and fan; -1: nothing sent
+        QTest::newRow("non-CPU driver first") << 1 << QByteArray("acpitz") << 40;
+        QTest::newRow("no CPU driver") << 0 << QByteArray("virt_cputemp") << -1;
+    }
+    void noZeroSpeedWithoutCpuReading()
+    {
+        QFETCH(int, standardAt);
+        QFETCH(QByteArray, firstDriver);
+        QFETCH(int, percent);
+        QTemporaryDir tree;
+        writeStandardTree(tree.path(), standardAt);
+        writeHwmonFile(tree.path(), "hwmon0/name", firstDriver);
+        writeHwmonFile(tree.path(), "hwmon0/temp1_input", "27800");
+        HwmonSensorTable sensors(tree.path());
         Rig rig(sensors);
         rig.connect({0});
-        rig.state.boxArray[0].isPWMFan = {{false, true, false}};
+        const MonitorLog log;
         rig.pass();
-        QCOMPARE(rig.temperatures(), temps({0}));
-        QCOMPARE(rig.emu.traceLines(), QStringList{speedLine(0, 1, 0)});
+        rig.cpu.updateCPUTemp();
+        const QStringList onePass{speedLine(0, 0, percent), speedLine(0, 1, percent), speedLine(0, 2, percent)};
+        QCOMPARE(rig.emu.traceLines(), percent < 0 ? QStringList() : onePass + onePass);
+        QCOMPARE(log.lines.count(kNoCpuText), percent < 0 ? 1 : 0);
+        rig.cpu.setInfoMessage();
+        QCOMPARE(rig.infoLines().count(kNoCpuText), percent < 0 ? 1 : 0);
     }
 
     void libraryFails_data()
@@ -269,9 +302,9 @@ private Q_SLOTS:
         sensors.sensors[0].readings[FakeSensorTable::Other] = {{"x", 1.0, "y"}};
         Rig rig(sensors);
         rig.pass();
-        QCOMPARE(rig.temperatures(), temps({0}));
+        QCOMPARE(rig.temperatures(), temps({}));
         rig.cpu.setInfoMessage();
-        QCOMPARE(rig.infoLines(), QStringList{"HWi32_GetTemperature:" + QString(255, 'A') + " = 50"});
+        QCOMPARE(rig.infoLines(), QStringList({"HWi32_GetTemperature:" + QString(255, 'A') + " = 50", kNoCpuText}));
     }
 
     void implausibleSensorCount()
