@@ -205,6 +205,18 @@ private Q_SLOTS:
         QCOMPARE(rig.infoLines().count(kNoCpuText), percent < 0 ? 1 : 0);
     }
 
+    // 256 sensors of 64 readings: one report per fan and pass, not per reading.
+    void largeTreeOneReportPerFan()
+    {
+        FakeSensorTable sensors;
+        for (int s = 0; s < 256; ++s)
+            sensors.addSensor("s").readings[FakeSensorTable::Temp].fill({"Core #0", 44.0, {}}, kReadingsPerSensor);
+        Rig rig(sensors);
+        rig.connect({3});
+        rig.pass();
+        QCOMPARE(rig.emu.traceLines(), QStringList({speedLine(3, 0, 40), speedLine(3, 1, 40), speedLine(3, 2, 40)}));
+    }
+
     void libraryFails_data()
     {
         QTest::addColumn<bool>("loads");
