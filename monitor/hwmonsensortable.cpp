@@ -9,21 +9,48 @@
 
 #include <algorithm>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
-constexpr qint64 kMaxAttributeBytes = 255;
+constexpr size_t kMaxAttributeBytes = 255;
 
-QByteArray readSmallFile(const QString &path, bool *ok)
+// sysfs attributes are regular files. Anything else in their place (a FIFO,
+// a device node) could block or act on open, so it is never opened; the
+// descriptor is non-blocking, so a file swapped in after the check cannot
+// block either. Returns the descriptor or -1; *irregular when such a file sits there.
+int openRegular(const QByteArray &path, bool *irregular)
 {
-    QFile f(path);
+    struct stat st {};
+    *irregular = false;
+    if (::lstat(path.constData(), &st) != 0)
+        return -1;
+    const int fd = S_ISREG(st.st_mode) ? ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC) : -1;
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    *irregular = !S_ISREG(st.st_mode);
+    return -1;
+}
+
+QByteArray readSmallFile(const QString &path, bool *ok, bool *irregular)
+{
     *ok = false;
-    if (!f.open(QIODevice::ReadOnly))
+    const int fd = openRegular(QFile::encodeName(path), irregular);
+    if (fd < 0)
         return QByteArray();
-    const QByteArray raw = f.read(kMaxAttributeBytes);
-    if (raw.isNull() && f.error() != QFileDevice::NoError)
-        return QByteArray();
-    *ok = true;
-    return raw;
+    char buf[kMaxAttributeBytes];
+    ssize_t n = 0;
+    do
+        n = ::read(fd, buf, sizeof buf);
+    while (n < 0 && errno == EINTR);
+    ::close(fd);
+    *ok = n >= 0;
+    return *ok ? QByteArray(buf, int(n)) : QByteArray();
 }
 
 // Labels are shown to the user and compared byte for byte: trim and drop
@@ -148,16 +175,31 @@ int HwmonSensorTable::sensorCount()
     return m_devices.size();
 }
 
+void HwmonSensorTable::reportUnreadable(const QString &path)
+{
+    if (m_reported.contains(path))
+        return;
+    m_reported.insert(path);
+    qCWarning(lcMonitor) << "unreadable sensor file skipped:" << path;
+}
+
+QByteArray HwmonSensorTable::readFile(const QString &path, bool *ok)
+{
+    bool irregular = false;
+    const QByteArray raw = readSmallFile(path, ok, &irregular);
+    if (irregular)
+        reportUnreadable(path);
+    return raw;
+}
+
 bool HwmonSensorTable::readNumber(const QString &path, qint64 *value)
 {
     bool ok = false;
-    const QByteArray raw = readSmallFile(path, &ok);
+    const QByteArray raw = readFile(path, &ok);
     if (ok)
         *value = raw.trimmed().toLongLong(&ok);
-    if (!ok && !m_reported.contains(path)) {
-        m_reported.insert(path);
-        qCWarning(lcMonitor) << "unreadable sensor file skipped:" << path;
-    }
+    if (!ok)
+        reportUnreadable(path);
     return ok;
 }
 
@@ -170,7 +212,7 @@ HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
         dir.setPath(path + QStringLiteral("/device"));
 
     bool ok = false;
-    snap.name = cleanText(readSmallFile(dir.filePath(QStringLiteral("name")), &ok));
+    snap.name = cleanText(readFile(dir.filePath(QStringLiteral("name")), &ok));
     if (snap.name.isEmpty())
         snap.name = QDir(path).dirName().toLatin1();
 
@@ -197,7 +239,7 @@ HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
 
     bool hasTdie = false;
     for (auto it = channels[Temp].cbegin(); it != channels[Temp].cend() && !hasTdie; ++it)
-        hasTdie = cleanText(readSmallFile(dir.filePath(QStringLiteral("temp%1_label").arg(it.key())), &ok)) == "Tdie";
+        hasTdie = cleanText(readFile(dir.filePath(QStringLiteral("temp%1_label").arg(it.key())), &ok)) == "Tdie";
 
     for (int kind = 0; kind < KindCount; ++kind) {
         const KindInfo &info = kKinds[kind];
@@ -210,7 +252,7 @@ HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
             Reading r;
             r.value = double(raw) / info.scale;
             const QString labelFile = QStringLiteral("%1%2_label").arg(QLatin1String(info.prefix)).arg(it.key());
-            r.label = cleanText(readSmallFile(dir.filePath(labelFile), &ok));
+            r.label = cleanText(readFile(dir.filePath(labelFile), &ok));
             if (r.label.isEmpty())
                 r.label = QByteArray(info.prefix) + QByteArray::number(it.key());
             if (kind == Temp)

@@ -62,7 +62,10 @@ private:
     QStringList scanDevices() const;
     const Snapshot *snapshot(int sensor);
     Snapshot readDevice(const QString &dir);
+    // Reads only regular files, as sysfs attributes are; anything else is logged once.
+    QByteArray readFile(const QString &path, bool *ok);
     bool readNumber(const QString &path, qint64 *value);
+    void reportUnreadable(const QString &path);
     double reading(int sensor, Kind kind, int index, char *label, int size);
 
     QString m_root;

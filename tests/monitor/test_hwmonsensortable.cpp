@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace {
 using Read = QPair<double, QByteArray>; // value and the label left in the buffer
 
@@ -201,6 +203,23 @@ private Q_SLOTS:
         QCOMPARE(temp(t, 0, 2).first, kNoReading);
         t.prepareSensor(0); // reported once only, not on every pass
         QCOMPARE(temp(t, 0, 0).first, 51.0);
+    }
+
+    // A FIFO where an attribute belongs would block on open; only regular
+    // files are read, and the reading keeps its number as label.
+    void fifoNotRead()
+    {
+        QTemporaryDir dir;
+        writeStandardTree(dir.path());
+        for (const char *file : {"hwmon0/temp2_label", "hwmon1/name"}) {
+            QFile::remove(dir.filePath(file));
+            QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(file)).constData(), 0600), 0);
+            QTest::ignoreMessage(QtWarningMsg, qPrintable("unreadable sensor file skipped: \"" + dir.filePath(file) + '"'));
+        }
+        HwmonSensorTable t(dir.path());
+        QVERIFY(t.load());
+        QCOMPARE(temp(t, 0, 0), Read(41.9, "temp2"));
+        QCOMPARE(name(t, 1), QByteArray("hwmon1"));
     }
 
     void prepareRereadsValues()
