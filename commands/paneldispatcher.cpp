@@ -286,6 +286,11 @@ void PanelDispatcher::changeSliderFanSpeed(const QStringList &list)
     if (!selectedFan(list, 3, &f, &box))
         return;
     const int level = intArg(list, 2);
+    if (level < 0 || level > 5) {
+        // Levels run 0..5; anything else would report 0 % and stop the fan.
+        qCWarning(lcPanel) << "changeSliderFanSpeed: speed level outside 0..5 refused:" << list.at(2);
+        return;
+    }
     box->speedFan[idx(f)] = level;
     box->speedModeFan[idx(f)] = speedModeForLevel(level);
     if (!box->isPWMFan[idx(f)])
