@@ -302,9 +302,10 @@ void PanelDispatcher::changeLanguage(const QStringList &list)
     if (!hasElements(list, 2))
         return;
     const int index = intArg(list, 1);
+    // A failed load keeps the texts on screen; the choice is stored all the same.
     const bool loaded = m_languageLoader ? m_languageLoader(index) : false;
     if (!loaded)
-        qCDebug(lcPanel) << "changeLanguage: no translation loaded for index" << index;
+        qCWarning(lcPanel) << "changeLanguage: no translation loaded for index" << index << "- current texts kept";
     m_state.languageIndex = index;
     m_store.saveDeviceSettings();
     m_views.setLanguage(index);

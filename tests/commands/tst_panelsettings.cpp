@@ -131,6 +131,8 @@ private Q_SLOTS:
                 asked << i;
                 return i >= 0 && i <= 6;
             });
+        if (!withLoader || index.toInt() > 6)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no translation loaded .* current texts kept"));
         h.send({"changeLanguage", index});
         QCOMPARE(h.state.languageIndex, index.toInt());
         QCOMPARE(asked, withLoader ? QList<int>{index.toInt()} : QList<int>{});
