@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 Q_LOGGING_CATEGORY(lcCompanion, "zaldo.companion")
@@ -214,17 +215,22 @@ QByteArray SocketHelper::takeCommandBytes(QIODevice &device, qint64 *discarded)
 
 // Qt's buffer stops at kReadBufferSize, so the rest of a long burst still sits
 // in the kernel; it is dropped here, or it would turn into further commands.
+// Only what is queued now goes, so a client that keeps sending cannot hold
+// the loop.
 qint64 SocketHelper::discardUnread(QTcpSocket &socket)
 {
-    const qintptr fd = socket.socketDescriptor();
+    const int fd = static_cast<int>(socket.socketDescriptor());
+    int queued = 0;
+    if (fd < 0 || ::ioctl(fd, FIONREAD, &queued) != 0)
+        return 0;
     qint64 dropped = 0;
     char sink[4096];
-    while (fd >= 0) {
-        const ssize_t n = ::recv(static_cast<int>(fd), sink, sizeof sink, MSG_DONTWAIT);
+    while (dropped < queued) {
+        const ssize_t n = ::recv(fd, sink, qMin<qint64>(sizeof sink, queued - dropped), MSG_DONTWAIT);
         if (n > 0)
             dropped += n;
         else if (n == 0 || errno != EINTR)
-            break;  // nothing more right now, or the peer closed (Qt sees that itself)
+            break;  // the peer closed (Qt sees that itself), or nothing more
     }
     return dropped;
 }
