@@ -14,6 +14,7 @@
 #include "storage/settingsstore.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"
+#include "ui/translationswitch.h"
 #include "update/autoupdate.h"
 #include "update/updaterlauncher.h"
 
@@ -24,7 +25,6 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QNetworkInterface>
-#include <QTranslator>
 
 Q_LOGGING_CATEGORY(lcController, "zaldo.controller")
 
@@ -48,8 +48,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     m_store->parseDevice();
 
     // 3. Translator.
-    m_translator = new QTranslator;
-    QCoreApplication::installTranslator(m_translator);
+    m_translation = std::make_unique<TranslationSwitch>();
     qCDebug(lcController) << "setup language";
     loadLanguage(m_state.languageIndex);
 
@@ -99,10 +98,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     m_tasks = std::make_unique<PeriodicTasks>(m_state, *m_link, *m_store, m_views);
     m_dispatcher = std::make_unique<PanelDispatcher>(m_state, *m_link, *m_store, *m_tasks, m_views);
     m_dispatcher->setInfoReadout([this] { setInfoMessage(); });
-    m_dispatcher->setLanguageLoader([this](int index) {
-        loadLanguage(index);
-        return true;
-    });
+    m_dispatcher->setLanguageLoader([this](int index) { return loadLanguage(index); });
     m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_tasks,
                                                         AppCommandHandler::replyTo(m_socketHelper));
     WindowMessages::Hooks hooks;
@@ -169,8 +165,6 @@ BrenvarRGBFanController::~BrenvarRGBFanController()
     // The windows have no parent; they go before the subsystems they show.
     delete m_mainView;
     delete m_alertView;
-    QCoreApplication::removeTranslator(m_translator);
-    delete m_translator;
 }
 
 void BrenvarRGBFanController::buildTray()
@@ -206,16 +200,18 @@ void BrenvarRGBFanController::updateAutoRunText()
     m_autoRunAction->setText(autoRunMark(m_state.isAutoRun) + kAutoRunText);
 }
 
-void BrenvarRGBFanController::loadLanguage(int index)
+bool BrenvarRGBFanController::loadLanguage(int index)
 {
     const char *code = languageCode(index);
     if (!code) {
         qCDebug(lcController) << "no translation for language index" << index;
-        return;
+        return false;
     }
     const QString file = m_state.resourcePrefix + QStringLiteral("Language/") + QLatin1String(code) + QStringLiteral(".qm");
-    if (!m_translator->load(file))
-        qCWarning(lcController) << "cannot load translation" << file;
+    if (m_translation->load(file))
+        return true;
+    qCWarning(lcController) << "cannot load translation" << file;
+    return false;
 }
 
 QString BrenvarRGBFanController::buildIpAddress() const

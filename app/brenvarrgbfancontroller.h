@@ -25,7 +25,7 @@ class AutoStartStore;
 class WindowMessages;
 class QAction;
 class QMenu;
-class QTranslator;
+class TranslationSwitch;
 
 // What main decides before the controller is built.
 struct ControllerSetup {
@@ -75,7 +75,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void loadLanguage(int index);
+    bool loadLanguage(int index);
     void buildTray();
     void updateAutoRunText();
     void closeController();
@@ -95,7 +95,7 @@ private:
     std::unique_ptr<UpdaterLauncher> m_updaterLauncher;
     std::unique_ptr<AutoStartStore> m_autoStart;
     std::unique_ptr<WindowMessages> m_messages;
-    QTranslator *m_translator = nullptr;
+    std::unique_ptr<TranslationSwitch> m_translation;
     QPointer<AutoUpdate> m_autoUpdate;
     QPointer<SocketHelper> m_socketHelper;
     QPointer<MainView> m_mainView;

@@ -16,7 +16,9 @@ namespace {
 constexpr size_t idx(int i) { return static_cast<size_t>(i); }
 
 // One step along the colour wheel red, yellow, green, blue, magenta, red.
-// Only the first matching rule applies; anything off the wheel stays put.
+// Only the first matching rule applies. A colour off the wheel may still be
+// moved by a rule (blue would pass 255 from (0,100,255)), so every component
+// is kept to 0..255 afterwards.
 void stepColourWheel(int &r, int &g, int &b)
 {
     if (r == 255 && g < 255 && b == 0) {
@@ -31,6 +33,9 @@ void stepColourWheel(int &r, int &g, int &b)
     } else if (r == 255 && g == 0 && b > 0) {
         --b;
     }
+    r = qBound(0, r, 255);
+    g = qBound(0, g, 255);
+    b = qBound(0, b, 255);
 }
 
 // Moves the smoothed music level half-way toward the target; from 0 or from

@@ -129,8 +129,13 @@ void AppCommandHandler::brightnessCommand(const QString &cmd)
 void AppCommandHandler::speedCommand(const QString &cmd)
 {
     qCDebug(lcAppCommand) << "Box_buff::" << cmd.mid(kLevelFlagsStart, kBoxCount);
-    m_tasks.musicTimer().stop();
     const int level = digitAt(cmd, 5);
+    if (level > 5) {
+        // Levels run 0..5; anything above would report 0 % and stop the fan.
+        qCWarning(lcAppCommand) << "appModeStr: speed level above 5 refused:" << cmd;
+        return;
+    }
+    m_tasks.musicTimer().stop();
     forEachSelected(cmd, charAt(cmd, 2), kLevelFlagsStart, kLevelFlagsEnd, [&](int j, int k) {
         ControllerBox &box = m_state.boxArray[idx(j)];
         box.speedFan[idx(k)] = level;

@@ -286,6 +286,11 @@ void PanelDispatcher::changeSliderFanSpeed(const QStringList &list)
     if (!selectedFan(list, 3, &f, &box))
         return;
     const int level = intArg(list, 2);
+    if (level < 0 || level > 5) {
+        // Levels run 0..5; anything else would report 0 % and stop the fan.
+        qCWarning(lcPanel) << "changeSliderFanSpeed: speed level outside 0..5 refused:" << list.at(2);
+        return;
+    }
     box->speedFan[idx(f)] = level;
     box->speedModeFan[idx(f)] = speedModeForLevel(level);
     if (!box->isPWMFan[idx(f)])
@@ -297,9 +302,10 @@ void PanelDispatcher::changeLanguage(const QStringList &list)
     if (!hasElements(list, 2))
         return;
     const int index = intArg(list, 1);
+    // A failed load keeps the texts on screen; the choice is stored all the same.
     const bool loaded = m_languageLoader ? m_languageLoader(index) : false;
     if (!loaded)
-        qCDebug(lcPanel) << "changeLanguage: no translation loaded for index" << index;
+        qCWarning(lcPanel) << "changeLanguage: no translation loaded for index" << index << "- current texts kept";
     m_state.languageIndex = index;
     m_store.saveDeviceSettings();
     m_views.setLanguage(index);

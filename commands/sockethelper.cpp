@@ -7,6 +7,12 @@
 #include <QTcpSocket>
 #include <QTextCodec>
 
+#include <algorithm>
+#include <cerrno>
+
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
 Q_LOGGING_CATEGORY(lcCompanion, "zaldo.companion")
 
 SocketHelper::SocketHelper(QObject *parent)
@@ -76,14 +82,8 @@ void SocketHelper::newConnection()
         QTcpSocket *socket = server->nextPendingConnection();
         if (!socket)
             break;
-        if (clientCount >= kMaxClients) {
-            // A flood of connections must not grow without bound; the phone
-            // app reconnects when a slot is free.
-            qCWarning(lcCompanion) << "Socket:refused, client limit reached:" << kMaxClients;
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
+        if (clientCount >= kMaxClients)
+            closeIdlest();
         acceptClient(socket);
     }
 }
@@ -91,17 +91,54 @@ void SocketHelper::newConnection()
 void SocketHelper::acceptClient(QTcpSocket *socket)
 {
     currentClient = socket;
-    m_clients.append(QPointer<QTcpSocket>(socket));
+    m_clients.append({QPointer<QTcpSocket>(socket), ++m_activity});
     socket->setReadBufferSize(kReadBufferSize);
     connect(socket, &QTcpSocket::readyRead, this, &SocketHelper::readyRead);
     connect(socket, &QTcpSocket::disconnected, this, &SocketHelper::disconnected);
+    ++clientCount;
 
     const QString host = QHostInfo::localHostName();
     qCDebug(lcCompanion) << host;
     const QByteArray bytes = greeting().toUtf8();
     qCDebug(lcCompanion) << "Response:" << bytes;
+    writeTo(socket, bytes);
+}
+
+// Idle connections must not hold every slot: the one that has neither been
+// accepted nor sent anything for the longest time goes.
+void SocketHelper::closeIdlest()
+{
+    const Client *idlest = nullptr;
+    for (const Client &c : qAsConst(m_clients)) {
+        if (c.socket && (!idlest || c.lastActive < idlest->lastActive))
+            idlest = &c;
+    }
+    if (!idlest)
+        return;
+    QTcpSocket *socket = idlest->socket.data();
+    qCWarning(lcCompanion) << "Socket:closed, idle longest, to make room for a new client:"
+                           << socket->peerAddress().toString() << socket->peerPort();
+    closeClient(socket);
+}
+
+void SocketHelper::closeClient(QTcpSocket *socket)
+{
+    dropClient(socket);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+bool SocketHelper::writeTo(QTcpSocket *socket, const QByteArray &bytes)
+{
+    if (socket->bytesToWrite() + bytes.size() > kMaxPendingOutput) {
+        qCWarning(lcCompanion) << "Socket:dropped, client not reading, pending output above" << kMaxPendingOutput
+                               << "bytes:" << socket->peerAddress().toString() << socket->peerPort();
+        closeClient(socket);
+        return false;
+    }
     socket->write(bytes);
-    ++clientCount;
+    return true;
 }
 
 void SocketHelper::disconnected()
@@ -118,7 +155,7 @@ void SocketHelper::dropClient(QTcpSocket *socket)
 {
     bool tracked = false;
     for (int i = m_clients.size() - 1; i >= 0; --i) {
-        QTcpSocket *s = m_clients.at(i).data();
+        QTcpSocket *s = m_clients.at(i).socket.data();
         if (!s || s == socket) {
             tracked = tracked || s == socket;
             m_clients.removeAt(i);
@@ -129,7 +166,7 @@ void SocketHelper::dropClient(QTcpSocket *socket)
     clientCount = m_clients.size();
     if (currentClient == socket || !currentClient) {
         // Replies follow the most recently accepted client still connected.
-        currentClient = m_clients.isEmpty() ? nullptr : m_clients.constLast();
+        currentClient = m_clients.isEmpty() ? nullptr : m_clients.constLast().socket;
     }
 }
 
@@ -138,12 +175,17 @@ void SocketHelper::readyRead()
     auto *socket = qobject_cast<QTcpSocket *>(sender());
     if (!socket)
         return;
-    if (!m_clients.contains(QPointer<QTcpSocket>(socket))) {
+    auto client = std::find_if(m_clients.begin(), m_clients.end(), [socket](const Client &c) { return c.socket == socket; });
+    if (client == m_clients.end()) {
         // Bytes that arrived just before the close are still a command.
         qCDebug(lcCompanion) << "readyRead: data from a client that has disconnected";
+    } else {
+        client->lastActive = ++m_activity;
     }
     qint64 discarded = 0;
     const QByteArray bytes = takeCommandBytes(*socket, &discarded);
+    if (discarded > 0)
+        discarded += discardUnread(*socket);
     m_bytesReceived += bytes.size() + discarded;
     if (discarded > 0)
         qCWarning(lcCompanion) << "readyRead: command longer than" << kMaxCommandBytes
@@ -171,6 +213,28 @@ QByteArray SocketHelper::takeCommandBytes(QIODevice &device, qint64 *discarded)
     return bytes;
 }
 
+// Qt's buffer stops at kReadBufferSize, so the rest of a long burst still sits
+// in the kernel; it is dropped here, or it would turn into further commands.
+// Only what is queued now goes, so a client that keeps sending cannot hold
+// the loop.
+qint64 SocketHelper::discardUnread(QTcpSocket &socket)
+{
+    const int fd = static_cast<int>(socket.socketDescriptor());
+    int queued = 0;
+    if (fd < 0 || ::ioctl(fd, FIONREAD, &queued) != 0)
+        return 0;
+    qint64 dropped = 0;
+    char sink[4096];
+    while (dropped < queued) {
+        const ssize_t n = ::recv(fd, sink, qMin<qint64>(sizeof sink, queued - dropped), MSG_DONTWAIT);
+        if (n > 0)
+            dropped += n;
+        else if (n == 0 || errno != EINTR)
+            break;  // the peer closed (Qt sees that itself), or nothing more
+    }
+    return dropped;
+}
+
 QString SocketHelper::decodeString(const QByteArray &bytes)
 {
     const int end = bytes.indexOf('\0');
@@ -188,5 +252,5 @@ void SocketHelper::sendToClient(const QString &text)
         return;
     }
     qCDebug(lcCompanion) << "Response:" << bytes;
-    currentClient->write(bytes);
+    writeTo(currentClient, bytes);
 }

@@ -21,8 +21,12 @@ public:
     // One read fills at most this buffer, less its terminating zero.
     static constexpr int kReadBufferSize = 8192;
     static constexpr int kMaxCommandBytes = kReadBufferSize - 1;
-    // Phones beyond this many are refused at once.
+    // Past this many, the client idle longest makes room for the new one, so
+    // a phone always gets in however many idle connections are held.
     static constexpr int kMaxClients = 16;
+    // Replies waiting for one client; past this the client is dropped, so one
+    // that never reads cannot grow the program.
+    static constexpr qint64 kMaxPendingOutput = 64 * 1024;
 
     struct Unbound {};
 
@@ -54,7 +58,8 @@ public:
     qint64 bytesReceived() const { return m_bytesReceived; }
 
     // One read: at most kMaxCommandBytes bytes; what else the device holds
-    // right now is discarded and counted in *discarded.
+    // right now is discarded and counted in *discarded. (On a socket, readyRead
+    // also drops what the kernel still holds of the same burst.)
     static QByteArray takeCommandBytes(QIODevice &device, qint64 *discarded);
     // Bytes up to the first zero byte, in the locale's 8-bit encoding.
     static QString decodeString(const QByteArray &bytes);
@@ -70,6 +75,10 @@ private Q_SLOTS:
 private:
     void acceptClient(QTcpSocket *socket);
     void dropClient(QTcpSocket *socket);
+    void closeClient(QTcpSocket *socket);
+    void closeIdlest();
+    bool writeTo(QTcpSocket *socket, const QByteArray &bytes);
+    static qint64 discardUnread(QTcpSocket &socket);
 
     QTcpServer *server = nullptr;
     QString password = QStringLiteral("7391");
@@ -77,7 +86,12 @@ private:
     QPointer<QTcpSocket> currentClient;
     int clientCount = 0;
 
+    struct Client {
+        QPointer<QTcpSocket> socket;
+        quint64 lastActive = 0;  // m_activity at accept or last read
+    };
     // Connected clients in the order they were accepted.
-    QList<QPointer<QTcpSocket>> m_clients;
+    QList<Client> m_clients;
+    quint64 m_activity = 0;
     qint64 m_bytesReceived = 0;
 };

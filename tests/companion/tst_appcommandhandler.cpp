@@ -71,14 +71,14 @@ private Q_SLOTS:
         QVERIFY(rig.reports().isEmpty());
     }
 
-    // Unknown forms, profile digits outside 1..5 and malformed colours leave
-    // everything as it was.
+    // Unknown forms, profile digits outside 1..5, speed digits above 5 and
+    // malformed colours leave everything as it was.
     void ignoredCommands_data()
     {
         QTest::addColumn<QString>("command");
         for (const char *c : {"", "0000", "00", "9991111", "428x1x1", "429x1x1", "42", "097x1", "030x1111",
                               "058x1111", "30xxx3x1111111111111111", "\x01\x02hello\xff", "32x52xx1x90xFFx80x00xx1",
-                              "426x0x1", "426x6x1", "426xxx1", "426x", "427x0", "427x6", "427xx",
+                              "426x0x1", "426x6x1", "426xxx1", "426x", "427x0", "427x6", "427xx", "307xx6x11", "307xx9x11",
                               "32x52xx1x00xffx80x00xx1", "32x52xx1x00xFFx80x0axx1", "32x52xx1x00xG0x80x00xx1",
                               "32x52xx1x00x Fx80x00xx1", "32x52xx1x00", "32x52xx1x00xFF", "32x52xx1x00xFFx80x0",
                               "32x52xx1x00xFFx80x00"})

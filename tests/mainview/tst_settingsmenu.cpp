@@ -1,5 +1,6 @@
 // Settings menu and password keypad of the main view, and setLanguage.
 #include "mainviewfixture.h"
+#include "ui/translationswitch.h"
 
 #include <QPushButton>
 
@@ -232,6 +233,21 @@ private Q_SLOTS:
         QVERIFY(styled(child(v, "btn_save"), 8));
         v->setLanguage(2);
         QVERIFY(menuEntry(v, 2)->isChecked());
+    }
+
+    // A missing or damaged file leaves the texts of the language in use.
+    void failedLoadKeepsTexts()
+    {
+        TranslationSwitch translation;
+        QVERIFY(translation.load(resourcePrefix() + QStringLiteral("Language/de.qm")));
+        QFile damaged(m_home.filePath(QStringLiteral("fr.qm")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a translation") > 0);
+        damaged.close();
+        for (const QString &file : {m_home.filePath(QStringLiteral("missing.qm")), damaged.fileName()}) {
+            QVERIFY(!translation.load(file));
+            v->setLanguage(4);
+            QCOMPARE(child(v, "btn_save")->text(), QStringLiteral("SPEICHERN"));
+        }
     }
 };
 

@@ -114,6 +114,10 @@ private Q_SLOTS:
         QCOMPARE(colourAfter(254), (QList<int>{0, 0, 255}));
         QCOMPARE(colourAfter(255), (QList<int>{255, 0, 255}));
         QCOMPARE(colourAfter(255), (QList<int>{255, 0, 0}));
+        // Off the wheel: blue stays at 255 while green runs out, then the wheel takes over.
+        h.paint(0, 1, 0, 100, 255);
+        QCOMPARE(colourAfter(1), (QList<int>{0, 99, 255}));
+        QCOMPARE(colourAfter(100), (QList<int>{1, 0, 255}));
     }
 
     void randomColour()
