@@ -44,6 +44,12 @@ QString unquoteExec(const QString &value)
     }
     return out;
 }
+// The desktop's own off switches: an entry with one of them starts nothing.
+bool isSwitchedOff(const QString &key, const QString &value)
+{
+    return (key == QLatin1String("Hidden") && value == QLatin1String("true"))
+           || (key == QLatin1String("X-GNOME-Autostart-enabled") && value == QLatin1String("false"));
+}
 } // namespace
 
 XdgAutoStartStore::XdgAutoStartStore(const QString &configHome)
@@ -63,15 +69,27 @@ bool XdgAutoStartStore::read(QString *command)
         return false;
     // An entry is a few lines; a huge file is not one of ours.
     const QByteArray data = file.read(64 * 1024);
+    command->clear();
+    bool enabled = true;
+    bool mainGroup = true;
     for (const QByteArray &raw : data.split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.startsWith(QLatin1String("Exec="))) {
-            *command = unquoteExec(line.mid(5));
-            return true;
+        const int eq = line.indexOf(QLatin1Char('='));
+        const QString key = line.left(eq).trimmed();
+        const QString value = line.mid(eq + 1).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            mainGroup = line == QLatin1String("[Desktop Entry]");
+            continue;
         }
+        if (!mainGroup || eq < 0)
+            continue;
+        if (key == QLatin1String("Exec") && command->isEmpty())
+            *command = unquoteExec(value);
+        enabled = enabled && !isSwitchedOff(key, value);
     }
-    command->clear();
-    return true;
+    if (!enabled)
+        qCInfo(lcAutoRun) << "the autostart entry is switched off by the desktop:" << m_path;
+    return enabled;
 }
 
 bool XdgAutoStartStore::write(const QString &programPath)

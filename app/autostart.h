@@ -7,7 +7,8 @@
 class AutoStartStore {
 public:
     virtual ~AutoStartStore() = default;
-    // True when an entry exists; *command is the program path it starts.
+    // True when an entry exists and is switched on; *command is the program
+    // path it starts.
     virtual bool read(QString *command) = 0;
     virtual bool write(const QString &programPath) = 0;
     virtual bool remove() = 0;

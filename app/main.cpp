@@ -39,6 +39,17 @@ int sendMessage(int argc, char **argv, const ProgramOptions &options)
     }
     return 0;
 }
+
+int handOverToRunningCopy()
+{
+    QString error;
+    // The running copy may have taken its lock a moment ago and not listen yet.
+    if (LocalSocketRemoteControl::send(kWindowTitle, RemoteMessage{0x8101, 1, 1}, kSendTimeoutMs, &error,
+                                       kSendTimeoutMs))
+        return 0;
+    std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n", qPrintable(error));
+    return 1;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -70,14 +81,10 @@ int main(int argc, char **argv)
     app.setQuitOnLastWindowClosed(false);
 
     // One copy per user: a second start shows the first copy's panel and exits.
+    // Without a socket (it logs why) the program still runs, as the only copy.
     auto remote = std::make_unique<LocalSocketRemoteControl>();
-    if (!remote->listen(kWindowTitle)) {
-        QString sendError;
-        if (LocalSocketRemoteControl::send(kWindowTitle, RemoteMessage{0x8101, 1, 1}, kSendTimeoutMs, &sendError))
-            return 0;
-        std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n", qPrintable(sendError));
-        return 1;
-    }
+    if (remote->listen(kWindowTitle) == RemoteControlTransport::ListenResult::OtherCopyRuns)
+        return handOverToRunningCopy();
 
     std::unique_ptr<HidTransport> transport;
     if (options.emulate) {

@@ -1,22 +1,59 @@
 #include "app/remotecontrol.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcRemote, "zaldo.remote")
 
 namespace {
 // A message line is three numbers; anything longer is not ours.
 constexpr int kMaxLineLength = 80;
+// A failed accept (descriptor table full) leaves the sender queued; it is
+// taken on a later try rather than by spinning on the ready listener.
+constexpr int kAcceptRetryMs = 250;
+constexpr int kConnectRetryMs = 50;
+
+QString lockPathFor(const QString &socketPath)
+{
+    return socketPath + QStringLiteral(".lock");
 }
+
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+} // namespace
 
 LocalSocketRemoteControl::LocalSocketRemoteControl(QObject *parent)
     : RemoteControlTransport(parent)
 {
+    m_acceptRetry.setSingleShot(true);
+    m_acceptRetry.setInterval(kAcceptRetryMs);
+    connect(&m_acceptRetry, &QTimer::timeout, this, &LocalSocketRemoteControl::acceptPending);
+}
+
+LocalSocketRemoteControl::~LocalSocketRemoteControl()
+{
+    if (m_listenFd < 0)
+        return;
+    delete m_notifier;
+    ::close(m_listenFd);
+    QFile::remove(m_path);
 }
 
 QString LocalSocketRemoteControl::socketPath(const QString &title)
@@ -46,45 +83,117 @@ bool LocalSocketRemoteControl::parseLine(const QByteArray &line, RemoteMessage *
     return true;
 }
 
-bool LocalSocketRemoteControl::listen(const QString &title)
+RemoteControlTransport::ListenResult LocalSocketRemoteControl::listen(const QString &title)
 {
-    const QString path = socketPath(title);
-    // Only a live copy answers; a socket file left by a copy that crashed does
-    // not. (Listening first would not tell: with access options Qt binds
-    // elsewhere and renames over the path, taking it from a live copy too.)
-    {
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(1000)) {
-            qCInfo(lcRemote) << "another copy is listening on" << path;
-            return false;
+    m_path = socketPath(title);
+    // Taking the lock is the one atomic step that decides which copy runs.
+    // Only a dead owner makes it stale, never its age: the program runs for weeks.
+    m_lock = std::make_unique<QLockFile>(lockPathFor(m_path));
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() == QLockFile::LockFailedError) {
+            qCInfo(lcRemote) << "another copy is running, holding" << lockPathFor(m_path);
+            return ListenResult::OtherCopyRuns;
         }
+        qCWarning(lcRemote) << "running without remote control: cannot create" << lockPathFor(m_path);
+        m_lock.reset();
+        return ListenResult::Unavailable;
     }
-    if (QFile::exists(path)) {
-        qCInfo(lcRemote) << "removing stale remote-control socket" << path;
-        QLocalServer::removeServer(path);
+    QString error;
+    if (!openListener(&error)) {
+        qCWarning(lcRemote) << "running without remote control: cannot listen on" << m_path << error;
+        return ListenResult::Unavailable;
     }
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(path)) {
-        qCWarning(lcRemote) << "cannot listen for remote control on" << path << m_server->errorString();
+    qCDebug(lcRemote) << "remote control listening on" << m_path;
+    return ListenResult::Listening;
+}
+
+bool LocalSocketRemoteControl::openListener(QString *error)
+{
+    const QByteArray native = QFile::encodeName(m_path);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (native.size() >= int(sizeof(addr.sun_path))) {
+        *error = QStringLiteral("(the path is too long for a socket)");
         return false;
     }
-    connect(m_server, &QLocalServer::newConnection, this, &LocalSocketRemoteControl::onNewConnection);
-    qCDebug(lcRemote) << "remote control listening on" << path;
+    std::memcpy(addr.sun_path, native.constData(), size_t(native.size()));
+    // With the lock held, a socket file here was left by a copy that crashed.
+    if (QFile::exists(m_path)) {
+        qCInfo(lcRemote) << "removing stale remote-control socket" << m_path;
+        QFile::remove(m_path);
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // The runtime directory is the user's own; the mode narrows it further.
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) != 0
+        || ::chmod(native.constData(), 0600) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        *error = lastError();
+        if (fd >= 0)
+            ::close(fd);
+        QFile::remove(m_path);
+        return false;
+    }
+    m_listenFd = fd;
+    m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &LocalSocketRemoteControl::acceptPending);
     return true;
 }
 
-void LocalSocketRemoteControl::onNewConnection()
+void LocalSocketRemoteControl::acceptPending()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        socket->setReadBufferSize(kMaxLineLength * 2);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    while (m_connections < kMaxConnections) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            m_acceptFailing = false;
+            adopt(fd);
+        } else if (errno != EINTR && errno != ECONNABORTED) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                if (!m_acceptFailing)
+                    qCWarning(lcRemote) << "cannot take a remote-control connection, will retry:" << lastError();
+                m_acceptFailing = true;
+                m_acceptRetry.start();
+            }
+            break;
+        }
     }
+    updateAccepting();
 }
 
-void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket)
+void LocalSocketRemoteControl::updateAccepting()
+{
+    if (m_notifier)
+        m_notifier->setEnabled(m_connections < kMaxConnections && !m_acceptRetry.isActive());
+}
+
+void LocalSocketRemoteControl::adopt(int fd)
+{
+    auto *socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(fd)) {
+        qCWarning(lcRemote) << "cannot use a remote-control connection:" << socket->errorString();
+        ::close(fd);
+        delete socket;
+        return;
+    }
+    if (++m_connections == kMaxConnections)
+        qCWarning(lcRemote) << "remote control has" << kMaxConnections << "connections; new ones wait";
+    connect(socket, &QObject::destroyed, this, [this] {
+        --m_connections;
+        updateAccepting();
+    });
+    socket->setReadBufferSize(kMaxLineLength * 2);
+    auto *deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, socket, [socket] {
+        qCWarning(lcRemote) << "no whole remote-control message in time, dropping the sender";
+        socket->abort();
+        socket->deleteLater();
+    });
+    deadline->start(m_deadlineMs);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, deadline] { onReadyRead(socket, deadline); });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+}
+
+void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadline)
 {
     if (!socket->canReadLine()) {
         if (socket->bytesAvailable() > kMaxLineLength) {
@@ -93,6 +202,7 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket)
         }
         return;
     }
+    deadline->stop();
     const QByteArray line = socket->readLine(kMaxLineLength + 1);
     RemoteMessage m;
     if (!parseLine(line, &m)) {
@@ -113,14 +223,21 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket)
 }
 
 bool LocalSocketRemoteControl::send(const QString &title, const RemoteMessage &message, int timeoutMs,
-                                    QString *error)
+                                    QString *error, int waitForListenerMs)
 {
     const QString path = socketPath(title);
     QLocalSocket socket;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(timeoutMs)) {
-        *error = QStringLiteral("no running copy of the program answers on %1").arg(path);
-        return false;
+    const QDeadlineTimer listenerDeadline(waitForListenerMs);
+    for (;;) {
+        socket.connectToServer(path);
+        if (socket.waitForConnected(timeoutMs))
+            break;
+        if (listenerDeadline.hasExpired()) {
+            *error = QStringLiteral("no running copy of the program answers on %1").arg(path);
+            return false;
+        }
+        socket.abort();
+        QThread::msleep(kConnectRetryMs);
     }
     const QByteArray line = QByteArray::number(message.message) + ' ' + QByteArray::number(message.wParam) + ' '
                             + QByteArray::number(message.lParam) + '\n';

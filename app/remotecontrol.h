@@ -2,11 +2,14 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
 
-class QLocalServer;
 class QLocalSocket;
+class QLockFile;
+class QSocketNotifier;
 
 // A remote-control message: message number, wParam, lParam.
 struct RemoteMessage {
@@ -21,9 +24,14 @@ class RemoteControlTransport : public QObject {
     Q_OBJECT
 public:
     using Handler = std::function<bool(const RemoteMessage &)>;
+    enum class ListenResult {
+        Listening,     // this is the only copy and takes messages
+        OtherCopyRuns, // hand over to it
+        Unavailable,   // the only copy, but nobody can reach it
+    };
     using QObject::QObject;
-    // Starts listening under the window title; false when another copy already does.
-    virtual bool listen(const QString &title) = 0;
+    // Claims the one-copy place under the window title and starts listening.
+    virtual ListenResult listen(const QString &title) = 0;
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
 protected:
@@ -33,24 +41,44 @@ private:
     Handler m_handler;
 };
 
-// Linux: a per-user local socket in the runtime directory, named after the title.
+// Linux: a lock file decides which copy runs; a per-user local socket beside
+// it, named after the title, carries the messages.
 class LocalSocketRemoteControl : public RemoteControlTransport {
     Q_OBJECT
 public:
+    // Senders beyond this wait in the kernel's queue until a connection ends.
+    static constexpr int kMaxConnections = 32;
+    // A sender writes its one line at once; one that has not by then is dropped.
+    static constexpr int kMessageDeadlineMs = 3000;
+
     explicit LocalSocketRemoteControl(QObject *parent = nullptr);
-    bool listen(const QString &title) override;
+    ~LocalSocketRemoteControl() override;
+    ListenResult listen(const QString &title) override;
+    void setMessageDeadline(int ms) { m_deadlineMs = ms; }
 
     // $XDG_RUNTIME_DIR (or a private per-user fallback) + "/" + title.
     static QString socketPath(const QString &title);
     // Delivers one message to the running copy and waits until it was handled.
-    // False (with *error) when no copy runs or it did not answer in time.
-    static bool send(const QString &title, const RemoteMessage &message, int timeoutMs, QString *error);
+    // A copy that holds the lock may not listen yet: waitForListenerMs keeps
+    // trying to connect that long. False (with *error) when no copy answers.
+    static bool send(const QString &title, const RemoteMessage &message, int timeoutMs, QString *error,
+                     int waitForListenerMs = 0);
     // "MSG WPARAM LPARAM" in decimal; false on anything else.
     static bool parseLine(const QByteArray &line, RemoteMessage *message);
 
 private:
-    void onNewConnection();
-    void onReadyRead(QLocalSocket *socket);
+    bool openListener(QString *error);
+    void acceptPending();
+    void adopt(int fd);
+    void updateAccepting();
+    void onReadyRead(QLocalSocket *socket, QTimer *deadline);
 
-    QLocalServer *m_server = nullptr;
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_path;
+    int m_listenFd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    QTimer m_acceptRetry;
+    bool m_acceptFailing = false;
+    int m_connections = 0;
+    int m_deadlineMs = kMessageDeadlineMs;
 };

@@ -34,6 +34,9 @@ void WindowMessages::deviceArrivalCheck()
     qCDebug(lcMessages) << "checkControllerStr:" << m_state.checkControllerStr;
     if (m_state.checkControllerStr_Old != m_state.checkControllerStr)
         reconnectAll();
+    // Nothing else may come to restart the poll (no sensors, nobody at the
+    // panel), and without it a stopped fan raises no alarm.
+    m_tasks.startRpmPoll();
 }
 
 void WindowMessages::reconnectAll()

@@ -5,12 +5,12 @@
 class TestAutoStart : public QObject {
     Q_OBJECT
 private:
-    static void writeEntry(const QString &path, const QString &exec)
+    static void writeEntry(const QString &path, const QString &exec, const QByteArray &extra = QByteArray())
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[Desktop Entry]\nType=Application\nExec=" + exec.toUtf8() + "\n");
+        f.write("[Desktop Entry]\nType=Application\nExec=" + exec.toUtf8() + "\n" + extra);
     }
 
 private Q_SLOTS:
@@ -63,6 +63,31 @@ private Q_SLOTS:
         QString command;
         QVERIFY(store.read(&command));
         QCOMPARE(command, QString("/usr/bin/brenvar-rgb-fan-controller"));
+    }
+
+    // The desktop's own switch for an entry: such an entry starts nothing.
+    void entryDisabledByDesktopIsRewritten_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("Hidden") << QByteArray("Hidden=true\n");
+        QTest::newRow("GNOME switch") << QByteArray("X-GNOME-Autostart-enabled=false\n");
+    }
+    void entryDisabledByDesktopIsRewritten()
+    {
+        QFETCH(QByteArray, line);
+        QTemporaryDir home;
+        XdgAutoStartStore store(home.path());
+        const QString program = "/usr/bin/brenvar-rgb-fan-controller";
+        writeEntry(store.entryPath(), program, line);
+        QString command;
+        QVERIFY(!store.read(&command));
+        setAutoRun(store, true, program);
+        QVERIFY(store.read(&command));
+        QFile f(store.entryPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(!text.contains(line));
+        QVERIFY(text.contains("X-GNOME-Autostart-enabled=true\n"));
     }
 
     void marksDiffer()

@@ -1,18 +1,54 @@
 #include "app/remotecontrol.h"
 
-#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcessEnvironment>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+using Listen = RemoteControlTransport::ListenResult;
 
 class TestRemoteControl : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_runtime;
     static const QString title() { return QStringLiteral("Zaldo RGB"); }
+
+    // The sender blocks, so it runs on another thread while this one serves.
+    static bool sendOnThread(const RemoteMessage &m, QString *error)
+    {
+        bool sent = false;
+        QThread *thread = QThread::create([&] { sent = LocalSocketRemoteControl::send(title(), m, 5000, error); });
+        thread->start();
+        while (!thread->wait(10))
+            QCoreApplication::processEvents();
+        delete thread;
+        return sent;
+    }
+    static sockaddr_un address()
+    {
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(LocalSocketRemoteControl::socketPath(title()));
+        qstrncpy(addr.sun_path, path.constData(), sizeof(addr.sun_path));
+        return addr;
+    }
+    // A client that connects and then says nothing; -1 when out of descriptors.
+    static int idleClient()
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = address();
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+    static int openDescriptors() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -53,23 +89,15 @@ private Q_SLOTS:
     void sendWaitsForHandler()
     {
         LocalSocketRemoteControl server;
-        QVERIFY(server.listen(title()));
+        QCOMPARE(server.listen(title()), Listen::Listening);
         QList<RemoteMessage> received;
         server.setHandler([&](const RemoteMessage &m) {
             received << m;
             return true;
         });
 
-        // The sender blocks, so it runs on another thread while this one serves.
-        bool sent = false;
         QString error;
-        QThread *thread = QThread::create([&] {
-            sent = LocalSocketRemoteControl::send(title(), RemoteMessage{0x8101, 1, 1}, 5000, &error);
-        });
-        thread->start();
-        QTRY_VERIFY(thread->isFinished());
-        delete thread;
-        QVERIFY2(sent, qPrintable(error));
+        QVERIFY2(sendOnThread(RemoteMessage{0x8101, 1, 1}, &error), qPrintable(error));
         QCOMPARE(received.size(), 1);
         QCOMPARE(received.first().message, 0x8101u);
         QCOMPARE(received.first().wParam, 1);
@@ -79,29 +107,110 @@ private Q_SLOTS:
     void secondListenerRefused()
     {
         LocalSocketRemoteControl first;
-        QVERIFY(first.listen(title()));
+        QCOMPARE(first.listen(title()), Listen::Listening);
         LocalSocketRemoteControl second;
-        // listen() probes the first copy; the kernel completes that connection
-        // without the first copy's event loop running.
-        QVERIFY(!second.listen(title()));
+        QCOMPARE(second.listen(title()), Listen::OtherCopyRuns);
     }
 
-    void staleSocketDoesNotBlock()
+    void crashLeftoversDoNotBlock()
     {
-        // A socket file left by a copy that crashed: bound, never listened to.
-        const QByteArray path = LocalSocketRemoteControl::socketPath(title()).toLocal8Bit();
-        QFile::remove(QString::fromLocal8Bit(path));
-        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QVERIFY(fd >= 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        qstrncpy(addr.sun_path, path.constData(), sizeof(addr.sun_path));
+        // The lock of a copy that is gone, and its socket file: bound, never listened to.
+        QFile lock(LocalSocketRemoteControl::socketPath(title()) + ".lock");
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write("2147483646\ntest_remotecontrol\n\n");
+        lock.close();
+        const QString path = LocalSocketRemoteControl::socketPath(title());
+        QFile::remove(path);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = address();
         QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)), 0);
         ::close(fd);
-        QVERIFY(QFile::exists(QString::fromLocal8Bit(path)));
+        QVERIFY(QFile::exists(path));
 
         LocalSocketRemoteControl server;
-        QVERIFY(server.listen(title()));
+        QCOMPARE(server.listen(title()), Listen::Listening);
+    }
+
+    // A socket path too long for the kernel: the program runs without remote
+    // control, still as the only copy.
+    void noSocketStillHoldsTheCopyLock()
+    {
+        const QString deep = m_runtime.path() + "/" + QString(100, QLatin1Char('d'));
+        QVERIFY(QDir().mkpath(deep));
+        qputenv("XDG_RUNTIME_DIR", deep.toLocal8Bit());
+        LocalSocketRemoteControl first, second;
+        const Listen got = first.listen(title());
+        const Listen again = second.listen(title());
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+        QCOMPARE(got, Listen::Unavailable);
+        QCOMPARE(again, Listen::OtherCopyRuns);
+    }
+
+    // A connection that has not delivered a whole message in time is closed.
+    void silentSenderIsDropped_data()
+    {
+        QTest::addColumn<QByteArray>("partial");
+        QTest::newRow("nothing") << QByteArray();
+        QTest::newRow("no line end") << QByteArray("33025 1 1");
+    }
+    void silentSenderIsDropped()
+    {
+        QFETCH(QByteArray, partial);
+        LocalSocketRemoteControl server;
+        server.setMessageDeadline(50);
+        QCOMPARE(server.listen(title()), Listen::Listening);
+        QLocalSocket client;
+        client.connectToServer(LocalSocketRemoteControl::socketPath(title()));
+        QVERIFY(client.waitForConnected(1000));
+        client.write(partial);
+        QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+    }
+
+    void connectionsAreBounded()
+    {
+        LocalSocketRemoteControl server;
+        QCOMPARE(server.listen(title()), Listen::Listening);
+        const int before = openDescriptors();
+        const int clients = LocalSocketRemoteControl::kMaxConnections + 8;
+        QVector<int> fds;
+        for (int i = 0; i < clients; ++i)
+            fds << idleClient();
+        QVERIFY(!fds.contains(-1));
+        // Every client holds a descriptor here, every accepted one a second.
+        const int held = before + clients + LocalSocketRemoteControl::kMaxConnections;
+        QTRY_COMPARE(openDescriptors(), held);
+        QTest::qWait(100);
+        QCOMPARE(openDescriptors(), held);
+        for (int fd : fds)
+            ::close(fd);
+        // The ones left waiting are taken once the others go.
+        QString error;
+        QVERIFY2(sendOnThread(RemoteMessage{0x810A, 0, 0}, &error), qPrintable(error));
+    }
+
+    void listeningOutlivesDescriptorShortage()
+    {
+        LocalSocketRemoteControl server;
+        QCOMPARE(server.listen(title()), Listen::Listening);
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        const int nextFree = ::open("/dev/null", O_RDONLY);
+        QVERIFY(nextFree >= 0);
+        ::close(nextFree);
+        rlimit tight = saved;
+        tight.rlim_cur = static_cast<rlim_t>(nextFree + 3);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+        QVector<int> fds;
+        for (int fd = idleClient(); fd >= 0; fd = idleClient())
+            fds << fd;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot take a remote-control connection"));
+        QTest::qWait(100);  // the server meets the full table
+        for (int fd : fds)
+            ::close(fd);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+        QVERIFY(!fds.isEmpty());
+        QString error;
+        QVERIFY2(sendOnThread(RemoteMessage{0x810A, 0, 0}, &error), qPrintable(error));
     }
 
     void sendWithoutCopyFails()

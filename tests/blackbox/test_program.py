@@ -73,6 +73,48 @@ class StartUp(ProgramTest):
         self.assertTrue(wait_for(lambda: "isShow===================true" in p.read_log()))
         self.assertIn("0x8101", p.read_log())
 
+    def start_pair(self):
+        """Two copies in the same private dirs, released from one pipe at the same moment."""
+        p = Program(BINARY, ["--emulate", "0"])
+        self.addCleanup(shutil.rmtree, p.dir, True)
+        r, w = os.pipe()
+        pair = [subprocess.Popen(["sh", "-c", 'read go; exec "$0" "$@"', BINARY] + p.args, env=p.env, stdin=r,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) for _ in range(2)]
+        for q in pair:
+            self.addCleanup(q.wait, 10)
+            self.addCleanup(q.terminate)
+        os.write(w, b"\n\n")
+        os.close(w)
+        os.close(r)
+        return pair
+
+    def test_simultaneous_starts_leave_one_copy(self):
+        for attempt in range(20):
+            pair = self.start_pair()
+            wait_for(lambda: any(q.poll() is not None for q in pair), timeout=20)
+            self.assertEqual(sorted(q.poll() is None for q in pair), [False, True], "attempt %d" % attempt)
+            self.assertEqual([q.returncode for q in pair if q.returncode is not None], [0])
+            for q in pair:
+                q.terminate()
+                q.wait(10)
+
+    def test_runs_without_remote_control_when_socket_cannot_be_made(self):
+        p = Program(BINARY, ["--emulate", "0"])
+        self.addCleanup(shutil.rmtree, p.dir, True)
+        self.addCleanup(p.stop)
+        p.env["XDG_RUNTIME_DIR"] = os.path.join(p.runtime, "d" * 110)  # longer than a socket path may be
+        os.makedirs(p.env["XDG_RUNTIME_DIR"], mode=0o700)
+        p.start(wait=False)
+
+        def greets():
+            try:
+                return p.companion()[0].startswith(b"BvFan!")
+            except OSError:
+                return False
+        self.assertTrue(wait_for(greets, timeout=20), p.read_log())
+        self.assertIsNone(p.proc.poll())
+        self.assertEqual(p.read_log().count("without remote control"), 1, p.read_log())
+
     def test_send_without_running_copy_fails(self):
         runtime = tempfile.mkdtemp()
         self.addCleanup(shutil.rmtree, runtime, True)
