@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite: once as a
-# normal build, once with AddressSanitizer and UndefinedBehaviorSanitizer, and
-# every fuzz harness for a short time.
+# normal build, once with AddressSanitizer and UndefinedBehaviorSanitizer,
+# every fuzz harness for a short time, and the Debian package's checks.
 #   scripts/test.sh          everything
 #   scripts/test.sh --quick  the normal build only
 set -euo pipefail
@@ -29,3 +29,6 @@ if [ -x fuzz/run-fuzzers.sh ]; then
     echo "== fuzzing"
     fuzz/run-fuzzers.sh "${ZALDO_FUZZ_SECONDS:-30}"
 fi
+
+echo "== package"
+scripts/check-package.sh

@@ -1,7 +1,7 @@
 // Build-time picture generator: renders the SVG sources to PNG and computes the
 // pictures that are better described by code (colour wheel, icon container).
 //
-//   zaldo_imagegen svg <in.svg> <out.png>
+//   zaldo_imagegen svg <in.svg> <out.png> [side]   (side: a square of side px)
 //   zaldo_imagegen palette <out.png>
 //   zaldo_imagegen ico <in.svg> <out.ico>
 #include "icowriter.h"
@@ -41,12 +41,12 @@ QImage renderSvg(QSvgRenderer &renderer, const QSize &size)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-int svgToPng(const QString &in, const QString &out)
+int svgToPng(const QString &in, const QString &out, int side)
 {
     QSvgRenderer renderer(in);
     if (!renderer.isValid())
         return fail(QStringLiteral("cannot read SVG %1").arg(in));
-    const QSize size = renderer.defaultSize();
+    const QSize size = side > 0 ? QSize(side, side) : renderer.defaultSize();
     if (size.isEmpty())
         return fail(QStringLiteral("SVG %1 has no size").arg(in));
     if (!ensureDir(out) || !renderSvg(renderer, size).save(out, "PNG"))
@@ -83,10 +83,12 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 4 && args.at(1) == QLatin1String("svg"))
-        return svgToPng(args.at(2), args.at(3));
+        return svgToPng(args.at(2), args.at(3), 0);
+    if (args.size() == 5 && args.at(1) == QLatin1String("svg") && args.at(4).toInt() > 0)
+        return svgToPng(args.at(2), args.at(3), args.at(4).toInt());
     if (args.size() == 4 && args.at(1) == QLatin1String("ico"))
         return svgToIco(args.at(2), args.at(3));
     if (args.size() == 3 && args.at(1) == QLatin1String("palette"))
         return palette(args.at(2));
-    return fail(QStringLiteral("usage: zaldo_imagegen svg|ico <in.svg> <out> | palette <out.png>"));
+    return fail(QStringLiteral("usage: zaldo_imagegen svg <in.svg> <out.png> [side] | ico <in.svg> <out.ico> | palette <out.png>"));
 }
