@@ -43,7 +43,8 @@ public:
     // $XDG_RUNTIME_DIR (or a private per-user fallback) + "/" + title.
     static QString socketPath(const QString &title);
     // Delivers one message to the running copy and waits until it was handled.
-    // False (with *error) when no copy runs or it did not answer in time.
+    // False (with *error) when no copy runs, it did not answer in time or it
+    // did not carry the message out.
     static bool send(const QString &title, const RemoteMessage &message, int timeoutMs, QString *error);
     // "MSG WPARAM LPARAM" in decimal; false on anything else.
     static bool parseLine(const QByteArray &line, RemoteMessage *message);

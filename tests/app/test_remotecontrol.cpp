@@ -50,14 +50,23 @@ private Q_SLOTS:
         QCOMPARE(LocalSocketRemoteControl::socketPath(title()), m_runtime.path() + "/Zaldo RGB");
     }
 
+    // A message the running copy did not carry out (not one of the set, or a
+    // profile save that could not write) fails the sender.
+    void sendWaitsForHandler_data()
+    {
+        QTest::addColumn<bool>("handled");
+        QTest::newRow("carried out") << true;
+        QTest::newRow("not carried out") << false;
+    }
     void sendWaitsForHandler()
     {
+        QFETCH(bool, handled);
         LocalSocketRemoteControl server;
         QVERIFY(server.listen(title()));
         QList<RemoteMessage> received;
         server.setHandler([&](const RemoteMessage &m) {
             received << m;
-            return true;
+            return handled;
         });
 
         // The sender blocks, so it runs on another thread while this one serves.
@@ -69,7 +78,8 @@ private Q_SLOTS:
         thread->start();
         QTRY_VERIFY(thread->isFinished());
         delete thread;
-        QVERIFY2(sent, qPrintable(error));
+        QVERIFY2(sent == handled, qPrintable(error));
+        QCOMPARE(error.contains("did not carry out"), !handled);
         QCOMPARE(received.size(), 1);
         QCOMPARE(received.first().message, 0x8101u);
         QCOMPARE(received.first().wParam, 1);
