@@ -14,6 +14,9 @@ Q_LOGGING_CATEGORY(lcTasks, "zaldo.tasks")
 
 namespace {
 constexpr size_t idx(int i) { return static_cast<size_t>(i); }
+// Software error S_0x0001 of the panel's error area: settings not saved.
+constexpr int kSaveErrorCategory = 1;
+constexpr int kSaveErrorIndex = 0;
 
 // One step along the colour wheel red, yellow, green, blue, magenta, red.
 // Only the first matching rule applies. A colour off the wheel may still be
@@ -301,22 +304,27 @@ void PeriodicTasks::checkUSBDevice()
     }
 }
 
-void PeriodicTasks::saveCurrentProfile()
+bool PeriodicTasks::saveCurrentProfile()
 {
     const int profile = m_state.currentProfile;
     if (!isValidProfile(profile)) {
         qCWarning(lcTasks) << "saveProfile: current profile out of range:" << profile;
-        return;
+        return false;
     }
     if (!isValidBox(m_state.controllerBoxNumber)) {
         qCWarning(lcTasks) << "saveProfile: selected box out of range:" << m_state.controllerBoxNumber;
-        return;
+        return false;
     }
     m_views.setProfile(profile);
     m_views.setProfileLabel(profile);
     m_state.selectedBox().profileValue = profile;
-    m_store.saveProfileSettings(profile);
-    m_store.saveDeviceSettings();
+    const bool profileSaved = m_store.saveProfileSettings(profile);
+    const bool deviceSaved = m_store.saveDeviceSettings();
+    reportSave(profileSaved && deviceSaved);
+    // Reloading from a file that kept its old content would undo what the
+    // boxes hold now.
+    if (!profileSaved)
+        return false;
 
     for (int i = 0; i < kBoxCount; ++i) {
         if (m_state.boxArray[idx(i)].profileValue != profile)
@@ -325,4 +333,18 @@ void PeriodicTasks::saveCurrentProfile()
         qCDebug(lcTasks) << "SSSSAVE:" << i;
         m_link.saveToController(i);
     }
+    return deviceSaved;
+}
+
+void PeriodicTasks::reportSave(bool saved)
+{
+    if (!saved) {
+        qCWarning(lcTasks) << "saveProfile: settings not saved, profile" << m_state.currentProfile
+                           << "and the boxes keep what they hold";
+        m_views.showError(false, kSaveErrorCategory, kSaveErrorIndex);
+    } else if (m_saveErrorShown) {
+        // The error area is shared with the box errors: show theirs again.
+        checkUSBDevice();
+    }
+    m_saveErrorShown = !saved;
 }

@@ -43,8 +43,10 @@ public:
     void checkUSBDevice();
 
     // The "saveProfile" steps: save the selected box as currentProfile and
-    // store it in every box that uses that profile.
-    void saveCurrentProfile();
+    // store it in every box that uses that profile. False, with a log line and
+    // the panel's error area, when a file could not be written; the boxes
+    // then keep what they hold.
+    bool saveCurrentProfile();
 
     // Draws the next pseudo-random number (rand() by default; tests replace it).
     void setRandomSource(std::function<int()> source) { m_random = std::move(source); }
@@ -58,6 +60,7 @@ public Q_SLOTS:
 
 private:
     void sendBrightFan(int fan);
+    void reportSave(bool saved);
 
     ControllerState &m_state;
     DeviceLink &m_link;
@@ -68,4 +71,5 @@ private:
     QTimer m_rpmTimer;
     std::array<QTimer, 3> m_randomColorTimers;
     std::function<int()> m_random;
+    bool m_saveErrorShown = false;
 };

@@ -257,5 +257,9 @@ bool LocalSocketRemoteControl::send(const QString &title, const RemoteMessage &m
         *error = QStringLiteral("the running copy refused the message");
         return false;
     }
+    if (reply == "0") {
+        *error = QStringLiteral("the running copy did not carry out the message");
+        return false;
+    }
     return true;
 }

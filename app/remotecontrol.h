@@ -60,7 +60,8 @@ public:
     static QString socketPath(const QString &title);
     // Delivers one message to the running copy and waits until it was handled.
     // A copy that holds the lock may not listen yet: waitForListenerMs keeps
-    // trying to connect that long. False (with *error) when no copy answers.
+    // trying to connect that long. False (with *error) when no copy answers,
+    // it did not answer in time or it did not carry the message out.
     static bool send(const QString &title, const RemoteMessage &message, int timeoutMs, QString *error,
                      int waitForListenerMs = 0);
     // "MSG WPARAM LPARAM" in decimal; false on anything else.

@@ -45,9 +45,9 @@ void WindowMessages::reconnectAll()
     m_tasks.setBox();
 }
 
-void WindowMessages::saveCurrentProfile()
+bool WindowMessages::saveCurrentProfile()
 {
-    m_tasks.saveCurrentProfile();
+    return m_tasks.saveCurrentProfile();
 }
 
 bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
@@ -121,8 +121,8 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         return true;
     }
     case 0x8119:
-        saveCurrentProfile();
-        return true;
+        // The sender learns from the answer whether the save reached the disk.
+        return saveCurrentProfile();
     default:
         break;
     }

@@ -26,7 +26,8 @@ public:
     WindowMessages(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks,
                    ViewSink &views, Hooks hooks);
 
-    // True for every message of the set (handled), false for all others.
+    // True for every message of the set (handled), false for all others and
+    // for a profile save (0x8119) that could not write its files.
     bool handle(quint32 message, qint64 wParam, qint64 lParam);
 
     // Compares a fresh scan with the presence map and reconnects when it changed.
@@ -36,7 +37,7 @@ public:
 
 private:
     bool handleFanMessage(quint32 message, qint64 wParam, int fan);
-    void saveCurrentProfile();
+    bool saveCurrentProfile();
 
     ControllerState &m_state;
     DeviceLink &m_link;

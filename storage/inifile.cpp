@@ -2,11 +2,14 @@
 
 #include "storage/storagelog.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <cstdio>
 
 namespace IniFile {
 
@@ -45,6 +48,60 @@ bool sameContentBesideIt(const QString &path, const QByteArray &content)
             return true;
     }
     return false;
+}
+
+// A name below path that the settings layer has never seen in this process.
+// (It keeps the values of a failed write per path and offers them to every
+// later reader of that path, retrying the write each time.)
+QString unusedName(const QString &path)
+{
+    static int count = 0;
+    return path + QStringLiteral(".saving-%1-%2").arg(QCoreApplication::applicationPid()).arg(++count);
+}
+
+bool renameOver(const QString &from, const QString &to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// The file at path with values merged in, written at work and, once read back
+// complete, moved to done. A full disk can cut a write short without the
+// settings layer noticing, so the read-back uses a name it has not cached.
+bool writeCopy(const QString &path, const QString &work, const QString &done, const Values &values)
+{
+    if (QFileInfo::exists(path) && !QFile::copy(path, work))
+        return false;
+    QSettings settings(work, QSettings::IniFormat);
+    // Atomic saves are the QSettings default; state it so a crash mid-write
+    // never leaves half a file.
+    settings.setAtomicSyncRequired(true);
+    for (const auto &kv : values)
+        settings.setValue(kv.first, kv.second);
+    settings.sync();
+    // A format error is the one the read of a damaged file found; it sticks to
+    // the object. The read-back tells whether the write landed.
+    if (settings.status() == QSettings::AccessError || !renameOver(work, done))
+        return false;
+    const QSettings check(done, QSettings::IniFormat);
+    const QStringList keys = settings.allKeys();
+    bool all = check.status() == QSettings::NoError && check.allKeys().size() == keys.size();
+    for (const QString &key : keys)
+        all = all && check.value(key) == settings.value(key);
+    if (all && settings.status() == QSettings::FormatError)
+        qCDebug(lcStorage).noquote() << "Damaged settings file rewritten:" << path;
+    return all;
+}
+
+// The settings layer takes a file of unchanged size and time for unchanged.
+// A rewrite within the file system's clock step must not look so.
+void markRewritten(const QString &path, qint64 oldSize, const QDateTime &oldTime)
+{
+    const QFileInfo after(path);
+    if (!oldTime.isValid() || after.size() != oldSize || after.lastModified() != oldTime)
+        return;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        file.setFileTime(oldTime.addSecs(1), QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -122,46 +179,30 @@ Reader::Reader(const QString &path)
 bool writeValues(const QString &path, const Values &values)
 {
     Reader reader(path);
-    QSettings &settings = reader.settings;
     if (reader.backupFailed) {
         qCWarning(lcStorage).noquote() << "Settings not written, the damaged file would be lost:" << path;
         return false;
     }
-    if (settings.status() == QSettings::AccessError) {
+    if (reader.settings.status() == QSettings::AccessError) {
         // Writing now would replace keys we could not read.
         qCWarning(lcStorage).noquote() << "Settings not written:" << path;
         return false;
     }
-    // Atomic saves (temporary file renamed over the old one) are the QSettings
-    // default; state it so a crash mid-write never leaves half a file.
-    settings.setAtomicSyncRequired(true);
-    for (const auto &kv : values)
-        settings.setValue(kv.first, kv.second);
-    settings.sync();
-
-    switch (settings.status()) {
-    case QSettings::NoError:
-        return true;
-    case QSettings::AccessError:
+    // Work on a copy that replaces the file only once complete: a failed
+    // write leaves the file, and what later reads return, as they were.
+    const QString work = unusedName(path);
+    const QString done = unusedName(path);
+    const QFileInfo before(path);
+    const qint64 oldSize = before.size();
+    const QDateTime oldTime = before.lastModified();
+    if (!writeCopy(path, work, done, values) || !renameOver(done, path)) {
+        QFile::remove(work);
+        QFile::remove(done);
         qCWarning(lcStorage).noquote() << "Settings write failed (access error):" << path;
         return false;
-    case QSettings::FormatError:
-        break;
     }
-    // The format error is the one the read found; it sticks to the object and
-    // would hide a failed write. A fresh read shows what reached the disk.
-    QSettings check(path, QSettings::IniFormat);
-    if (check.status() == QSettings::NoError) {
-        bool all = true;
-        for (const auto &kv : values)
-            all = all && readText(check, kv.first) == kv.second;
-        if (all) {
-            qCDebug(lcStorage).noquote() << "Damaged settings file rewritten:" << path;
-            return true;
-        }
-    }
-    qCWarning(lcStorage).noquote() << "Settings write failed (format error):" << path;
-    return false;
+    markRewritten(path, oldSize, oldTime);
+    return true;
 }
 
 } // namespace IniFile

@@ -37,7 +37,8 @@ struct Reader {
 
 // Merges values into the file at path (other keys and groups are kept) with
 // an atomic save. False, with a log line, when the file could not be written
-// or when it was damaged and no copy of it could be kept.
+// completely or when it was damaged and no copy of it could be kept; the file,
+// and what later reads of it return, then stay as they were.
 bool writeValues(const QString &path, const Values &values);
 
 } // namespace IniFile

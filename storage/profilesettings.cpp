@@ -7,6 +7,11 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+#include <utility>
+
 namespace {
 
 constexpr const char *kProfileKeys[kProfileKeyCount] = {
@@ -21,6 +26,45 @@ QString fanGroup(int fan)
 QString flag(bool on)
 {
     return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// Hand edits can leave values no box takes; they are brought into range on
+// load, each with a log line. Text that is no number still reads as 0.
+void warnOutOfRange(int profile, int fan, const char *key, const QString &text, const QString &used)
+{
+    qCWarning(lcStorage).noquote() << "Profile" << profile << "fan" << fan << key << "out of range:" << text
+                                   << "- using" << used;
+}
+
+int colourFromText(const QString &text, int profile, int fan, const char *key)
+{
+    const qlonglong value = text.toLongLong();
+    const int kept = static_cast<int>(std::clamp<qlonglong>(value, 0, 255));
+    if (kept != value)
+        warnOutOfRange(profile, fan, key, text, QString::number(kept));
+    return kept;
+}
+
+float brightFromText(const QString &text, int profile, int fan)
+{
+    const double value = text.toDouble();
+    // nan and inf would reach the colour scaling and the saved file.
+    const double kept =
+        std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : QString::fromLatin1(kProfileDefaults[3]).toDouble();
+    if (kept != value)
+        warnOutOfRange(profile, fan, "Bright", text, QString::number(kept));
+    return static_cast<float>(kept);
+}
+
+// Level and speed mode. A level outside 0..5 gets the rule a save applies to
+// one above 5: level 5, Performance.
+std::pair<int, int> speedFromText(const QString &level, const QString &mode, int profile, int fan)
+{
+    const qlonglong value = level.toLongLong();
+    if (value >= 0 && value <= 5)
+        return {static_cast<int>(value), mode.toInt()};
+    warnOutOfRange(profile, fan, "Speed", level, QStringLiteral("5"));
+    return {5, 2};
 }
 
 } // namespace
@@ -136,12 +180,11 @@ void SettingsStore::loadProfileIni(int box, int profile)
     for (int f = 0; f < kFanCount; ++f) {
         const auto i = static_cast<size_t>(f);
         const auto &fan = table.fans[i];
-        record.RColorFan[i] = fan[0].toInt();
-        record.GColorFan[i] = fan[1].toInt();
-        record.BColorFan[i] = fan[2].toInt();
-        record.brightFan[i] = fan[3].toFloat();
-        record.speedFan[i] = fan[4].toInt();
-        record.speedModeFan[i] = fan[5].toInt();
+        record.RColorFan[i] = colourFromText(fan[0], profile, f, "RColor");
+        record.GColorFan[i] = colourFromText(fan[1], profile, f, "GColor");
+        record.BColorFan[i] = colourFromText(fan[2], profile, f, "BColor");
+        record.brightFan[i] = brightFromText(fan[3], profile, f);
+        std::tie(record.speedFan[i], record.speedModeFan[i]) = speedFromText(fan[4], fan[5], profile, f);
         record.isPWMFan[i] = fan[6].toInt() != 0;
         record.LEDModeFan[i] = fan[7].toInt();
         record.isTurnOffLedFan[i] = fan[8].toInt() != 0;

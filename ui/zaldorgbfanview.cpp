@@ -11,6 +11,9 @@
 #include <QSlider>
 #include <QtMath>
 
+#include <algorithm>
+#include <cmath>
+
 Q_LOGGING_CATEGORY(lcFanView, "zaldo.ui.fanview")
 
 namespace {
@@ -259,10 +262,16 @@ void ZaldoRGBFanView::setSelectColor(int r, int g, int b, float bright)
     update();
 }
 
+float ZaldoRGBFanView::shownBrightness(float bright)
+{
+    // Converting a value an int cannot hold is undefined.
+    return std::isfinite(bright) ? std::clamp(bright, 0.0f, 1.0f) : 0.0f;
+}
+
 void ZaldoRGBFanView::setBright(float bright)
 {
     // Single precision keeps two-decimal factors on the position that produced them.
-    const int position = static_cast<int>((1.0f - bright) * 100.0f);
+    const int position = static_cast<int>((1.0f - shownBrightness(bright)) * 100.0f);
     sliderLight->setValue(position);
 }
 
@@ -368,7 +377,8 @@ void ZaldoRGBFanView::setLightSliderCycle(bool cycle)
 void ZaldoRGBFanView::updateDiscTextColour()
 {
     // The RPM texts lie on the colour disc: dark text on light colours.
-    const int luma = (299 * selectRValue + 587 * selectGValue + 114 * selectBValue) / 1000;
+    const QColor disc = selectedColour();
+    const int luma = (299 * disc.red() + 587 * disc.green() + 114 * disc.blue()) / 1000;
     const QColor text = luma > 150 ? QColor(0x16, 0x19, 0x1E) : QColor(0xFF, 0xFF, 0xFF);
     for (QLabel *l : {labelRPM, labelRPMCaption, labelSpeed}) {
         QPalette pal = l->palette();

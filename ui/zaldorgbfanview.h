@@ -60,6 +60,9 @@ private:
     void setLightSliderCycle(bool cycle);
     void updateDiscTextColour();
     QColor selectedColour() const;
+    // The brightness kept to 0..1 before any use as a number of steps: one
+    // that is no number counts as off, as the boxes get it.
+    static float shownBrightness(float bright);
     QString fanText() const { return QString::number(fanIndex); }
 
     int fanIndex = 0;

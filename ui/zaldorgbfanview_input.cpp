@@ -147,7 +147,7 @@ void ZaldoRGBFanView::paintEvent(QPaintEvent *)
     painter.setBrush(colour);
     painter.drawEllipse(13, 32, 144, 144);
 
-    const float b = brightValue;
+    const float b = shownBrightness(brightValue);
     auto scaled = [b](int c) { return qBound(0, static_cast<int>(static_cast<float>(c) * b), 255); };
     QColor ring(scaled(colour.red()), scaled(colour.green()), scaled(colour.blue()));
     painter.setPen(QPen(ring, 4));

@@ -72,7 +72,7 @@
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>無法儲存設定</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0002</source>

@@ -72,7 +72,7 @@
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>ไม่สามารถบันทึกการตั้งค่าได้</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0002</source>

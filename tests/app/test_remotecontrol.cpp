@@ -86,18 +86,28 @@ private Q_SLOTS:
         QCOMPARE(LocalSocketRemoteControl::socketPath(title()), m_runtime.path() + "/Zaldo RGB");
     }
 
+    // A message the running copy did not carry out (not one of the set, or a
+    // profile save that could not write) fails the sender.
+    void sendWaitsForHandler_data()
+    {
+        QTest::addColumn<bool>("handled");
+        QTest::newRow("carried out") << true;
+        QTest::newRow("not carried out") << false;
+    }
     void sendWaitsForHandler()
     {
+        QFETCH(bool, handled);
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen(title()), Listen::Listening);
         QList<RemoteMessage> received;
         server.setHandler([&](const RemoteMessage &m) {
             received << m;
-            return true;
+            return handled;
         });
 
         QString error;
-        QVERIFY2(sendOnThread(RemoteMessage{0x8101, 1, 1}, &error), qPrintable(error));
+        QCOMPARE(sendOnThread(RemoteMessage{0x8101, 1, 1}, &error), handled);
+        QCOMPARE(error.contains("did not carry out"), !handled);
         QCOMPARE(received.size(), 1);
         QCOMPARE(received.first().message, 0x8101u);
         QCOMPARE(received.first().wParam, 1);

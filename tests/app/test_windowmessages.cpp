@@ -1,6 +1,7 @@
 #include "app/controllerstate.h"
 #include "app/periodictasks.h"
 #include "app/windowmessages.h"
+#include "common/failingwrites.h"
 #include "common/recordingviewsink.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
@@ -289,6 +290,30 @@ private Q_SLOTS:
         QCOMPARE(state->boxArray[0].BColorFan[1], 77);
         QVERIFY(messages->handle(0x8107, 5, 0));  // no profile 6
         QCOMPARE(state->currentProfile, 2);
+    }
+
+    // A save that cannot write is refused and reported; nothing is reloaded or
+    // stored in a box, and the next save writes what the boxes hold.
+    void failedProfileSaveKeepsEverything()
+    {
+        state->currentProfile = 1;
+        state->boxArray[0].RColorFan = {10, 10, 10};
+        QVERIFY(messages->handle(0x8119, 0, 0));
+        state->boxArray[0].RColorFan = {200, 200, 200};
+        state->boxArray[2].RColorFan = {7, 7, 7};
+        sent();
+        views->clear();
+        QVERIFY(whileDiskFull([this] { return !messages->handle(0x8119, 0, 0); }));
+        QCOMPARE(state->boxArray[0].RColorFan, (std::array<int, 3>{200, 200, 200}));
+        QCOMPARE(state->boxArray[2].RColorFan, (std::array<int, 3>{7, 7, 7}));
+        QVERIFY(sent().isEmpty());
+        QCOMPARE(views->calls.filter("showError("), QStringList{"showError(0,1,0)"});
+        QCOMPARE(QSettings(store->profileFilePath(1), QSettings::IniFormat).value("Fan0/RColor"), QVariant("10"));
+        views->clear();
+        QVERIFY(messages->handle(0x8119, 0, 0));
+        QCOMPARE(QSettings(store->profileFilePath(1), QSettings::IniFormat).value("Fan0/RColor"), QVariant("200"));
+        QCOMPARE(state->boxArray[2].RColorFan[0], 200);
+        QCOMPARE(views->calls.filter("showError("), QStringList{"showError(1,0,0)"});
     }
 
     void deviceChangeWithoutChangeResendsNothing()

@@ -76,8 +76,9 @@ class Program:
         while time.time() < deadline:
             if self.proc.poll() is not None:
                 raise RuntimeError("program exited with %s:\n%s" % (self.proc.returncode, self.read_log()))
-            # 0x810A is outside the message set: answered, changes nothing.
-            if self.send(0x810A, check=False).returncode == 0:
+            # 0x810A is outside the message set: answered as not carried out, changes nothing.
+            r = self.send(0x810A, check=False)
+            if r.returncode == 0 or "did not carry out" in r.stderr:
                 return
             time.sleep(0.1)
         raise RuntimeError("program did not become ready:\n" + self.read_log())

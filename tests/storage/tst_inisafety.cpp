@@ -1,7 +1,6 @@
 // Damaged, hand-edited and unwritable settings files.
+#include "common/failingwrites.h"
 #include "storagetestenv.h"
-
-#include <unistd.h>
 
 class IniSafetyTest : public QObject {
     Q_OBJECT
@@ -115,19 +114,44 @@ private slots:
         QCOMPARE(mainOf(state), (QStringList{"1", "0", "7391", "0", "1"}));
     }
 
-    void readOnlyDataDirectoryKeepsOldFile()
+    // A save that cannot write leaves the file, and what reads return, as they
+    // were; the next save that can write stores what the box holds by then.
+    void failedSaveChangesNothing_data()
     {
-        if (::geteuid() == 0)
-            QSKIP("permissions do not bind root; unwritableDataDirectory covers the failure path");
+        QTest::addColumn<int>("failure");
+        QTest::newRow("read-only folder") << 0;
+        QTest::newRow("full disk") << 1;
+        QTest::newRow("full disk, old file still fits") << 2;
+    }
+    void failedSaveChangesNothing()
+    {
+        QFETCH(int, failure);
+        const QStringList user{"10", "20", "30", "0.5", "3", "0", "0", "0", "0"};
+        const QStringList edited{"255", "255", "255", "0.25", "5", "2", "1", "2", "1"};
         ControllerState state;
         SettingsStore store(state, m.data);
-        QVERIFY(store.saveDeviceSettings());
-        const QByteArray before = readBytes(m.device());
-        QVERIFY(QFile::setPermissions(m.data, QFile::ReadOwner | QFile::ExeOwner));
-        state.languageIndex = 4;
-        QVERIFY(!store.saveDeviceSettings());
-        QVERIFY(QFile::setPermissions(m.data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QCOMPARE(readBytes(m.device()), before);
+        for (int f = 0; f < 3; ++f)
+            setFan(state.boxArray[0], f, user);
+        QVERIFY(store.saveProfileSettings(1));
+        const QByteArray before = readBytes(m.profile(1));
+        for (int f = 0; f < 3; ++f)
+            setFan(state.boxArray[0], f, edited);
+        const auto failThenRead = [&] {
+            if (store.saveProfileSettings(1))
+                return false;
+            const auto fan = store.readProfileIni(1).fans[0];
+            return QStringList(fan.begin(), fan.end()) == user;
+        };
+        QVERIFY(failure == 0 ? whileFolderReadOnly(m.data + "/Zaldo", failThenRead)
+                             : whileDiskFull(failThenRead, failure == 1 ? 0 : rlim_t(before.size())));
+        QCOMPARE(readBytes(m.profile(1)), before);
+        QCOMPARE(QDir(m.data + "/Zaldo").entryList(QDir::Files), QStringList{"Profile1.ini"});
+        store.loadProfileIni(4, 1);
+        QCOMPARE(fanOf(state.boxArray[4], 0), user);
+        QCOMPARE(fanOf(state.boxArray[0], 2), edited);
+        QVERIFY(store.saveProfileSettings(1));
+        store.loadProfileIni(4, 1);
+        QCOMPARE(fanOf(state.boxArray[4], 1), edited);
     }
 
     void deviceFileThatIsADirectory()

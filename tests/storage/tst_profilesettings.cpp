@@ -141,6 +141,42 @@ private slots:
         QCOMPARE(fanOf(state.boxArray[0], 1), (QStringList{"0", "0", "0", "0", "0", "0", "0", "0", "0"}));
     }
 
+    // A hand edit can leave values no box takes; each comes in range on load.
+    void rangeCheckedOnLoad_data()
+    {
+        QTest::addColumn<QString>("line");       // replaces that key of the base fan
+        QTest::addColumn<QStringList>("loaded"); // the record's values that differ from it
+        QTest::newRow("red far too big") << "RColor=7200000" << QStringList{"RColor=255"};
+        QTest::newRow("green negative") << "GColor=-5" << QStringList{"GColor=0"};
+        QTest::newRow("blue 256") << "BColor=256" << QStringList{"BColor=255"};
+        QTest::newRow("red beyond int") << "RColor=99999999999" << QStringList{"RColor=255"};
+        QTest::newRow("brightness negative") << "Bright=-0.5" << QStringList{"Bright=0"};
+        QTest::newRow("brightness 1e30") << "Bright=1e30" << QStringList{"Bright=1"};
+        QTest::newRow("brightness nan") << "Bright=nan" << QStringList{"Bright=1"};
+        QTest::newRow("brightness inf") << "Bright=inf" << QStringList{"Bright=1"};
+        QTest::newRow("brightness -inf") << "Bright=-inf" << QStringList{"Bright=1"};
+        QTest::newRow("speed 9") << "Speed=9" << QStringList{"Speed=5", "SpeedMode=2"};
+        QTest::newRow("speed -1") << "Speed=-1" << QStringList{"Speed=5", "SpeedMode=2"};
+        QTest::newRow("in range kept") << "Bright=0.25" << QStringList{"Bright=0.25"};
+        QTest::newRow("speed 0 kept") << "Speed=0" << QStringList{"Speed=0"};
+    }
+    void rangeCheckedOnLoad()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, loaded);
+        const QStringList base{"10", "20", "30", "0.5", "3", "0", "0", "0", "0"};
+        QStringList expected = base;
+        QString text = "[Fan0]\n";
+        for (int k = 0; k < kKeys.size(); ++k)
+            text += (line.startsWith(kKeys[k] + "=") ? line : kKeys[k] + "=" + base[k]) + "\n";
+        for (const QString &kv : loaded)
+            expected[kKeys.indexOf(kv.section('=', 0, 0))] = kv.section('=', 1);
+        QVERIFY(writeBytes(m.profile(1), text.toLatin1()));
+        ControllerState state;
+        SettingsStore(state, m.data).loadProfileIni(0, 1);
+        QCOMPARE(fanOf(state.boxArray[0], 0), expected);
+    }
+
     void profileNumberOutOfRange_data()
     {
         QTest::addColumn<int>("profile");

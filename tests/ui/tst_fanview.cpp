@@ -10,6 +10,8 @@
 #include <QTranslator>
 #include <QtTest>
 
+#include <limits>
+
 using Lists = QList<QStringList>;
 
 class TestFanView : public QObject {
@@ -158,6 +160,39 @@ private Q_SLOTS:
         view->setBright(text.toFloat());
         QCOMPARE(light()->value(), position);
         QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}}));
+    }
+
+    // Out-of-range values still show in range: the disc text follows the
+    // bounded colour, the slider and the ring a brightness kept to 0..1 (one
+    // that is no number shows as off, as the box gets it).
+    void outOfRangeValuesShowInRange_data()
+    {
+        const float inf = std::numeric_limits<float>::infinity();
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<float>("bright");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("darkText");
+        QTest::newRow("colour 7200000") << 7200000 << 0.5f << 50 << true;
+        QTest::newRow("brightness -1e30") << 10 << -1e30f << 100 << false;
+        QTest::newRow("brightness -inf") << 10 << -inf << 100 << false;
+        QTest::newRow("brightness nan") << 10 << std::numeric_limits<float>::quiet_NaN() << 100 << false;
+        QTest::newRow("brightness 1e30") << 200 << 1e30f << 0 << true;
+    }
+    void outOfRangeValuesShowInRange()
+    {
+        QFETCH(int, colour);
+        QFETCH(float, bright);
+        QFETCH(int, position);
+        QFETCH(bool, darkText);
+        view->setRPM(4321);
+        view->setSelectColor(colour, colour, colour, bright);
+        QCOMPARE(light()->value(), position);
+        QLabel *rpm = nullptr;
+        for (QLabel *l : view->findChildren<QLabel *>())
+            rpm = l->text() == QStringLiteral("4321") ? l : rpm;
+        QCOMPARE(rpm->palette().color(QPalette::WindowText) == QColor(0x16, 0x19, 0x1E), darkText);
+        const int shade = int(float(qBound(0, colour, 255)) * (1.0f - float(position) / 100.0f));
+        QCOMPARE(view->grab().toImage().pixelColor(85, 206), QColor(shade, shade, shade));
     }
 
     void rgbWhileBlinkThenAgain()
