@@ -298,10 +298,15 @@ void PeriodicTasks::checkUSBDevice()
     for (int n = 0; n < kBoxCount; ++n) {
         if (scan.countDevices(kControllerVendorId, productIdForBox(n)) > 1) {
             qCDebug(lcTasks) << "checkUSBDevice: two devices answer as box" << n;
-            m_views.showError(false, 0, 1);
+            m_views.showError(false, 0, 1, n);
             break;
         }
     }
+    // Enumeration lists a box whose node this user may not open; say so
+    // rather than show it as absent.
+    const int locked = m_link.firstUnopenableBox();
+    if (locked >= 0)
+        m_views.showError(false, 0, 2, locked);
 }
 
 bool PeriodicTasks::saveCurrentProfile()

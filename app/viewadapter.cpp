@@ -26,7 +26,10 @@ void ViewAdapter::setFanMonitor(int fan, bool on) { FORWARD(setFanMonitor(fan, o
 void ViewAdapter::setFanErrorHidden(int fan, bool hidden) { FORWARD(setFanErrorHidden(fan, hidden)); }
 void ViewAdapter::setTemperature(int celsius) { FORWARD(setTemperature(celsius)); }
 void ViewAdapter::appendInfo(const QString &line) { FORWARD(appendInfo(line)); }
-void ViewAdapter::showError(bool hidden, int category, int index) { FORWARD(showError(hidden, category, index)); }
+void ViewAdapter::showError(bool hidden, int category, int index, int box)
+{
+    FORWARD(showError(hidden, category, index, box));
+}
 void ViewAdapter::setBlink(bool on, int fan) { FORWARD(setBlink(on, fan)); }
 void ViewAdapter::setBright(float bright, int fan) { FORWARD(setBright(bright, fan)); }
 void ViewAdapter::setRPM(int rpm, int fan) { FORWARD(setRPM(rpm, fan)); }

@@ -30,7 +30,7 @@ public:
     void setFanErrorHidden(int fan, bool hidden) override;
     void setTemperature(int celsius) override;
     void appendInfo(const QString &line) override;
-    void showError(bool hidden, int category, int index) override;
+    void showError(bool hidden, int category, int index, int box) override;
     void setBlink(bool on, int fan) override;
     void setBright(float bright, int fan) override;
     void setRPM(int rpm, int fan) override;

@@ -23,7 +23,8 @@ public:
     virtual void setFanErrorHidden(int fan, bool hidden) = 0;
     virtual void setTemperature(int celsius) = 0;
     virtual void appendInfo(const QString &line) = 0;
-    virtual void showError(bool hidden, int category, int index) = 0;
+    // box: the box (0..15) the message names, -1 for none.
+    virtual void showError(bool hidden, int category, int index, int box = -1) = 0;
     virtual void setBlink(bool on, int fan) = 0;
     virtual void setBright(float bright, int fan) = 0;
     virtual void setRPM(int rpm, int fan) = 0;
@@ -63,7 +64,7 @@ public:
     void setFanErrorHidden(int, bool) override {}
     void setTemperature(int) override {}
     void appendInfo(const QString &) override {}
-    void showError(bool, int, int) override {}
+    void showError(bool, int, int, int) override {}
     void setBlink(bool, int) override {}
     void setBright(float, int) override {}
     void setRPM(int, int) override {}

@@ -9,6 +9,9 @@
 #include <QDebug>
 #include <QFile>
 
+#include <cerrno>
+#include <string>
+
 Q_LOGGING_CATEGORY(lcBoxEmulator, "zaldo.device.emulator")
 
 struct BoxEmulator::Impl {
@@ -256,6 +259,8 @@ std::unique_ptr<HidDevice> BoxEmulator::open(std::uint16_t vendorId, std::uint16
     if (box < 0)
         return nullptr;
     d->core->rescanBoxListFile();
+    if (d->core->boxes[static_cast<size_t>(box)].fault == Fault::NoPermission)
+        return nullptr;
     for (const auto &p : d->core->plugs) {
         if (p->box == box)
             return std::make_unique<EmulatedDevice>(d->core, p);
@@ -270,4 +275,13 @@ int BoxEmulator::countDevices(std::uint16_t vendorId, std::uint16_t productId)
         return 0;
     d->core->rescanBoxListFile();
     return pluggedCount(box);
+}
+
+std::vector<HidOpenFailure> BoxEmulator::unopenableDevices(std::uint16_t vendorId, std::uint16_t productId)
+{
+    const int box = boxForIds(vendorId, productId);
+    if (box < 0 || d->core->boxes[static_cast<size_t>(box)].fault != Fault::NoPermission)
+        return {};
+    const std::string path = "/dev/emulated-box-" + std::to_string(box);
+    return std::vector<HidOpenFailure>(static_cast<size_t>(countDevices(vendorId, productId)), {path, EACCES});
 }

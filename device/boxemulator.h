@@ -32,6 +32,7 @@ public:
         VanishAfterWrite, // the box disappears between the write and the read
         RejectWrites,     // opens, but every write (the probe included) fails
         LateReply,        // each reply only becomes readable at the read after its own
+        NoPermission,     // enumerates, but this user may not open it (no udev rule)
     };
 
     struct FanState {
@@ -87,6 +88,7 @@ public:
 
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override;
     int countDevices(std::uint16_t vendorId, std::uint16_t productId) override;
+    std::vector<HidOpenFailure> unopenableDevices(std::uint16_t vendorId, std::uint16_t productId) override;
 
 private:
     friend class EmulatedDevice;

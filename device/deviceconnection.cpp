@@ -7,6 +7,8 @@
 
 #include <QDebug>
 
+#include <cstring>
+
 Q_LOGGING_CATEGORY(lcDevice, "zaldo.device")
 
 DeviceLink::DeviceLink(ControllerState &state, HidTransport &transport)
@@ -103,6 +105,7 @@ void DeviceLink::connectAllBoxes()
 {
     m_state.checkControllerStr.clear();
     m_missedReplies.fill(0);
+    m_firstUnopenable = -1;
     for (ControllerBox &box : m_state.boxArray) {
         box.hidHandle.reset();
         box.isConnected = false;
@@ -115,6 +118,8 @@ void DeviceLink::connectAllBoxes()
             m_state.checkControllerStr.append(QLatin1Char('0'));
             box.isConnected = false;
             qCDebug(lcDevice) << "hid_open_false:" << n;
+            if (reportUnopenable(n) && m_firstUnopenable < 0)
+                m_firstUnopenable = n;
             continue;
         }
         Report reply{};
@@ -127,6 +132,15 @@ void DeviceLink::connectAllBoxes()
         if (!box.isConnected)
             qCDebug(lcDevice) << "probe rejected, box" << n;
     }
+}
+
+bool DeviceLink::reportUnopenable(int box)
+{
+    const auto failures = m_transport.unopenableDevices(kControllerVendorId, productIdForBox(box));
+    for (const HidOpenFailure &f : failures)
+        qCWarning(lcDevice).nospace() << "box " << box << " is attached but cannot be opened: " << f.path.c_str()
+                                      << ": errno " << f.error << " (" << std::strerror(f.error) << ")";
+    return !failures.empty();
 }
 
 QString DeviceLink::buildControllerStr()

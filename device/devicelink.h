@@ -45,6 +45,9 @@ public:
     static constexpr int kWriteSize = kReportSize + 1;
 
     void connectAllBoxes();
+    // The first box that the last connectAllBoxes found attached but could not
+    // open (no permission, as a rule); -1 when there is none.
+    int firstUnopenableBox() const { return m_firstUnopenable; }
     QString buildControllerStr();
 
     void setFanSpeedLevel(int box, int fan, int level);
@@ -88,10 +91,13 @@ private:
     void sendLed(int box, int fan, std::uint8_t mode, int red, int green, int blue, float bright);
     void sendStoredLed(int box, int fan, std::uint8_t mode);
     void applyFan(int box, int fan, bool logSpeed);
+    // Logs why box n, which did not open, is attached but unusable; true when it is.
+    bool reportUnopenable(int box);
 
     ControllerState &m_state;
     HidTransport &m_transport;
     std::array<int, kBoxCount> m_missedReplies{};
+    int m_firstUnopenable = -1;
 };
 
 // Counts attached devices per product ID for the missing/duplicate box report.

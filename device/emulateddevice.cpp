@@ -126,6 +126,7 @@ int EmulatedDevice::write(const std::uint8_t *data, std::size_t length)
         break;
     case BoxEmulator::Fault::None:
     case BoxEmulator::Fault::RejectWrites:
+    case BoxEmulator::Fault::NoPermission:  // a handle opened before keeps working
         break;
     }
     m_replies.push_back(std::move(pending));

@@ -12,6 +12,9 @@
 #include <cerrno>
 #include <climits>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 Q_LOGGING_CATEGORY(lcHid, "zaldo.device.hid")
 
 namespace {
@@ -93,6 +96,32 @@ int HidapiTransport::countDevices(std::uint16_t vendorId, std::uint16_t productI
     }
     hid_free_enumeration(list);
     return count;
+}
+
+std::vector<HidOpenFailure> HidapiTransport::unopenableDevices(std::uint16_t vendorId, std::uint16_t productId)
+{
+    std::vector<HidOpenFailure> failures;
+    if (vendorId == 0 || productId == 0 || !ensureInitialised())
+        return failures;
+    hid_device_info *list = hid_enumerate(vendorId, productId);
+    for (const hid_device_info *info = list; info; info = info->next) {
+        if (info->vendor_id != vendorId || info->product_id != productId || !info->path)
+            continue;
+        // hid_open only says "failed"; the node itself tells why.
+        if (const int error = openError(info->path))
+            failures.push_back({info->path, error});
+    }
+    hid_free_enumeration(list);
+    return failures;
+}
+
+int HidapiTransport::openError(const char *path)
+{
+    const int fd = ::open(path, O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return 0;
 }
 
 HidapiDevice::HidapiDevice(hid_device *handle) : m_handle(handle) {}

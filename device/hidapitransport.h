@@ -28,6 +28,10 @@ public:
 
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override;
     int countDevices(std::uint16_t vendorId, std::uint16_t productId) override;
+    std::vector<HidOpenFailure> unopenableDevices(std::uint16_t vendorId, std::uint16_t productId) override;
+
+    // errno of opening this device node for reading and writing, 0 when it opens.
+    static int openError(const char *path);
 
     // Runs call(remainingMs) again while it fails with errno EINTR (a signal
     // interrupted it), with the time left of timeoutMs; a negative timeout

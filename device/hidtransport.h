@@ -3,6 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
+
+// An attached interface that enumerates but does not open, typically because
+// its device node belongs to root (no udev rule installed).
+struct HidOpenFailure {
+    std::string path;
+    int error = 0;  // errno of the open
+};
 
 // One opened HID interface. The only code that talks to hidapi (or to the box
 // emulator) sits behind this.
@@ -23,6 +32,10 @@ public:
     virtual std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) = 0;
     // Number of attached HID interfaces with exactly this vendor and product ID.
     virtual int countDevices(std::uint16_t vendorId, std::uint16_t productId) = 0;
+    // The attached interfaces with exactly this vendor and product ID that this
+    // user cannot open for reading and writing. Transports without device
+    // nodes have none.
+    virtual std::vector<HidOpenFailure> unopenableDevices(std::uint16_t, std::uint16_t) { return {}; }
 };
 
 // USB vendor ID under which the controller boxes answer.

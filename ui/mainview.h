@@ -51,7 +51,8 @@ public:
     void setFanErrorHidden(int fan, bool hidden);
     void setTemperature(int celsius);
     void appendInfo(const QString &line);
-    void showError(bool hidden, int category, int index);
+    // box: the box (0..15) the message names, -1 for none.
+    void showError(bool hidden, int category, int index, int box = -1);
 
     void setBlink(bool on, int fan);
     void setBright(float bright, int fan);
@@ -109,6 +110,8 @@ private:
     enum class BoxLook { Initial, Present, Absent };
 
     QString image(const QString &relative) const;
+    // text with %1 replaced by the error's box number as the panel shows it.
+    QString withBoxNumber(const QString &text) const;
     void buildStyles();
     // Styles whose font sizes follow the language row (kLanguageRows).
     void applySizedStyles(int languageIndex);
@@ -160,6 +163,7 @@ private:
     std::array<ErrorCategory, 2> m_errors;
     int m_errorCategory = 0;
     int m_errorIndex = 0;
+    int m_errorBox = -1;
 
     bool m_autoUpdate = true;
     bool m_passwordOn = false;

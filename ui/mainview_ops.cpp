@@ -42,8 +42,9 @@ qint64 MainView::fahrenheit(int celsius)
 void MainView::buildErrorTable()
 {
     ErrorCategory &hardware = m_errors[0];
-    hardware.codes = QStringList{QStringLiteral("H_0x0001"), QStringLiteral("H_0x0002")};
-    hardware.texts = QStringList{tr("Error_Code_H_0x0001"), tr("Error_Code_H_0x0002")};
+    // Texts with %1 name a box, numbered from 1 as on the box buttons.
+    hardware.codes = QStringList{QStringLiteral("H_0x0001"), QStringLiteral("H_0x0002"), QStringLiteral("H_0x0003")};
+    hardware.texts = QStringList{tr("Error_Code_H_0x0001"), tr("Error_Code_H_0x0002"), tr("Error_Code_H_0x0003")};
     ErrorCategory &software = m_errors[1];
     software.codes = QStringList{QStringLiteral("S_0x0001"), QStringLiteral("S_0x0002"), QStringLiteral("S_0x0010")};
     // S_0x0010 has no text of its own.
@@ -60,16 +61,26 @@ void MainView::refreshErrorMessage()
         return;
     }
     const QString code = tr("Error Code") + QLatin1Char(':') + category.codes.at(m_errorIndex);
-    if (m_errorIndex < category.texts.size())
-        m_messageLabel->setText(category.texts.at(m_errorIndex) + QStringLiteral(" (") + code + QLatin1Char(')'));
-    else
+    if (m_errorIndex >= category.texts.size()) {
         m_messageLabel->setText(QLatin1Char('(') + code + QLatin1Char(')'));
+        return;
+    }
+    const QString text = withBoxNumber(category.texts.at(m_errorIndex));
+    m_messageLabel->setText(text + QStringLiteral(" (") + code + QLatin1Char(')'));
 }
 
-void MainView::showError(bool hidden, int category, int index)
+QString MainView::withBoxNumber(const QString &text) const
+{
+    if (!text.contains(QLatin1String("%1")))
+        return text;
+    return text.arg(checkBox(m_errorBox, "showError") ? QString::number(m_errorBox + 1) : QStringLiteral("?"));
+}
+
+void MainView::showError(bool hidden, int category, int index, int box)
 {
     m_errorCategory = category;
     m_errorIndex = index;
+    m_errorBox = box;
     refreshErrorMessage();
     m_messageLabel->setHidden(hidden);
 }

@@ -64,11 +64,15 @@
     </message>
     <message>
         <source>Error_Code_H_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>未找到控制盒</translation>
     </message>
     <message>
         <source>Error_Code_H_0x0002</source>
-        <translation type="unfinished"></translation>
+        <translation>有两个设备都以控制盒 %1 响应</translation>
+    </message>
+    <message>
+        <source>Error_Code_H_0x0003</source>
+        <translation>已找到控制盒 %1，但没有访问权限：请安装 udev 规则，详见 README</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>

@@ -64,11 +64,15 @@
     </message>
     <message>
         <source>Error_Code_H_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine Controller-Box gefunden</translation>
     </message>
     <message>
         <source>Error_Code_H_0x0002</source>
-        <translation type="unfinished"></translation>
+        <translation>Zwei Geräte melden sich als Box %1</translation>
+    </message>
+    <message>
+        <source>Error_Code_H_0x0003</source>
+        <translation>Box %1 gefunden, keine Berechtigung: udev-Regel installieren, siehe README</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>

@@ -64,11 +64,15 @@
     </message>
     <message>
         <source>Error_Code_H_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>No controller box found</translation>
     </message>
     <message>
         <source>Error_Code_H_0x0002</source>
-        <translation type="unfinished"></translation>
+        <translation>Two devices answer as box %1</translation>
+    </message>
+    <message>
+        <source>Error_Code_H_0x0003</source>
+        <translation>Box %1 found, no permission: install the udev rule, see README</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>

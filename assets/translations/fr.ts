@@ -64,11 +64,15 @@
     </message>
     <message>
         <source>Error_Code_H_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>Aucun boîtier contrôleur trouvé</translation>
     </message>
     <message>
         <source>Error_Code_H_0x0002</source>
-        <translation type="unfinished"></translation>
+        <translation>Deux appareils répondent comme boîtier %1</translation>
+    </message>
+    <message>
+        <source>Error_Code_H_0x0003</source>
+        <translation>Boîtier %1 trouvé, pas d'autorisation : installez la règle udev, voir le README</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>

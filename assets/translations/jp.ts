@@ -64,11 +64,15 @@
     </message>
     <message>
         <source>Error_Code_H_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>コントローラーボックスが見つかりません</translation>
     </message>
     <message>
         <source>Error_Code_H_0x0002</source>
-        <translation type="unfinished"></translation>
+        <translation>2台のデバイスがボックス %1 として応答しています</translation>
+    </message>
+    <message>
+        <source>Error_Code_H_0x0003</source>
+        <translation>ボックス %1 が見つかりましたが、アクセス権限がありません。udev ルールをインストールしてください（README を参照）</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>

@@ -64,11 +64,15 @@
     </message>
     <message>
         <source>Error_Code_H_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>找不到控制盒</translation>
     </message>
     <message>
         <source>Error_Code_H_0x0002</source>
-        <translation type="unfinished"></translation>
+        <translation>有兩個裝置都以控制盒 %1 回應</translation>
+    </message>
+    <message>
+        <source>Error_Code_H_0x0003</source>
+        <translation>已找到控制盒 %1，但沒有存取權限：請安裝 udev 規則，詳見 README</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>

@@ -64,11 +64,15 @@
     </message>
     <message>
         <source>Error_Code_H_0x0001</source>
-        <translation type="unfinished"></translation>
+        <translation>ไม่พบกล่องควบคุม</translation>
     </message>
     <message>
         <source>Error_Code_H_0x0002</source>
-        <translation type="unfinished"></translation>
+        <translation>มีอุปกรณ์สองเครื่องตอบเป็นกล่องหมายเลข %1</translation>
+    </message>
+    <message>
+        <source>Error_Code_H_0x0003</source>
+        <translation>พบกล่องหมายเลข %1 แต่ไม่มีสิทธิ์เข้าถึง: โปรดติดตั้งกฎ udev ดูรายละเอียดใน README</translation>
     </message>
     <message>
         <source>Error_Code_S_0x0001</source>

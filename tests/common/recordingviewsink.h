@@ -34,7 +34,11 @@ public:
     void setFanErrorHidden(int f, bool h) override { rec(QStringLiteral("setFanErrorHidden(%1,%2)").arg(f).arg(h)); }
     void setTemperature(int c) override { rec(QStringLiteral("setTemperature(%1)").arg(c)); }
     void appendInfo(const QString &l) override { rec("appendInfo(" + l + ")"); }
-    void showError(bool h, int c, int i) override { rec(QStringLiteral("showError(%1,%2,%3)").arg(h).arg(c).arg(i)); }
+    void showError(bool h, int c, int i, int box) override
+    {
+        const QString named = box < 0 ? QString() : QStringLiteral(",%1").arg(box);
+        rec(QStringLiteral("showError(%1,%2,%3").arg(h).arg(c).arg(i) + named + ')');
+    }
     void setBlink(bool on, int f) override { rec(QStringLiteral("setBlink(%1,%2)").arg(on).arg(f)); }
     void setBright(float b, int f) override { rec(QStringLiteral("setBright(%1,%2)").arg(double(b)).arg(f)); }
     void setRPM(int r, int f) override { rec(QStringLiteral("setRPM(%1,%2)").arg(r).arg(f)); }

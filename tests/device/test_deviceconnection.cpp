@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(BoxEmulator::Fault)
+
 class TestDeviceConnection : public QObject {
     Q_OBJECT
 
@@ -11,40 +13,51 @@ private Q_SLOTS:
     void presence_data()
     {
         QTest::addColumn<QList<int>>("boxes");
-        QTest::addColumn<int>("rejecting");  // box whose probe write fails, or -1
+        QTest::addColumn<int>("faulty");  // box given the fault, or -1
+        QTest::addColumn<BoxEmulator::Fault>("fault");
         QTest::addColumn<QString>("map");
-        QTest::newRow("8001 and 8003") << QList<int>{0, 2} << -1 << "1010000000000000";
-        QTest::newRow("none") << QList<int>{} << -1 << "0000000000000000";
-        QTest::newRow("duplicate ID") << QList<int>{3, 3, 5} << -1 << "0001010000000000";
-        QTest::newRow("probe rejected") << QList<int>{0, 2} << 2 << "1000000000000000";
-        QTest::newRow("last box") << QList<int>{15} << -1 << "0000000000000001";
+        const auto none = BoxEmulator::Fault::None;
+        QTest::newRow("8001 and 8003") << QList<int>{0, 2} << -1 << none << "1010000000000000";
+        QTest::newRow("none") << QList<int>{} << -1 << none << "0000000000000000";
+        QTest::newRow("duplicate ID") << QList<int>{3, 3, 5} << -1 << none << "0001010000000000";
+        QTest::newRow("probe rejected") << QList<int>{0, 2} << 2 << BoxEmulator::Fault::RejectWrites
+                                        << "1000000000000000";
+        QTest::newRow("no permission") << QList<int>{0, 2, 9} << 2 << BoxEmulator::Fault::NoPermission
+                                       << "1000000001000000";
+        QTest::newRow("last box") << QList<int>{15} << -1 << none << "0000000000000001";
     }
 
     void presence()
     {
         QFETCH(QList<int>, boxes);
-        QFETCH(int, rejecting);
+        QFETCH(int, faulty);
+        QFETCH(BoxEmulator::Fault, fault);
         QFETCH(QString, map);
         ControllerState state;
         BoxEmulator emulator;
         emulator.setBoxes(boxes);
-        if (rejecting >= 0)
-            emulator.setFault(rejecting, BoxEmulator::Fault::RejectWrites);
+        if (faulty >= 0)
+            emulator.setFault(faulty, fault);
         DeviceLink link(state, emulator);
+        const bool locked = fault == BoxEmulator::Fault::NoPermission;
+        if (locked)  // the path and errno of the node that did not open
+            QTest::ignoreMessage(QtWarningMsg, "box 2 is attached but cannot be opened: /dev/emulated-box-2: errno 13 "
+                                               "(Permission denied)");
         link.connectAllBoxes();
         QCOMPARE(state.checkControllerStr, map);
+        QCOMPARE(link.firstUnopenableBox(), locked ? faulty : -1);
         QStringList probes;
         for (int b = 0; b < kBoxCount; ++b) {
             const ControllerBox &box = state.boxArray[size_t(b)];
             QCOMPARE(box.isConnected, map[b] == '1');
             // A box whose probe failed keeps its handle until the next scan.
-            QCOMPARE(box.hidHandle != nullptr, boxes.contains(b));
+            QCOMPARE(box.hidHandle != nullptr, boxes.contains(b) && !(locked && b == faulty));
             if (box.isConnected)
                 probes << QStringLiteral("%1 fe 33 00 00 00 00 00 00").arg(b);
         }
         QCOMPARE(emulator.traceLines(), probes);
-        if (rejecting >= 0) {
-            link.setFanLedCycle(rejecting, 0);
+        if (faulty >= 0) {
+            link.setFanLedCycle(faulty, 0);
             QCOMPARE(emulator.traceLines(), probes);
         }
     }

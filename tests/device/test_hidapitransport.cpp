@@ -57,6 +57,18 @@ private Q_SLOTS:
         QVERIFY(!transport.open(kControllerVendorId, 0));
         QCOMPARE(transport.countDevices(0, 0), 0);
         QCOMPARE(transport.countDevices(0, productIdForBox(0)), 0);
+        QVERIFY(transport.unopenableDevices(0, 0).empty());
+    }
+
+    // Why a listed node did not open (a directory fails even for root).
+    void openError()
+    {
+        QTemporaryDir dir;
+        QFile node(dir.filePath(QStringLiteral("hidraw0")));
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        QCOMPARE(HidapiTransport::openError(qPrintable(node.fileName())), 0);
+        QCOMPARE(HidapiTransport::openError(qPrintable(dir.filePath(QStringLiteral("gone")))), ENOENT);
+        QCOMPARE(HidapiTransport::openError(qPrintable(dir.path())), EISDIR);
     }
 };
 

@@ -35,6 +35,10 @@ public:
     {
         return m_emu.countDevices(vendorId, productId);
     }
+    std::vector<HidOpenFailure> unopenableDevices(std::uint16_t vendorId, std::uint16_t productId) override
+    {
+        return m_emu.unopenableDevices(vendorId, productId);
+    }
 
 private:
     struct Device : HidDevice {

@@ -59,7 +59,7 @@ private Q_SLOTS:
         QCOMPARE(snapshot(rig.state), before);
         QCOMPARE(rig.views.count(QStringLiteral("setRPM")), 0);
         QCOMPARE(rig.views.count(QStringLiteral("showAlert")), 0);
-        QCOMPARE(rig.views.count(QStringLiteral("setBoxFault(1,true)")), 0);
+        QCOMPARE(rig.views.count(QStringLiteral("setBoxFault(1,")), 0);  // no reply of box 1 was used
 
         // Box 2 comes after the faulty box in the poll and still gets its readings.
         rig.state.controllerBoxNumber = 2;
@@ -158,6 +158,31 @@ private Q_SLOTS:
         rig.views.clear();
         rig.tasks.updateSpeed();
         QCOMPARE(rig.views.count(QStringLiteral("setRPM(")), 3);
+    }
+
+    // A box this user may not open is reported by number, and tried again at
+    // every device change until it opens or is gone.
+    void lockedBoxIsTriedAgainAtEveryDeviceChange()
+    {
+        FaultRig rig({0, 5});
+        WindowMessages messages(rig.state, rig.link, rig.store, rig.tasks, rig.views, {});
+        const auto change = [&] {
+            rig.views.clear();
+            messages.handle(WindowMessages::kDeviceChange, 0, 0);
+            return rig.views.calls.filter(QStringLiteral("showError(")).join(QLatin1Char(' '));
+        };
+        const QString locked = QStringLiteral("showError(1,0,0) showError(0,0,2,5)");
+        rig.emu.setFault(5, Fault::NoPermission);
+        QCOMPARE(change(), locked);
+        QCOMPARE(change(), locked);  // nothing changed: still tried, still reported
+        QVERIFY(!rig.box(5).isConnected);
+        rig.emu.setFault(5, Fault::None);  // the udev rule installed
+        QCOMPARE(change(), QStringLiteral("showError(1,0,0)"));
+        QVERIFY(rig.box(5).isConnected);
+        rig.emu.setFault(5, Fault::NoPermission);
+        QCOMPARE(change(), locked);
+        rig.emu.setBoxes({0});  // unplugged while locked: the message goes
+        QCOMPARE(change(), QStringLiteral("showError(1,0,0)"));
     }
 
     void silentBoxIsStillPresentAfterDeviceChange()

@@ -152,6 +152,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text"); // empty: outside the table, the text stays
         QTest::newRow("H 0") << 0 << 0 << "Error_Code_H_0x0001 (Error Code:H_0x0001)";
         QTest::newRow("H 1") << 0 << 1 << "Error_Code_H_0x0002 (Error Code:H_0x0002)";
+        QTest::newRow("H 2") << 0 << 2 << "Error_Code_H_0x0003 (Error Code:H_0x0003)";
         QTest::newRow("S 0") << 1 << 0 << "Error_Code_S_0x0001 (Error Code:S_0x0001)";
         QTest::newRow("S 1") << 1 << 1 << "Error_Code_S_0x0002 (Error Code:S_0x0002)";
         QTest::newRow("S 2 has no text") << 1 << 2 << "(Error Code:S_0x0010)";

@@ -14,30 +14,42 @@ using namespace mvtest;
 
 namespace {
 
+// How w's text does not fit w (wrapped where the label wraps), or empty.
+QString overflow(QWidget *w)
+{
+    auto *l = qobject_cast<QLabel *>(w);
+    auto *b = qobject_cast<QAbstractButton *>(w);
+    const QString text = l ? l->text() : b ? b->text() : QString();
+    if (text.isEmpty())
+        return {};
+    const QRect room = l ? l->contentsRect() : b->rect().adjusted(1, 1, -1, -1);
+    w->ensurePolished();
+    const QFontMetrics fm(w->font());
+    QSize need = fm.boundingRect(room, Qt::TextWordWrap, text).size();
+    if (!l || !l->wordWrap()) {
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        int width = 0;
+        for (const QString &line : lines)
+            width = qMax(width, fm.horizontalAdvance(line));
+        need = QSize(width, fm.height() + fm.lineSpacing() * (lines.size() - 1));
+    }
+    if (need.width() <= room.width() && need.height() <= room.height())
+        return {};
+    return QStringLiteral("%1 \"%2\": %3x%4 in %5x%6").arg(w->objectName(), text).arg(need.width()).arg(need.height())
+        .arg(room.width()).arg(room.height());
+}
+
 // Texts of root's labels and buttons, outside the fan views, that do not fit their widget.
 QStringList overflowing(const QWidget *root)
 {
     QStringList out;
     for (QWidget *w : root->findChildren<QWidget *>()) {
-        auto *l = qobject_cast<QLabel *>(w);
-        auto *b = qobject_cast<QAbstractButton *>(w);
-        const QString text = l && !l->wordWrap() ? l->text() : b ? b->text() : QString();
         bool inFanView = false;
         for (QWidget *p = w; p && !inFanView; p = p->parentWidget())
             inFanView = qobject_cast<ZaldoRGBFanView *>(p);
-        if (text.isEmpty() || !w->isVisibleTo(root) || inFanView)
-            continue;
-        const QRect room = l ? l->contentsRect() : b->rect().adjusted(1, 1, -1, -1);
-        w->ensurePolished();
-        const QFontMetrics fm(w->font());
-        const QStringList lines = text.split(QLatin1Char('\n'));
-        int width = 0;
-        for (const QString &line : lines)
-            width = qMax(width, fm.horizontalAdvance(line));
-        const int height = fm.height() + fm.lineSpacing() * (lines.size() - 1);
-        if (width > room.width() || height > room.height())
-            out << QStringLiteral("%1 \"%2\": %3x%4 in %5x%6").arg(w->objectName(), text).arg(width).arg(height)
-                       .arg(room.width()).arg(room.height());
+        const QString o = w->isVisibleTo(root) && !inFanView ? overflow(w) : QString();
+        if (!o.isEmpty())
+            out << o;
     }
     return out;
 }
@@ -125,8 +137,18 @@ private Q_SLOTS:
         QVERIFY(view.grab().save(shot.arg(code, QStringLiteral("_menu"))));
         click(menuEntry(&view, 9));
         QVERIFY(view.grab().save(shot.arg(code, QStringLiteral("_keypad"))));
-        view.showError(false, 0, 0); // the message lies above everything, the keypad included
+        // The message lies above everything, the keypad included; the longest
+        // one, naming box 3, fits its area in every language.
+        view.showError(false, 0, 2, 2);
         QVERIFY(view.grab().save(shot.arg(code, QStringLiteral("_error"))));
+        auto *message = child<QLabel>(&view, "messageLabel");
+        QVERIFY2(message->text().contains(QLatin1Char('3')) && !message->text().contains(QLatin1String("%1"))
+                     && message->text().endsWith(QLatin1String(" (Error Code:H_0x0003)")),
+                 qPrintable(message->text()));
+        if (code == QLatin1String("en"))
+            QCOMPARE(message->text(), QStringLiteral("Box 3 found, no permission: install the udev rule, see README "
+                                                     "(Error Code:H_0x0003)"));
+        QCOMPARE(overflow(message), QString());
         QVERIFY2(panelOverflow.isEmpty(), qPrintable(panelOverflow.join(QStringLiteral("; "))));
         QVERIFY2(menuOverflow.isEmpty(), qPrintable(menuOverflow.join(QStringLiteral("; "))));
     }

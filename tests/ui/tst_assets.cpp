@@ -96,9 +96,14 @@ private Q_SLOTS:
         QCOMPARE(t.translate("MainView", "TEMP"), QStringLiteral("TEMP"));
         QCOMPARE(t.translate("BrenvarRGBFanController", "IP Address"), QStringLiteral("IP Address"));
         // Shown as written.
-        for (const char *key : {"Error Code", "Error_Code_H_0x0001", "Error_Code_S_0x0002", "Password:", "PWM",
-                                "Auto Update On"})
+        for (const char *key : {"Error Code", "Error_Code_S_0x0002", "Password:", "PWM", "Auto Update On"})
             QVERIFY2(t.translate("MainView", key).isEmpty() && t.translate("ZaldoRGBFanView", key).isEmpty(), key);
+        // The box errors in plain words; all but "none found" name the box (%1).
+        for (const char *key : {"Error_Code_H_0x0001", "Error_Code_H_0x0002", "Error_Code_H_0x0003"}) {
+            const QString text = t.translate("MainView", key);
+            const int named = QByteArray(key).endsWith('1') ? 0 : 1;
+            QVERIFY2(!text.isEmpty() && text.count(QLatin1String("%1")) == named, key);
+        }
     }
 };
 
