@@ -1,8 +1,8 @@
 #include "app/brenvarrgbfancontroller.h"
 
 #include "app/autostart.h"
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "app/updatenote.h"
 #include "app/windowmessages.h"
 #include "commands/appcommandhandler.h"

@@ -1,5 +1,5 @@
 #include "app/brenvarrgbfancontroller.h"
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "app/devicewatch.h"
 #include "app/options.h"
 #include "app/remotecontrol.h"

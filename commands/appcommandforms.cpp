@@ -3,8 +3,8 @@
 #include "commands/appcommandhandler.h"
 #include "commands/appcommandtext.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "device/devicelink.h"
 
 using namespace AppCommandText;

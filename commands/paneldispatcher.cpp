@@ -1,9 +1,9 @@
 #include "commands/paneldispatcher.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
-#include "commands/panelcommands.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
+#include "core/panelcommands.h"
 #include "device/devicelink.h"
 #include "storage/settingsstore.h"
 

@@ -5,9 +5,9 @@
 
 #include "fuzz/fuzzcommon.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
 #include "commands/appcommandhandler.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"

@@ -2,7 +2,7 @@
 
 #include "fuzz/fuzzcommon.h"
 
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "storage/settingsstore.h"
 
 #include <QFile>

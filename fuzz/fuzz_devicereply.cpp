@@ -7,11 +7,11 @@
 
 #include "fuzz/fuzzcommon.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
 #include "device/devicelink.h"
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 #include "storage/settingsstore.h"
 
 #include <algorithm>

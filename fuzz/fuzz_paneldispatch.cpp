@@ -3,9 +3,9 @@
 
 #include "fuzz/fuzzcommon.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
 #include "commands/paneldispatcher.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"

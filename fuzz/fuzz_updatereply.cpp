@@ -5,7 +5,7 @@
 
 #include "fuzz/fuzzcommon.h"
 
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "update/autoupdate.h"
 #include "update/updaterlauncher.h"
 

@@ -1,8 +1,8 @@
 #include "monitor/cputemperature.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
 #include "device/devicelink.h"
 #include "monitor/monitorlog.h"
 #include "monitor/sensortable.h"

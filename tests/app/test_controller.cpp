@@ -1,6 +1,6 @@
 #include "app/brenvarrgbfancontroller.h"
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "device/boxemulator.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"

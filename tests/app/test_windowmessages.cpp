@@ -1,5 +1,5 @@
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "app/windowmessages.h"
 #include "common/failingwrites.h"
 #include "common/recordingviewsink.h"

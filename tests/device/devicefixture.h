@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
 

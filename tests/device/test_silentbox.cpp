@@ -1,7 +1,7 @@
 // A box that stops answering must not cost every later exchange the full wait.
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "device/devicelink.h"
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 
 #include <QtTest>
 

@@ -3,12 +3,12 @@
 // Emulated boxes behind a transport that waits as a real HID read does: a read
 // that finds no reply sleeps its whole time-out.
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "common/recordingviewsink.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 #include "storage/settingsstore.h"
 
 #include <QDebug>

@@ -1,7 +1,7 @@
 #include "monitor/cputemperature.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "common/recordingviewsink.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"

@@ -3,8 +3,8 @@
 // The core without windows: emulated boxes, settings in a temporary folder and
 // recorded view calls, as the tasks, dispatcher and companion tests use them.
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "common/recordingviewsink.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"

@@ -1,9 +1,9 @@
-#include "app/periodictasks.h"
+#include "commands/periodictasks.h"
 
-#include "app/controllerstate.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "core/viewsink.h"
 #include "device/devicelink.h"
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 #include "storage/settingsstore.h"
 
 #include <QLoggingCategory>
