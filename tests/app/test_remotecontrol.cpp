@@ -180,6 +180,7 @@ private Q_SLOTS:
     {
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen(title()), Listen::Listening);
+        server.setHandler([](const RemoteMessage &) { return true; });
         const int before = openDescriptors();
         const int clients = LocalSocketRemoteControl::kMaxConnections + 8;
         QVector<int> fds;
@@ -202,6 +203,7 @@ private Q_SLOTS:
     {
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen(title()), Listen::Listening);
+        server.setHandler([](const RemoteMessage &) { return true; });
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
         const int nextFree = ::open("/dev/null", O_RDONLY);
