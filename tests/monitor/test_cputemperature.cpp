@@ -20,7 +20,7 @@ namespace {
 
 // Everything a temperature pass touches, over emulated boxes.
 struct Rig {
-    explicit Rig(SensorTable &sensors) : cpu(state, link, views, tasks, sensors, &owner) {}
+    explicit Rig(SensorTable &sensors) : cpu(state, tasks, views, sensors, &owner) {}
 
     void connect(const QList<int> &boxes)
     {
