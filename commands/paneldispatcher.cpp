@@ -16,7 +16,6 @@ Q_LOGGING_CATEGORY(lcPanel, "zaldo.commands")
 using PanelCommand::intArg;
 
 namespace {
-constexpr size_t idx(int i) { return static_cast<size_t>(i); }
 
 // Views never send short lists; anything shorter is dropped rather than read past.
 bool hasElements(const QStringList &list, int count)
