@@ -4,7 +4,7 @@
 // with emulated boxes. The effect timers a command left running then get one
 // tick, so state it leaves behind is run through the effects too.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
 #include "commands/appcommandhandler.h"
 #include "commands/periodictasks.h"

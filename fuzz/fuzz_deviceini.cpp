@@ -1,7 +1,7 @@
 // Arbitrary bytes as Device.ini: the reader, the parse into the state, and
 // writing back what was read.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
 #include "core/controllerstate.h"
 #include "storage/settingsstore.h"

@@ -5,7 +5,7 @@
 // Script: a length byte (0xFF = read error, otherwise length mod 66), then that
 // many reply bytes; an exhausted script reads as "no reply in time".
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
 #include "commands/periodictasks.h"
 #include "core/controllerstate.h"

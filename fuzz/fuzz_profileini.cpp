@@ -1,7 +1,7 @@
 // Arbitrary bytes as Zaldo/Profile1.ini: the reader, loading it into boxes,
 // and saving it again as the panel's profile save would.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
 #include "core/controllerstate.h"
 #include "storage/settingsstore.h"

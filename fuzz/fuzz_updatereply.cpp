@@ -3,7 +3,7 @@
 // failed, bit 1 = an "001" hand-over already happened in this run; the rest is
 // the body.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
 #include "core/controllerstate.h"
 #include "update/autoupdate.h"

@@ -1,6 +1,6 @@
 // Arbitrary bytes as Profile1.xml in the directory the reader looks in.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
 #include "storage/xmlprofile.h"
 
