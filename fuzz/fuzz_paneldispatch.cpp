@@ -1,7 +1,7 @@
 // Panel command lists from the views, fed to the dispatcher of the selected
 // box. Each input line is one list, its elements separated by ','.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
 #include "core/controllerstate.h"
 #include "commands/periodictasks.h"
