@@ -15,20 +15,11 @@ private Q_SLOTS:
         QLoggingCategory::setFilterRules(QStringLiteral("zaldo.companion.commands.debug=true"));
     }
 
-    void presenceQuery_data()
+    void presenceQueryEndsWithBox15()
     {
-        QTest::addColumn<QList<int>>("boxes");
-        QTest::addColumn<QString>("reply");
-        QTest::newRow("none") << QList<int>{} << QStringLiteral("0000000000000000");
-        QTest::newRow("15") << QList<int>{15} << QStringLiteral("0000000000000001");
-    }
-    void presenceQuery()
-    {
-        QFETCH(QList<int>, boxes);
-        QFETCH(QString, reply);
-        CompanionRig rig(boxes);
+        CompanionRig rig({15});
         rig.send("000");
-        QCOMPARE(rig.replies, QStringList{reply});
+        QCOMPARE(rig.replies, QStringList{"0000000000000001"});
         QVERIFY(rig.reports().isEmpty());
     }
 
@@ -131,49 +122,31 @@ private Q_SLOTS:
         QCOMPARE(rig.views.count("setProfile("), 3);
     }
 
-    void brightnessDigits_data()
-    {
-        QTest::addColumn<QString>("digits");
-        QTest::addColumn<float>("bright");
-        QTest::newRow("99") << QStringLiteral("99") << 0.99f;
-        QTest::newRow("x5") << QStringLiteral("x5") << 0.05f;
-        QTest::newRow("5x") << QStringLiteral("5x") << 0.5f;
-    }
     void brightnessDigits()
     {
-        QFETCH(QString, digits);
-        QFETCH(float, bright);
-        CompanionRig rig({0, 2});
-        rig.send(QStringLiteral("202x") + digits + QStringLiteral("x001"));
-        QCOMPARE(rig.box(2).brightFan[1], bright);
-        QCOMPARE(rig.reports().size(), 3);
-        QVERIFY(rig.views.calls.isEmpty());  // box 2 is not the selected box
+        for (auto [digits, bright] : {std::pair{"99", 0.99f}, {"x5", 0.05f}, {"5x", 0.5f}}) {
+            CompanionRig rig({0, 2});
+            rig.send(QStringLiteral("202x%1x001").arg(digits));
+            QCOMPARE(rig.box(2).brightFan[1], bright);
+            QCOMPARE(rig.reports().size(), 3);
+            QVERIFY(rig.views.calls.isEmpty());  // box 2 is not the selected box
+        }
     }
 
-    void speedLevel_data()
-    {
-        QTest::addColumn<QString>("level");
-        QTest::addColumn<int>("speed");
-        QTest::addColumn<int>("mode");
-        QTest::newRow("3") << QStringLiteral("3") << 3 << 0;
-        QTest::newRow("5") << QStringLiteral("5") << 5 << 2;
-        QTest::newRow("x") << QStringLiteral("x") << 0 << 1;
-    }
     void speedLevel()
     {
-        QFETCH(QString, level);
-        QFETCH(int, speed);
-        QFETCH(int, mode);
-        CompanionRig rig({0, 2});
-        rig.tasks->musicTimer().start(25);
-        rig.send(QStringLiteral("307xx") + level + QStringLiteral("x11"));
-        for (int b = 0; b < 2; ++b)
-            QCOMPARE(rig.box(b).speedFan[2] * 10 + rig.box(b).speedModeFan[0], speed * 10 + mode);
-        QCOMPARE(rig.box(2).speedFan[0], 5);
-        QVERIFY(!rig.tasks->musicTimer().isActive());
-        // PWM fans keep following the temperature: no speed report.
-        QCOMPARE(rig.reports().filter(QRegularExpression("^0 32 52 0[123] ")).size(), 9);
-        QCOMPARE(rig.reports().size(), 9);
+        for (auto [level, speedAndMode] : {std::pair{"3", 30}, {"5", 52}, {"x", 1}}) {
+            CompanionRig rig({0, 2});
+            rig.tasks->musicTimer().start(25);
+            rig.send(QStringLiteral("307xx%1x11").arg(level));
+            for (int b = 0; b < 2; ++b)
+                QCOMPARE(rig.box(b).speedFan[2] * 10 + rig.box(b).speedModeFan[0], speedAndMode);
+            QCOMPARE(rig.box(2).speedFan[0], 5);
+            QVERIFY(!rig.tasks->musicTimer().isActive());
+            // PWM fans keep following the temperature: lighting reports only.
+            QCOMPARE(rig.reports().filter(QRegularExpression("^0 32 52 0[123] ")).size(), 9);
+            QCOMPARE(rig.reports().size(), 9);
+        }
     }
 
     void colourCommand()
@@ -255,23 +228,15 @@ private Q_SLOTS:
                                              "0 32 52 03 00 ff 00 00 00"}));
     }
 
-    void flashToggles_data()
-    {
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("after");
-        QTest::newRow("steady") << 0 << 2;
-        QTest::newRow("cycle") << 1 << 2;
-        QTest::newRow("flash") << 2 << 0;
-    }
     void flashToggles()
     {
-        QFETCH(int, before);
-        QFETCH(int, after);
-        CompanionRig rig({0, 2});
-        rig.box(2).LEDModeFan[0] = before;
-        rig.send("051x001");
-        QCOMPARE(rig.box(2).LEDModeFan[0], after);
-        QCOMPARE(rig.reports().first(), hexLine(2, {0x32, 0x52, 1, after, 0xff}));
+        for (auto [before, after] : {std::pair{0, 2}, {1, 2}, {2, 0}}) {
+            CompanionRig rig({0, 2});
+            rig.box(2).LEDModeFan[0] = before;
+            rig.send("051x001");
+            QCOMPARE(rig.box(2).LEDModeFan[0], after);
+            QCOMPARE(rig.reports().first(), hexLine(2, {0x32, 0x52, 1, after, 0xff}));
+        }
     }
 
     void ledsOffToggles()

@@ -30,28 +30,21 @@ private Q_SLOTS:
         QTRY_VERIFY(h.views.count(QStringLiteral("setRPM(")) >= 6);  // periodic, not once
     }
 
-    void musicSmoothing_data()
-    {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QList<int>>("levels");  // towards 80, or 40 when start is 79
-        QTest::newRow("up halves the gap") << 40 << QList<int>{60, 70, 75, 77, 78, 79, 79};
-        QTest::newRow("100 jumps") << 100 << QList<int>{80, 80};
-        QTest::newRow("0 jumps") << 0 << QList<int>{80};
-        QTest::newRow("down truncates") << 79 << QList<int>{59, 49, 44, 42, 41, 40, 40};
-    }
+    // Up halves the gap, from 0 or 100 it jumps, down truncates.
     void musicSmoothing()
     {
-        QFETCH(int, start);
-        QFETCH(QList<int>, levels);
-        CoreHarness h({});
-        h.state.musicLevel = start;
-        h.state.volumePercent = start == 79 ? 40 : 80;
-        QList<int> got;
-        while (got.size() < levels.size()) {
-            h.tasks->controlRGBValue();
-            got << h.state.musicLevel;
+        for (auto [start, target, levels] : {std::tuple{40, 80, QList<int>{60, 70, 75, 77, 78, 79, 79}},
+                                             {100, 80, {80, 80}}, {0, 80, {80}}, {79, 40, {59, 49, 44, 42, 41, 40, 40}}}) {
+            CoreHarness h({});
+            h.state.musicLevel = start;
+            h.state.volumePercent = target;
+            QList<int> got;
+            while (got.size() < levels.size()) {
+                h.tasks->controlRGBValue();
+                got << h.state.musicLevel;
+            }
+            QCOMPARE(got, levels);
         }
-        QCOMPARE(got, levels);
     }
 
     void musicSendsConnectedBoxesScaled()
@@ -163,36 +156,21 @@ private Q_SLOTS:
         }
     }
 
-    void setBox_data()
+    void setBoxSelectsFirstConnected()
     {
-        QTest::addColumn<QList<int>>("boxes");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<QStringList>("reports");
-        QTest::newRow("none: selection kept") << QList<int>{} << 7 << QStringList{};
-        QTest::newRow("first connected")
-            << QList<int>{5, 2} << 2
-            << QStringList{steady(2, 0, 255, 0, 0), steady(2, 1, 255, 0, 0), steady(2, 2, 255, 0, 0),
-                           steady(5, 0, 255, 0, 0), steady(5, 1, 255, 0, 0), steady(5, 2, 255, 0, 0)};
-    }
-    void setBox()
-    {
-        QFETCH(QList<int>, boxes);
-        QFETCH(int, selected);
-        QFETCH(QStringList, reports);
-        CoreHarness h(boxes);
-        h.state.controllerBoxNumber = 7;
+        CoreHarness h({5, 2});
         h.box(2).profileValue = 4;
         h.box(9).GColorFan[0] = 99;  // absent boxes are loaded too
         h.tasks->setBox();
-        QCOMPARE(h.state.controllerBoxNumber, selected);
-        QCOMPARE(h.state.currentProfile, boxes.isEmpty() ? 1 : 4);
+        QCOMPARE(h.state.controllerBoxNumber, 2);
+        QCOMPARE(h.state.currentProfile, 4);
         QCOMPARE(h.box(9).GColorFan[0], 0);
         const QStringList enabled = h.views.calls.filter(QStringLiteral("setBoxEnabled("));
-        QCOMPARE(enabled.mid(2, 4).join(' '), boxes.isEmpty() ? "setBoxEnabled(2,0) setBoxEnabled(3,0) setBoxEnabled(4,0) setBoxEnabled(5,0)"
-                                                              : "setBoxEnabled(2,1) setBoxEnabled(3,0) setBoxEnabled(4,0) setBoxEnabled(5,1)");
         QCOMPARE(enabled.size(), 16);
-        QCOMPARE(h.reports(), reports);
-        QCOMPARE(h.views.calls.last(), QStringLiteral("showError(%1,0,0)").arg(!boxes.isEmpty()));
+        QCOMPARE(enabled.mid(2, 4).join(' '), "setBoxEnabled(2,1) setBoxEnabled(3,0) setBoxEnabled(4,0) setBoxEnabled(5,1)");
+        QCOMPARE(h.reports(), (QStringList{steady(2, 0, 255, 0, 0), steady(2, 1, 255, 0, 0), steady(2, 2, 255, 0, 0),
+                                           steady(5, 0, 255, 0, 0), steady(5, 1, 255, 0, 0), steady(5, 2, 255, 0, 0)}));
+        QCOMPARE(h.views.calls.last(), QStringLiteral("showError(1,0,0)"));
     }
 
     void checkUSBDevice_data()
@@ -200,6 +178,7 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("boxes");
         QTest::addColumn<int>("locked");  // box this user may not open, or -1
         QTest::addColumn<QStringList>("errors");
+        QTest::newRow("none") << QList<int>{} << -1 << QStringList{"showError(0,0,0)"};
         QTest::newRow("one") << QList<int>{7} << -1 << QStringList{"showError(1,0,0)"};
         QTest::newRow("duplicates report once") << QList<int>{1, 1, 4, 4} << -1
                                                 << QStringList{"showError(1,0,0)", "showError(0,0,1,1)"};
