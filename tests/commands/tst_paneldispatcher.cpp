@@ -206,29 +206,22 @@ private Q_SLOTS:
         QVERIFY(h.reports().isEmpty() && h.views.calls.isEmpty());
     }
 
-    void changeLanguage_data()
-    {
-        QTest::addColumn<QString>("index");
-        QTest::addColumn<bool>("withLoader");
-        QTest::newRow("de") << "3" << true;
-        QTest::newRow("9 loads nothing, still stored") << "9" << true;
-        QTest::newRow("no loader") << "6" << false;
-    }
+    // A language without translation is stored all the same; so is one set before the loader is there.
     void changeLanguage()
     {
-        QFETCH(QString, index);
-        QFETCH(bool, withLoader);
-        DispatchHarness h;
-        QList<int> asked;
-        if (withLoader)
-            h.dispatcher.setLanguageLoader([&asked](int i) { return asked << i, i >= 0 && i <= 6; });
-        if (!withLoader || index.toInt() > 6)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no translation loaded .* current texts kept"));
-        h.send({"changeLanguage", index});
-        QCOMPARE(h.state.languageIndex, index.toInt());
-        QCOMPARE(asked, withLoader ? QList<int>{index.toInt()} : QList<int>{});
-        QCOMPARE(h.views.calls, QStringList{QStringLiteral("setLanguage(%1)").arg(index)});
-        QCOMPARE(h.deviceKey("Main/Language"), index);
+        for (auto [index, withLoader] : {std::pair{"3", true}, {"9", true}, {"6", false}}) {
+            DispatchHarness h;
+            QList<int> asked;
+            if (withLoader)
+                h.dispatcher.setLanguageLoader([&asked](int i) { return asked << i, i >= 0 && i <= 6; });
+            if (!withLoader || index[0] == '9')
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no translation loaded .* current texts kept"));
+            h.send({"changeLanguage", index});
+            QCOMPARE(h.state.languageIndex, QString(index).toInt());
+            QCOMPARE(asked, withLoader ? QList<int>{QString(index).toInt()} : QList<int>{});
+            QCOMPARE(h.views.calls, QStringList{QStringLiteral("setLanguage(%1)").arg(index)});
+            QCOMPARE(h.deviceKey("Main/Language"), QString(index));
+        }
     }
 
     void settingsAreSaved()
