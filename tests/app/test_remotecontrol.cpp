@@ -106,14 +106,6 @@ private Q_SLOTS:
         QCOMPARE(received.first().lParam, 1);
     }
 
-    void secondListenerRefused()
-    {
-        LocalSocketRemoteControl first;
-        QCOMPARE(first.listen(title()), Listen::Listening);
-        LocalSocketRemoteControl second;
-        QCOMPARE(second.listen(title()), Listen::OtherCopyRuns);
-    }
-
     void crashLeftoversDoNotBlock()
     {
         // The lock of a copy that is gone, and its socket file: bound, never listened to.
@@ -215,14 +207,6 @@ private Q_SLOTS:
         QVERIFY(!fds.isEmpty());
         QString error;
         QVERIFY2(sendOnThread(RemoteMessage{0x810A, 0, 0}, &error), qPrintable(error));
-    }
-
-    void sendWithoutCopyFails()
-    {
-        QFile::remove(LocalSocketRemoteControl::socketPath(title()));
-        QString error;
-        QVERIFY(!LocalSocketRemoteControl::send(title(), RemoteMessage{0x8101, 1, 1}, 1000, &error));
-        QVERIFY(error.contains("no running copy"));
     }
 };
 

@@ -145,22 +145,6 @@ private Q_SLOTS:
         QCOMPARE(this->text("temperatureLabel"), text);
     }
 
-    void setProfileChecksOne()
-    {
-        v->setProfile(3);
-        for (int k = 0; k < 5; ++k)
-            QCOMPARE(profileButton(v, k)->isChecked(), k == 2);
-        QCOMPARE(profileButton(v, 2)->text(), QStringLiteral("PROFILE_3"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("setProfile ignored.*6"));
-        v->setProfile(6);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("setProfile ignored.*0"));
-        v->setProfile(0);
-        QVERIFY(v->currentProfile() == 3 && profileButton(v, 2)->isChecked());
-        v->setProfileLabel(4);
-        v->setLanguage(0);
-        QCOMPARE(text("profileLabel"), QStringLiteral("PROFILE_4"));
-    }
-
     void outOfRangeIndexesIgnored()
     {
         for (int i = 0; i < 14; ++i)

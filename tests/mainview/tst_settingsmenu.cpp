@@ -53,16 +53,6 @@ private Q_SLOTS:
     }
     void cleanup() { m_shown.reset(); }
 
-    // The settings button toggles the menu.
-    void menuOpensAndHides()
-    {
-        click(settingsButton());
-        QVERIFY(menu()->isVisible());
-        click(settingsButton());
-        QVERIFY(menu()->isHidden());
-        QCOMPARE(spy->count(), 0);
-    }
-
     void switchEntries_data()
     {
         QTest::addColumn<int>("entry");
@@ -90,13 +80,6 @@ private Q_SLOTS:
         entry == 7 ? v->setAutoUpdateSwitch(false) : v->setPasswordSwitch(false);
         QCOMPARE(e->text(), offText);
         QVERIFY(!e->isChecked());
-    }
-
-    void passwordTextLeavesCells()
-    {
-        v->setPasswordText(QStringLiteral("1234"));
-        QCOMPARE(menuEntry(v, 9)->text(), QStringLiteral("Password:1234"));
-        QCOMPARE(cells(), QStringLiteral("7391"));
     }
 
     void keypadSequences_data()

@@ -87,32 +87,6 @@ private Q_SLOTS:
         QVERIFY(up.readUUID() != id);
     }
 
-    void installerRemovedAtCreation()
-    {
-        UpdateRig rig;
-        writeText(rig.file("/BV_update.exe"), "MZ");
-        writeText(rig.file("/Version.txt"), "2.1.4");
-        rig.create();
-        QVERIFY(!QFile::exists(rig.file("/BV_update.exe")));
-        QVERIFY(QFile::exists(rig.file("/Version.txt")));
-    }
-
-    void checkOldVersion()
-    {
-        UpdateRig rig;
-        rig.state.softwareVersion = "2.1.5";
-        AutoUpdate &up = rig.create();
-        QCOMPARE(up.runningVersion(), QString("2.1.5"));
-        QTest::ignoreMessage(QtDebugMsg, "no file");
-        QCOMPARE(up.checkOldVersion(), QString("2.1.5"));
-        up.setCurrentVersion("2.1.7");
-        up.writeVersionFile();
-        QCOMPARE(readText(rig.file("/Version.txt")), QByteArray("2.1.7"));
-        up.setCurrentVersion("2.1.8");
-        QTest::ignoreMessage(QtDebugMsg, "Have file");
-        QCOMPARE(up.checkOldVersion(), QString("2.1.7"));
-    }
-
     void serviceUrl_data()
     {
         QTest::addColumn<QString>("argument");
