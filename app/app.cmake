@@ -8,6 +8,7 @@ add_library(zaldo_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/viewadapter.cpp ${CMAKE_CURRENT_SOURCE_DIR}/viewadapter.h
     ${CMAKE_CURRENT_SOURCE_DIR}/updatenote.cpp ${CMAKE_CURRENT_SOURCE_DIR}/updatenote.h
     ${CMAKE_CURRENT_SOURCE_DIR}/brenvarrgbfancontroller.cpp ${CMAKE_CURRENT_SOURCE_DIR}/brenvarrgbfancontroller.h)
+zaldo_layer(zaldo_app app)
 target_link_libraries(zaldo_app PUBLIC
     zaldo_tasks zaldo_panelcommands zaldo_companion zaldo_monitor zaldo_update zaldo_mainview
     Qt5::Widgets Qt5::Network Qt5::DBus PkgConfig::UDEV)

@@ -1,8 +1,8 @@
 #include "app/brenvarrgbfancontroller.h"
 
 #include "app/autostart.h"
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "app/updatenote.h"
 #include "app/windowmessages.h"
 #include "commands/appcommandhandler.h"
@@ -36,23 +36,24 @@ const QString kAutoRunText = QStringLiteral(" Run Zaldo RGB Program when Windows
 BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const ControllerSetup &setup)
     : QMainWindow(nullptr), m_state(state), m_setup(setup)
 {
-    // 1. The window only carries the title; it is never mapped on Linux.
+    // Built in a fixed order: each step uses only what the steps before made.
+    // The window only carries the title; it is never mapped on Linux.
     m_state.resourcePrefix = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setGeometry(0, 0, 0, 0);
     setWindowTitle(kWindowTitle);
     hide();
 
-    // 2. Settings.
+    // Settings first: everything below reads them.
     m_store = std::make_unique<SettingsStore>(m_state, m_setup.dataDirectory);
     m_store->parseDevice();
 
-    // 3. Translator.
+    // The translator, before any window shows a text.
     m_translation = std::make_unique<TranslationSwitch>();
     qCDebug(lcController) << "setup language";
     loadLanguage(m_state.languageIndex);
 
-    // 4. Update check.
+    // The update check.
     m_updaterLauncher = std::make_unique<ProcessUpdaterLauncher>();
     if (m_state.isStartAutoUpdate) {
         qCDebug(lcController) << "start auto update--isStartAutoUpdate:" << m_state.isStartAutoUpdate;
@@ -62,26 +63,26 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
         m_autoUpdate->getVersion();
     }
 
-    // 5. Alert window.
+    // The alert window.
     m_alertView = new AlertView;
     m_alertView->hide();
     m_views.setAlertView(m_alertView);
     connect(m_alertView, &AlertView::sendData, this, &BrenvarRGBFanController::receiveData);
 
-    // 6-10. Tray icon and its menu.
+    // The tray icon and its menu.
     buildTray();
 
-    // 11. Make the autostart entry match the stored switch.
+    // Make the autostart entry match the stored switch.
     m_autoStart = std::make_unique<XdgAutoStartStore>();
     qCDebug(lcController) << "isAutoRun:" << m_state.isAutoRun;
     setAutoRun(*m_autoStart, m_state.isAutoRun, QCoreApplication::applicationFilePath());
 
-    // 12.
+    // Every start begins at full music level, profile 1, box 1.
     m_state.musicLevel = 100;
     m_state.currentProfile = 1;
     m_state.controllerBoxNumber = 0;
 
-    // 13. Phone-app server.
+    // The box link and the phone-app server.
     m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport);
     if (m_setup.companionEnabled) {
         const QHostAddress address = m_setup.companionAddress.isEmpty() ? QHostAddress(QHostAddress::Any)
@@ -94,7 +95,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
         m_socketHelper->setPassword(m_state.passwordStr);
     }
 
-    // 14. Timers (music, RPM poll, random colour 1..3) live in the periodic tasks.
+    // The timers (music, RPM poll, random colour 1..3) live in the periodic tasks.
     m_tasks = std::make_unique<PeriodicTasks>(m_state, *m_link, *m_store, m_views);
     m_dispatcher = std::make_unique<PanelDispatcher>(m_state, *m_link, *m_store, *m_tasks, m_views);
     m_dispatcher->setInfoReadout([this] { setInfoMessage(); });
@@ -120,16 +121,16 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     };
     m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_tasks, m_views, hooks);
 
-    // 15, 16. Boxes and the selected box's firmware.
+    // The boxes and the selected box's firmware.
     m_link->connectAllBoxes();
     QString firmware = m_link->readFirmwareVersion();
     if (firmware == QLatin1String("0"))
         firmware = QStringLiteral("1.0.0");
 
-    // 17.
+    // The computer's address for the information area.
     m_state.ipAddressStr = buildIpAddress();
 
-    // 18, 19. The panel, with the settings it shows.
+    // The panel, with the settings it shows.
     m_mainView = new MainView;
     m_views.setMainView(m_mainView);
     m_store->parseDevice();
@@ -141,22 +142,22 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     m_mainView->setPasswordSwitch(m_state.isOpenPassword);
     m_mainView->setPasswordText(m_state.passwordStr);
 
-    // 20, 21.
+    // Select the first box, then let the panel talk to us.
     m_tasks->setBox();
     connect(m_mainView, &MainView::sendData, this, &BrenvarRGBFanController::receiveMainData);
 
-    // 22. The controller window counts as shown; the panel and the tray appear.
+    // The controller window counts as shown; the panel and the tray appear.
     m_controllerShown = true;
     m_views.setControllerShown(true);
     m_mainView->show();
     m_trayIcon->setVisible(true);
 
-    // 23. Sensors.
+    // Sensors last: their first pass drives fans of boxes already set up.
     m_sensors = std::make_unique<HwmonSensorTable>();
-    m_cpuTemperature = std::make_unique<CpuTemperature>(m_state, *m_link, m_views, *m_tasks, *m_sensors, this);
+    m_cpuTemperature = std::make_unique<CpuTemperature>(m_state, *m_tasks, m_views, *m_sensors, this);
     m_cpuTemperature->initSensorLibrary();
 
-    // 24.
+    // The stopped-fan watch.
     m_tasks->startRpmPoll();
 }
 

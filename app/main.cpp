@@ -1,5 +1,5 @@
 #include "app/brenvarrgbfancontroller.h"
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "app/devicewatch.h"
 #include "app/options.h"
 #include "app/remotecontrol.h"
@@ -44,7 +44,7 @@ int handOverToRunningCopy()
 {
     QString error;
     // The running copy may have taken its lock a moment ago and not listen yet.
-    if (LocalSocketRemoteControl::send(kWindowTitle, RemoteMessage{0x8101, 1, 1}, kSendTimeoutMs, &error,
+    if (LocalSocketRemoteControl::send(kWindowTitle, RemoteMessage{RemoteMsg::showPanel, 1, 1}, kSendTimeoutMs, &error,
                                        kSendTimeoutMs))
         return 0;
     std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n", qPrintable(error));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/viewsink.h"
+#include "core/viewsink.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"
 

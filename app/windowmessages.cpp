@@ -1,10 +1,10 @@
 #include "app/windowmessages.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
 #include "device/devicelink.h"
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 #include "storage/settingsstore.h"
 
 #include <QLoggingCategory>
@@ -65,26 +65,26 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         if (m_hooks.hideController)
             m_hooks.hideController();
         return true;
-    case 0x8101:
+    case RemoteMsg::showPanel:
         qCDebug(lcMessages) << "isShow:" << wParam;
         if (flag)
             qCDebug(lcMessages) << "isShow===================true";
         if (m_hooks.showPanelAndTray)
             m_hooks.showPanelAndTray(flag);
         return true;
-    case 0x8102:
+    case RemoteMsg::autoUpdate:
         qCDebug(lcMessages) << "isShow1:" << wParam;
         m_state.isStartAutoUpdate = flag;
         m_views.setAutoUpdateSwitch(flag);
         m_store.saveDeviceSettings();
         return true;
-    case 0x8103:
+    case RemoteMsg::passwordSwitch:
         qCDebug(lcMessages) << "isShow1:" << wParam;
         m_state.isOpenPassword = flag;
         m_views.setPasswordSwitch(flag);
         m_store.saveDeviceSettings();
         return true;
-    case 0x8104: {
+    case RemoteMsg::passwordDigits: {
         qCDebug(lcMessages) << "isShow1:" << wParam;
         if (wParam < 0 || wParam > 9999) {
             qCWarning(lcMessages) << "0x8104: PIN out of range, ignored:" << wParam;
@@ -96,12 +96,12 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         m_store.saveDeviceSettings();
         return true;
     }
-    case 0x8105:
+    case RemoteMsg::close:
         qCDebug(lcMessages) << "isShow1:" << wParam;
         if (flag && m_hooks.closeController)
             m_hooks.closeController();
         return true;
-    case 0x8106:
+    case RemoteMsg::selectBox:
         qCDebug(lcMessages) << "isShow1:" << wParam;
         if (!isValidBox(static_cast<int>(wParam)) || wParam != static_cast<int>(wParam)) {
             qCWarning(lcMessages) << "0x8106: box number out of range, ignored:" << wParam;
@@ -110,7 +110,7 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         m_tasks.changeBox(static_cast<int>(wParam));
         m_views.setBoxChecked(static_cast<int>(wParam));
         return true;
-    case 0x8107: {
+    case RemoteMsg::loadProfile: {
         qCDebug(lcMessages) << "isShow1:" << wParam;
         if (wParam < 0 || wParam > 4) {
             qCWarning(lcMessages) << "0x8107: profile index out of range, ignored:" << wParam;
@@ -122,14 +122,16 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         m_tasks.resetFanView();
         return true;
     }
-    case 0x8119:
+    case RemoteMsg::saveProfile:
         // The sender learns from the answer whether the save reached the disk.
         return saveCurrentProfile();
     default:
         break;
     }
 
-    if ((message >= 0x8108 && message <= 0x8109) || (message >= 0x8110 && message <= 0x8118)) {
+    // The per-fan messages; the numbers skip 0x810A..0x810F.
+    if ((message >= RemoteMsg::monitorFan && message <= RemoteMsg::performance)
+        || (message >= RemoteMsg::silent && message <= RemoteMsg::colour)) {
         qCDebug(lcMessages).nospace() << Qt::hex << Qt::showbase << message << "---> isShow1:" << Qt::dec
                                       << wParam << ", isShow2:" << lParam;
         if (lParam < 0 || lParam >= kFanCount) {
@@ -157,24 +159,24 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
     };
 
     switch (message) {
-    case 0x8108:
+    case RemoteMsg::monitorFan:
         box.monitorFan[f] = flag;
         m_views.setFanMonitor(fan, flag);
         m_store.saveDeviceSettings();
         return true;
-    case 0x8109:
+    case RemoteMsg::performance:
         setLevel(5, 2);
         return true;
-    case 0x8110:
+    case RemoteMsg::silent:
         setLevel(0, 1);
         return true;
-    case 0x8111:
+    case RemoteMsg::temperatureMode:
         box.isPWMFan[f] = flag;
         if (!flag)
             m_link.setFanSpeedLevel(b, fan, box.speedFan[f]);
         m_tasks.resetFanView();
         return true;
-    case 0x8112: {
+    case RemoteMsg::speedLevel: {
         if (wParam < 0 || wParam > 5) {
             qCWarning(lcMessages) << "0x8112: level out of range, ignored:" << wParam;
             return true;
@@ -183,7 +185,7 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         setLevel(level, speedModeForLevel(level));
         return true;
     }
-    case 0x8113:
+    case RemoteMsg::colourCycle:
         box.LEDModeFan[f] = flag ? 1 : 0;
         if (flag)
             m_link.setFanLedCycle(b, fan);
@@ -192,7 +194,7 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         box.isTurnOffLedFan[f] = false;
         m_tasks.resetFanView();
         return true;
-    case 0x8114:
+    case RemoteMsg::flashing:
         box.LEDModeFan[f] = flag ? 2 : 0;
         if (flag)
             m_link.sendStoredFlash(b, fan);
@@ -201,17 +203,17 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         box.isTurnOffLedFan[f] = false;
         m_tasks.resetFanView();
         return true;
-    case 0x8115:
+    case RemoteMsg::ledsOff:
         box.isTurnOffLedFan[f] = flag;
         m_link.sendEffectiveLighting(b, fan);
         m_tasks.resetFanView();
         return true;
-    case 0x8116:
+    case RemoteMsg::copyLighting:
         copyLighting(box, 0, fan);
         m_link.sendEffectiveLighting(b, fan);
         m_tasks.resetFanView();
         return true;
-    case 0x8117:
+    case RemoteMsg::brightness:
         if (wParam < 0 || wParam > 100) {
             qCWarning(lcMessages) << "0x8117: brightness out of range, ignored:" << wParam;
             return true;
@@ -225,7 +227,7 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         }
         m_tasks.resetFanView();
         return true;
-    case 0x8118:
+    case RemoteMsg::colour:
         box.RColorFan[f] = static_cast<int>(wParam & 0xFF);
         box.GColorFan[f] = static_cast<int>((wParam >> 8) & 0xFF);
         box.BColorFan[f] = static_cast<int>((wParam >> 16) & 0xFF);

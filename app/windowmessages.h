@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/vocabulary.h"
+
 #include <QtGlobal>
 
 #include <functional>
@@ -14,7 +16,7 @@ class ViewSink;
 // device-change check and the window close.
 class WindowMessages {
 public:
-    static constexpr quint32 kDeviceChange = 0x0219;
+    static constexpr quint32 kDeviceChange = RemoteMsg::deviceChange;
     static constexpr quint32 kClose = 0x0010;
 
     struct Hooks {

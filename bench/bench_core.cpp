@@ -6,9 +6,9 @@
 
 #include "bench/instanttransport.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
 #include "commands/appcommandhandler.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"

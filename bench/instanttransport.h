@@ -3,7 +3,7 @@
 // Boxes that answer at once from memory, so a benchmark measures only the
 // program's own work per exchange: no sleeps, no trace, no firmware model.
 
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 
 #include <array>
 #include <cstring>

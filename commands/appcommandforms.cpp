@@ -3,8 +3,8 @@
 #include "commands/appcommandhandler.h"
 #include "commands/appcommandtext.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "device/devicelink.h"
 
 using namespace AppCommandText;
@@ -31,7 +31,7 @@ void AppCommandHandler::modeCommand(const QString &cmd)
             QTimer &timer = m_tasks.randomColorTimer(k);
             if (box.isRandomColorFan[f]) {
                 if (!timer.isActive())
-                    timer.start(kRandomColorIntervalMs);
+                    timer.start(Interval::randomColorMs);
             } else if (timer.isActive()) {
                 timer.stop();
             }
@@ -81,7 +81,7 @@ void AppCommandHandler::musicCommand(const QString &cmd)
     }
 
     if (!music.isActive())
-        music.start(kMusicIntervalMs);
+        music.start(Interval::musicMs);
     for (int b = 0; b < kBoxCount; ++b) {
         ControllerBox &box = m_state.boxArray[idx(b)];
         if (!box.isConnected)

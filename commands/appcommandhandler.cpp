@@ -1,8 +1,8 @@
 #include "commands/appcommandhandler.h"
 #include "commands/appcommandtext.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "commands/sockethelper.h"
 #include "device/devicelink.h"
 #include "storage/settingsstore.h"

@@ -20,8 +20,6 @@ class AppCommandHandler : public QObject {
 public:
     using ReplyFunction = std::function<void(const QString &)>;
 
-    static constexpr int kRandomColorIntervalMs = 200;
-    static constexpr int kMusicIntervalMs = 25;
 
     AppCommandHandler(ControllerState &state, DeviceLink &link, SettingsStore &store,
                       PeriodicTasks &tasks, ReplyFunction reply,

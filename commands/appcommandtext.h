@@ -51,11 +51,6 @@ inline int hexPairAt(const QString &s, int i)
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
-inline std::size_t idx(int i)
-{
-    return static_cast<std::size_t>(i);
-}
-
 // Where the box flags of each form start.
 constexpr int kModeFlagsStart = 4;
 constexpr int kProfileFlagsStart = 6;

@@ -1,9 +1,9 @@
 #include "commands/paneldispatcher.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
-#include "commands/panelcommands.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
+#include "core/panelcommands.h"
 #include "device/devicelink.h"
 #include "storage/settingsstore.h"
 
@@ -16,7 +16,6 @@ Q_LOGGING_CATEGORY(lcPanel, "zaldo.commands")
 using PanelCommand::intArg;
 
 namespace {
-constexpr size_t idx(int i) { return static_cast<size_t>(i); }
 
 // Views never send short lists; anything shorter is dropped rather than read past.
 bool hasElements(const QStringList &list, int count)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/vocabulary.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
@@ -81,7 +83,7 @@ private:
     static qint64 discardUnread(QTcpSocket &socket);
 
     QTcpServer *server = nullptr;
-    QString password = QStringLiteral("7391");
+    QString password = Defaults::password;
     bool isPasswordOn = false;
     QPointer<QTcpSocket> currentClient;
     int clientCount = 0;

@@ -2,7 +2,7 @@
 // the trace, and what the firmware of each box holds.
 #include "device/boxemulator.h"
 
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "device/boxemulator_p.h"
 #include "device/devicelog.h"
 

@@ -3,7 +3,7 @@
 #include "device/devicelink.h"
 
 #include "device/devicelog.h"
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 
 #include <QDebug>
 

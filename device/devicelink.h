@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 
 #include <QString>
 

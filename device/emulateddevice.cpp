@@ -2,7 +2,7 @@
 // and what it answers.
 #include "device/boxemulator_p.h"
 
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "device/devicelog.h"
 
 #include <QDebug>

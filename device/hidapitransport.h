@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 
 #include <functional>
 

@@ -1,23 +1,46 @@
-// Companion-app commands against a fresh state with emulated boxes. Each line
-// of the input is one command (one server read); after each, the effect timers
-// that the command left running get one tick, so state a command leaves behind
-// is also run through the effects.
+// The phone-app server from the bytes a client sent to the command's effect:
+// each input line is one server read, taken from the socket (bounded, excess
+// discarded), decoded to the command text and handled against a fresh state
+// with emulated boxes. The effect timers a command left running then get one
+// tick, so state it leaves behind is run through the effects too.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
 #include "commands/appcommandhandler.h"
+#include "commands/periodictasks.h"
+#include "commands/sockethelper.h"
+#include "core/controllerstate.h"
+#include "core/viewsink.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
 #include "storage/settingsstore.h"
+
+#include <QBuffer>
+
+#include <cstdlib>
+
+namespace {
+// One read of the server; aborts when bytes are lost or the bound is not kept.
+QString takeCommand(QByteArray input)
+{
+    QBuffer device(&input);
+    device.open(QIODevice::ReadOnly);
+    qint64 discarded = -1;
+    const QByteArray bytes = SocketHelper::takeCommandBytes(device, &discarded);
+    if (bytes.size() > SocketHelper::kMaxCommandBytes || bytes.size() + discarded != input.size()
+        || device.bytesAvailable() != 0)
+        std::abort();
+    const QString text = SocketHelper::decodeString(bytes);
+    if (text.contains(QChar(0)))  // the command ends at the first zero byte
+        std::abort();
+    return text;
+}
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::app();
     static fuzz::ScratchDir scratch;
-
     ControllerState state;
     BoxEmulator emu;
     emu.setBoxes({0, 1, 2, 15});
@@ -29,11 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     PeriodicTasks tasks(state, link, store, views);
     int counter = 0;
     tasks.setRandomSource([&counter] { return counter++ * 7919; });
-    int replies = 0;
-    AppCommandHandler handler(state, link, store, tasks, [&replies](const QString &) { ++replies; });
+    AppCommandHandler handler(state, link, store, tasks, [](const QString &) {});
 
     for (const QByteArray &line : fuzz::lines(fuzz::bytes(data, size), 8)) {
-        handler.socketHelperReceiveData(QString::fromUtf8(line));
+        handler.socketHelperReceiveData(takeCommand(line));
         if (tasks.musicTimer().isActive())
             tasks.controlRGBValue();
         if (tasks.randomColorTimer(0).isActive())

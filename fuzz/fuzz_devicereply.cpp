@@ -1,70 +1,60 @@
 // Device replies: the fan-status and firmware-version parsers on raw bytes,
-// then the same bytes as the replies of a scripted box to a connect, a version
-// read and one RPM poll (stale-reply drain included).
+// then the same bytes as the replies of boxes 0 and 2 to a connect, a version
+// read and the RPM poll (stale-reply drain included).
 //
 // Script: a length byte (0xFF = read error, otherwise length mod 66), then that
 // many reply bytes; an exhausted script reads as "no reply in time".
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
+#include "commands/periodictasks.h"
+#include "core/controllerstate.h"
+#include "core/hidtransport.h"
+#include "core/viewsink.h"
 #include "device/devicelink.h"
-#include "device/hidtransport.h"
 #include "storage/settingsstore.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace {
 
 struct Script {
-    const uint8_t *data = nullptr;
-    size_t size = 0;
-    size_t pos = 0;
+    const uint8_t *data;
+    size_t size, pos = 0;
 };
 
-class ScriptedDevice : public HidDevice {
-public:
-    explicit ScriptedDevice(Script &script) : m_script(script) {}
+struct ScriptedDevice : HidDevice {
+    explicit ScriptedDevice(Script &s) : s(s) {}
     int write(const std::uint8_t *, std::size_t length) override { return static_cast<int>(length); }
     int read(std::uint8_t *out, std::size_t length, int) override
     {
-        Script &s = m_script;
         if (s.pos >= s.size)
             return 0;
         const uint8_t head = s.data[s.pos++];
         if (head == 0xFF)
             return -1;
-        size_t n = std::min<size_t>({head % 66u, s.size - s.pos, length});
+        const size_t n = std::min<size_t>({head % 66u, s.size - s.pos, length});
         std::memcpy(out, s.data + s.pos, n);
         s.pos += n;
         return static_cast<int>(n);
     }
-
-private:
-    Script &m_script;
+    Script &s;
 };
 
-class ScriptedTransport : public HidTransport {
-public:
-    explicit ScriptedTransport(Script &script) : m_script(script) {}
-    std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override
+struct ScriptedTransport : HidTransport {
+    explicit ScriptedTransport(Script &s) : s(s) {}
+    static bool present(std::uint16_t vid, std::uint16_t pid)
     {
-        if (vendorId != kControllerVendorId || (productId != productIdForBox(0) && productId != productIdForBox(2)))
-            return nullptr;
-        return std::make_unique<ScriptedDevice>(m_script);
+        return vid == kControllerVendorId && (pid == productIdForBox(0) || pid == productIdForBox(2));
     }
-    int countDevices(std::uint16_t vendorId, std::uint16_t productId) override
+    std::unique_ptr<HidDevice> open(std::uint16_t vid, std::uint16_t pid) override
     {
-        return vendorId == kControllerVendorId && (productId == productIdForBox(0) || productId == productIdForBox(2));
+        return present(vid, pid) ? std::make_unique<ScriptedDevice>(s) : nullptr;
     }
-
-private:
-    Script &m_script;
+    int countDevices(std::uint16_t vid, std::uint16_t pid) override { return present(vid, pid); }
+    Script &s;
 };
 
 void checkStatus(const FanStatus &status)
@@ -80,22 +70,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::app();
     static fuzz::ScratchDir scratch;
 
-    // The parsers on the raw bytes; the heap copy lets the sanitizer see any
-    // read past the given length.
-    {
-        std::vector<uint8_t> exact(data, data + size);
-        const int length = static_cast<int>(size);
-        checkStatus(DeviceLink::parseFanStatus(exact.empty() ? nullptr : exact.data(), length));
-        DeviceLink::parseFirmwareVersion(exact.empty() ? nullptr : exact.data(), length);
-        Report report{};
-        std::memcpy(report.data(), data, std::min<size_t>(size, report.size()));
-        for (int n : {-1, 0, 3, 5, 7, kReportSize}) {
-            checkStatus(DeviceLink::parseFanStatus(report.data(), n));
-            DeviceLink::parseFirmwareVersion(report.data(), n);
-        }
+    // The heap copy lets the sanitizer see any read past the given length.
+    std::vector<uint8_t> exact(data, data + size);
+    checkStatus(DeviceLink::parseFanStatus(exact.empty() ? nullptr : exact.data(), int(size)));
+    DeviceLink::parseFirmwareVersion(exact.empty() ? nullptr : exact.data(), int(size));
+    Report report{};
+    std::memcpy(report.data(), data, std::min<size_t>(size, report.size()));
+    for (int n : {-1, 0, 3, 5, 7, kReportSize}) {
+        checkStatus(DeviceLink::parseFanStatus(report.data(), n));
+        DeviceLink::parseFirmwareVersion(report.data(), n);
     }
 
-    Script script{data, size, 0};
+    Script script{data, size};
     ScriptedTransport transport(script);
     ControllerState state;
     DeviceLink link(state, transport);

@@ -1,11 +1,11 @@
 // Panel command lists from the views, fed to the dispatcher of the selected
 // box. Each input line is one list, its elements separated by ','.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
+#include "core/viewsink.h"
 #include "commands/paneldispatcher.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"

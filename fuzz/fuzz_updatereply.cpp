@@ -3,9 +3,9 @@
 // failed, bit 1 = an "001" hand-over already happened in this run; the rest is
 // the body.
 
-#include "fuzz/fuzzcommon.h"
+#include "fuzzcommon.h"
 
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "update/autoupdate.h"
 #include "update/updaterlauncher.h"
 
@@ -16,8 +16,7 @@
 
 namespace {
 
-class MemoryReply : public QNetworkReply {
-public:
+struct MemoryReply : QNetworkReply {
     MemoryReply(const QByteArray &body, bool failed) : m_body(body)
     {
         setOperation(QNetworkAccessManager::PostOperation);
@@ -32,7 +31,6 @@ public:
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override { return m_body.size() - m_pos + QIODevice::bytesAvailable(); }
 
-protected:
     qint64 readData(char *out, qint64 max) override
     {
         const qint64 n = std::min<qint64>(max, m_body.size() - m_pos);
@@ -42,20 +40,13 @@ protected:
         m_pos += n;
         return n;
     }
-
-private:
     QByteArray m_body;
     qint64 m_pos = 0;
 };
 
-class CountingLauncher : public UpdaterLauncher {
-public:
+struct CountingLauncher : UpdaterLauncher {
     int launches = 0;
-    bool launch(const QString &) override
-    {
-        ++launches;
-        return true;
-    }
+    bool launch(const QString &) override { return ++launches, true; }
 };
 
 } // namespace

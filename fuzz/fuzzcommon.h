@@ -6,29 +6,26 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
-#include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <cstdlib>
 
 namespace fuzz {
 
 inline void dropMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-// The application object lives for the whole run; Qt wants it before any
-// QObject with timers or sockets.
+// Lives for the whole run; Qt wants it before any QObject with timers or sockets.
 inline QCoreApplication &app()
 {
     static int argc = 1;
     static char name[] = "zaldo-fuzz";
     static char *argv[] = {name, nullptr};
     static QCoreApplication *instance = [] {
-        // Keep the settings library and anything else off the real home.
-        static QTemporaryDir home;
+        static QTemporaryDir home;  // keeps the settings library off the real home
         qputenv("XDG_CONFIG_HOME", QDir(home.path()).filePath(QStringLiteral("config")).toUtf8());
         qputenv("XDG_RUNTIME_DIR", QDir(home.path()).filePath(QStringLiteral("runtime")).toUtf8());
         QDir(home.path()).mkpath(QStringLiteral("runtime"));
@@ -42,22 +39,19 @@ inline QCoreApplication &app()
     return *instance;
 }
 
-// A scratch directory, emptied for every input so one input never sees the
-// files of the one before.
+// Emptied for every input, so one input never sees the files of the one before.
 class ScratchDir {
 public:
-    ScratchDir() : m_path(m_root.filePath(QStringLiteral("data"))) {}
     const QString &reset()
     {
         QDir(m_path).removeRecursively();
         QDir().mkpath(m_path);
         return m_path;
     }
-    const QString &path() const { return m_path; }
 
 private:
     QTemporaryDir m_root;
-    QString m_path;
+    QString m_path = m_root.filePath(QStringLiteral("data"));
 };
 
 inline QByteArray bytes(const uint8_t *data, size_t size)
@@ -65,13 +59,19 @@ inline QByteArray bytes(const uint8_t *data, size_t size)
     return QByteArray(reinterpret_cast<const char *>(data), static_cast<int>(size));
 }
 
+// The input as the whole content of the file at path.
+inline void writeFile(const QString &path, const uint8_t *data, size_t size)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes(data, size)) != qint64(size))
+        std::abort();
+}
+
 // Splits at '\n' into at most maxParts parts, so one input can be a short sequence.
 inline QList<QByteArray> lines(const QByteArray &input, int maxParts)
 {
-    QList<QByteArray> parts = input.split('\n');
-    while (parts.size() > maxParts)
-        parts.removeLast();
-    return parts;
+    return input.split('\n').mid(0, maxParts);
 }
 
 } // namespace fuzz

@@ -15,7 +15,7 @@ seconds=${1:-30}
 [ $# -gt 0 ] && shift
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZALDO_FUZZ_BUILD_DIR:-$root/fuzz-build}
-all=(fuzz_appcommand fuzz_paneldispatch fuzz_socketdecode fuzz_deviceini fuzz_profileini
+all=(fuzz_appcommand fuzz_paneldispatch fuzz_deviceini fuzz_profileini
      fuzz_xmlprofile fuzz_updatereply fuzz_devicereply)
 harnesses=("$@")
 [ ${#harnesses[@]} -eq 0 ] && harnesses=("${all[@]}")

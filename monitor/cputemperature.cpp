@@ -1,9 +1,8 @@
 #include "monitor/cputemperature.h"
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
-#include "app/viewsink.h"
-#include "device/devicelink.h"
+#include "core/controllerstate.h"
+#include "core/fandrive.h"
+#include "core/viewsink.h"
 #include "monitor/monitorlog.h"
 #include "monitor/sensortable.h"
 
@@ -13,7 +12,6 @@
 
 namespace {
 
-constexpr int kTemperatureIntervalMs = 5000;
 // A source reporting more sensors than this is broken; the pass would never end.
 constexpr int kMaxSensors = 256;
 
@@ -47,9 +45,9 @@ bool CpuTemperature::isCpuLabel(const char *label)
     return false;
 }
 
-CpuTemperature::CpuTemperature(ControllerState &state, DeviceLink &link, ViewSink &views, PeriodicTasks &tasks,
+CpuTemperature::CpuTemperature(ControllerState &state, FanDrive &fans, ViewSink &views,
                                SensorTable &sensors, QObject *timerOwner, QObject *parent)
-    : QObject(parent), m_state(state), m_link(link), m_views(views), m_tasks(tasks), m_sensors(sensors),
+    : QObject(parent), m_state(state), m_fans(fans), m_views(views), m_sensors(sensors),
       m_timerOwner(timerOwner)
 {
 }
@@ -80,7 +78,7 @@ void CpuTemperature::setupUpdateCPUTempTimer()
     if (m_timer)
         return;
     m_timer = new QTimer(m_timerOwner ? m_timerOwner.data() : this);
-    m_timer->setInterval(kTemperatureIntervalMs);
+    m_timer->setInterval(Interval::cpuTemperatureMs);
     connect(m_timer, &QTimer::timeout, this, &CpuTemperature::updateCPUTemp, Qt::DirectConnection);
     m_timer->start();
     qCDebug(lcMonitor) << "setupUpdateCPUTempTimer start";
@@ -105,7 +103,7 @@ void CpuTemperature::pushTemperature()
             continue;
         for (int fan = 0; fan < kFanCount; ++fan) {
             if (b.isPWMFan[size_t(fan)])
-                m_link.setFanSpeedByTemperature(m_state.cpuTemp, box, fan);
+                m_fans.setFanSpeedByTemperature(m_state.cpuTemp, box, fan);
         }
     }
 }
@@ -153,7 +151,7 @@ void CpuTemperature::updateCPUTemp()
         m_cpuMissing = true;
         qCWarning(lcMonitor) << kNoCpuText;
     }
-    m_tasks.startRpmPoll();
+    m_fans.startRpmPoll();
 }
 
 void CpuTemperature::appendInfoLine(const char *prefix, char *label, double v)

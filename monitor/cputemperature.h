@@ -5,8 +5,7 @@
 #include <QTimer>
 
 struct ControllerState;
-class DeviceLink;
-class PeriodicTasks;
+class FanDrive;
 class SensorTable;
 class ViewSink;
 
@@ -24,7 +23,7 @@ public:
     static bool isCpuLabel(const char *label);
 
     // timerOwner (the controller window) owns the 5 s timer; null = this object.
-    CpuTemperature(ControllerState &state, DeviceLink &link, ViewSink &views, PeriodicTasks &tasks,
+    CpuTemperature(ControllerState &state, FanDrive &fans, ViewSink &views,
                    SensorTable &sensors, QObject *timerOwner, QObject *parent = nullptr);
 
     // Loads and initialises the sensor table; on success starts the timer.
@@ -56,9 +55,8 @@ private:
     bool readOut(int s, int r);
 
     ControllerState &m_state;
-    DeviceLink &m_link;
+    FanDrive &m_fans;
     ViewSink &m_views;
-    PeriodicTasks &m_tasks;
     SensorTable &m_sensors;
     QPointer<QObject> m_timerOwner;
     QPointer<QTimer> m_timer;

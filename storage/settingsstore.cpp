@@ -50,7 +50,7 @@ DeviceSettingsTable SettingsStore::defaultDeviceTable()
         device = {kDefaultProfile, kDefaultMonitor};
     table.autoUpdate = QStringLiteral("1");
     table.language = QStringLiteral("0");
-    table.password = QStringLiteral("7391");
+    table.password = Defaults::password;
     table.openPassword = QStringLiteral("0");
     table.isAutoRun = QStringLiteral("1");
     return table;

@@ -9,3 +9,4 @@ add_library(zaldo_mainview STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/translationswitch.h
     ${CMAKE_CURRENT_SOURCE_DIR}/translationswitch.cpp)
 target_link_libraries(zaldo_mainview PUBLIC zaldo_fanviews Qt5::Widgets)
+zaldo_layer(zaldo_mainview ui)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/vocabulary.h"
+
 #include <QPoint>
 #include <QStringList>
 #include <QVector>
@@ -167,7 +169,7 @@ private:
 
     bool m_autoUpdate = true;
     bool m_passwordOn = false;
-    QString m_passwordText = QStringLiteral("7391");
+    QString m_passwordText = Defaults::password;
 
     // Box strip.
     QPushButton *m_arrowLeft = nullptr;

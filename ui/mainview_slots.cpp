@@ -1,6 +1,6 @@
 // User actions of the main view: box strip, profiles, monitor switches, Info,
 // window dragging and closing.
-#include "commands/panelcommands.h"
+#include "core/panelcommands.h"
 #include "ui/infoview.h"
 #include "ui/mainview.h"
 #include "ui/mainview_p.h"

@@ -1,6 +1,6 @@
 // The full-window keypad on which the user enters the four-digit password of
 // the phone connection.
-#include "commands/panelcommands.h"
+#include "core/panelcommands.h"
 #include "ui/mainview.h"
 #include "ui/mainview_p.h"
 

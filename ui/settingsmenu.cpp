@@ -1,6 +1,6 @@
 // The drop-down settings menu of the main view: seven languages, the automatic
 // update and password switches, and the entry that opens the password keypad.
-#include "commands/panelcommands.h"
+#include "core/panelcommands.h"
 #include "ui/mainview.h"
 #include "ui/mainview_p.h"
 

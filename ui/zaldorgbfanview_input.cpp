@@ -1,7 +1,7 @@
 // User actions of the fan view: buttons, sliders, palette picking and painting.
 #include "ui/zaldorgbfanview.h"
 
-#include "commands/panelcommands.h"
+#include "core/panelcommands.h"
 #include "ui/fanviewstyles.h"
 #include "ui/uiimages.h"
 

@@ -1,6 +1,6 @@
 #include "update/autoupdate.h"
 
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 #include "update/updatelog.h"
 #include "update/updaterlauncher.h"
 

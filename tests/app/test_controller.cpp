@@ -1,6 +1,6 @@
 #include "app/brenvarrgbfancontroller.h"
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "device/boxemulator.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"
@@ -91,23 +91,6 @@ private Q_SLOTS:
         QCOMPARE(action->text(), onText);
     }
 
-    void startUpRemovesEntryWhenSwitchIsOff()
-    {
-        QDir().mkpath(dir->path() + "/config/Bv/RGBZaldo");
-        {
-            QSettings s(dir->path() + "/config/Bv/RGBZaldo/Device.ini", QSettings::IniFormat);
-            s.setValue("Main/isAutoRun", "0");
-            s.setValue("Main/AutoUpdate", "0");
-        }
-        QDir().mkpath(dir->path() + "/config/autostart");
-        QFile entry(autostartEntry());
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nExec=/somewhere/test_controller\n");
-        entry.close();
-        build();
-        QVERIFY(!QFile::exists(autostartEntry()));
-    }
-
     void stoppedFanRaisesAlertAndOkReenablesPanel()
     {
         build({{2, 1}});
@@ -130,16 +113,6 @@ private Q_SLOTS:
         // Raised once until the fan runs again.
         controller->tasks().updateSpeed();
         QVERIFY(controller->alertView()->isHidden());
-    }
-
-    void trayDoubleClickShowsHiddenPanel()
-    {
-        build();
-        controller->mainView()->hide();
-        controller->iconActivated(QSystemTrayIcon::Trigger);
-        QVERIFY(controller->mainView()->isHidden());
-        controller->iconActivated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(controller->mainView()->isVisible());
     }
 
     void resumeReappliesEveryConnectedBox()

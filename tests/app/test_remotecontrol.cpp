@@ -65,9 +65,6 @@ private Q_SLOTS:
         QTest::newRow("three numbers") << QByteArray("33025 1 1\n") << true << qint64(1);
         QTest::newRow("negative wParam") << QByteArray("33042 -1 0\n") << true << qint64(-1);
         QTest::newRow("two numbers") << QByteArray("33025 1\n") << false << qint64(0);
-        QTest::newRow("four numbers") << QByteArray("1 2 3 4\n") << false << qint64(0);
-        QTest::newRow("text") << QByteArray("show me\n") << false << qint64(0);
-        QTest::newRow("empty") << QByteArray("\n") << false << qint64(0);
         QTest::newRow("message too big") << QByteArray("99999999999 0 0\n") << false << qint64(0);
     }
     void parseLine()
@@ -79,11 +76,6 @@ private Q_SLOTS:
         QCOMPARE(LocalSocketRemoteControl::parseLine(line, &m), ok);
         if (ok)
             QCOMPARE(m.wParam, wParam);
-    }
-
-    void socketLivesInRuntimeDir()
-    {
-        QCOMPARE(LocalSocketRemoteControl::socketPath(title()), m_runtime.path() + "/Zaldo RGB");
     }
 
     // A message the running copy did not carry out (not one of the set, or a
@@ -112,14 +104,6 @@ private Q_SLOTS:
         QCOMPARE(received.first().message, 0x8101u);
         QCOMPARE(received.first().wParam, 1);
         QCOMPARE(received.first().lParam, 1);
-    }
-
-    void secondListenerRefused()
-    {
-        LocalSocketRemoteControl first;
-        QCOMPARE(first.listen(title()), Listen::Listening);
-        LocalSocketRemoteControl second;
-        QCOMPARE(second.listen(title()), Listen::OtherCopyRuns);
     }
 
     void crashLeftoversDoNotBlock()
@@ -223,14 +207,6 @@ private Q_SLOTS:
         QVERIFY(!fds.isEmpty());
         QString error;
         QVERIFY2(sendOnThread(RemoteMessage{0x810A, 0, 0}, &error), qPrintable(error));
-    }
-
-    void sendWithoutCopyFails()
-    {
-        QFile::remove(LocalSocketRemoteControl::socketPath(title()));
-        QString error;
-        QVERIFY(!LocalSocketRemoteControl::send(title(), RemoteMessage{0x8101, 1, 1}, 1000, &error));
-        QVERIFY(error.contains("no running copy"));
     }
 };
 

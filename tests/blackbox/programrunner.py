@@ -25,9 +25,9 @@ def free_port():
 class Program:
     """One running copy with its own config, runtime dir, companion port and trace."""
 
-    def __init__(self, binary, args=(), env_extra=None, workdir=None):
+    def __init__(self, binary, args=()):
         self.binary = binary
-        self.dir = workdir or tempfile.mkdtemp(prefix="zaldo-bb-")
+        self.dir = tempfile.mkdtemp(prefix="zaldo-bb-")
         self.config = os.path.join(self.dir, "config")
         self.runtime = os.path.join(self.dir, "runtime")
         os.makedirs(self.config, exist_ok=True)
@@ -46,8 +46,6 @@ class Program:
             "ZALDO_UPDATE_URL": "http://127.0.0.1:9",
             "QT_LOGGING_RULES": "zaldo.*.debug=true;zaldo.device.hid.debug=false",
         })
-        if env_extra:
-            self.env.update(env_extra)
         self.args = list(args)
         self.proc = None
 
@@ -119,12 +117,6 @@ class Program:
         p = configparser.ConfigParser(interpolation=None)
         p.optionxform = str
         p.read(os.path.join(self.config, "Bv", "RGBZaldo", "Device.ini"))
-        return p
-
-    def profile_ini(self, n):
-        p = configparser.ConfigParser(interpolation=None)
-        p.optionxform = str
-        p.read(os.path.join(self.config, "Bv", "RGBZaldo", "Zaldo", "Profile%d.ini" % n))
         return p
 
     def companion(self, command=None, expect_reply=True, timeout=5):

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/viewsink.h"
+#include "core/viewsink.h"
 
 #include <QStringList>
 

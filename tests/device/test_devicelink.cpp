@@ -1,9 +1,68 @@
-// Report bytes, scaling and reply parsing of the device link.
-#include "devicefixture.h"
+// Report bytes, reply parsing, box presence and silent boxes of the device link.
+#include "core/controllerstate.h"
+#include "device/boxemulator.h"
+#include "device/devicelink.h"
 
 #include <QtTest>
 
+#include <cstring>
+#include <utility>
 #include <limits>
+
+Q_DECLARE_METATYPE(BoxEmulator::Fault)
+using Fault = BoxEmulator::Fault;
+
+namespace {
+// A link to emulated boxes, connected and with the probe reports forgotten.
+struct Fixture {
+    ControllerState state;
+    BoxEmulator emulator;
+    DeviceLink link{state, emulator};
+    explicit Fixture(const QList<int> &boxes = {0, 2})
+    {
+        emulator.setBoxes(boxes);
+        link.connectAllBoxes();
+        emulator.clearSentReports();
+    }
+    ControllerBox &box(int b) { return state.boxArray[size_t(b)]; }
+    QStringList sent() const { return emulator.traceLines(); }
+};
+
+FanStatus parse(const QByteArray &bytes, int length)
+{
+    Report buf{};
+    std::copy(bytes.begin(), bytes.end(), buf.begin());
+    return DeviceLink::parseFanStatus(buf.data(), length);
+}
+
+// Box 0 only: writes always succeed, replies come as the test says, and the
+// time-out of each read that follows a write is recorded.
+struct ScriptedBox : HidTransport, HidDevice {
+    bool answers = true, afterWrite = false;
+    int lateReplies = 0;  // replies found while draining, between exchanges
+    QList<int> timeouts;
+    struct Handle : HidDevice {
+        explicit Handle(HidDevice &box) : box(box) {}
+        int write(const std::uint8_t *d, std::size_t n) override { return box.write(d, n); }
+        int read(std::uint8_t *d, std::size_t n, int t) override { return box.read(d, n, t); }
+        HidDevice &box;
+    };
+    std::unique_ptr<HidDevice> open(std::uint16_t, std::uint16_t pid) override
+    {
+        return pid == productIdForBox(0) ? std::make_unique<Handle>(*this) : nullptr;
+    }
+    int countDevices(std::uint16_t, std::uint16_t pid) override { return pid == productIdForBox(0); }
+    int write(const std::uint8_t *, std::size_t n) override { return afterWrite = true, int(n); }
+    int read(std::uint8_t *data, std::size_t n, int timeoutMs) override
+    {
+        if (afterWrite)
+            timeouts << timeoutMs;
+        const bool reply = std::exchange(afterWrite, false) ? answers : lateReplies-- > 0;
+        std::memset(data, 0, n);
+        return reply ? 64 : 0;
+    }
+};
+} // namespace
 
 class TestDeviceLink : public QObject {
     Q_OBJECT
@@ -11,7 +70,7 @@ class TestDeviceLink : public QObject {
 private Q_SLOTS:
     void speedLevelReport()
     {
-        DeviceFixture fx;
+        Fixture fx;
         for (int level : {0, 1, 2, 3, 4, 5, 6, -1})
             fx.link.setFanSpeedLevel(0, qBound(0, level, 2), level);
         QCOMPARE(fx.sent(), (QStringList{"0 32 51 01 03 0a 00 00 00", "0 32 51 02 03 14 00 00 00",
@@ -22,7 +81,7 @@ private Q_SLOTS:
 
     void ledReports()
     {
-        DeviceFixture fx;
+        Fixture fx;
         fx.link.setFanLedSteady(0, 0, 255, 128, 1, 1.0f);
         fx.link.setFanLedCycle(2, 1);
         fx.link.setFanLedFlash(2, 2, 255, 100, 7, 0.5f);
@@ -34,35 +93,21 @@ private Q_SLOTS:
             QVERIFY(std::all_of(r.command.begin() + 7, r.command.end(), [](std::uint8_t b) { return b == 0; }));
     }
 
-    void scaleColour_data()
-    {
-        QTest::addColumn<int>("component");
-        QTest::addColumn<float>("bright");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("truncates") << 100 << 0.333f << 33;
-        QTest::newRow("256 wraps to 0") << 256 << 1.0f << 0;
-        QTest::newRow("-1 is 255") << -1 << 1.0f << 255;
-        QTest::newRow("over-bright keeps low bits") << 255 << 2.0f << 254;
-        QTest::newRow("nan") << 255 << std::numeric_limits<float>::quiet_NaN() << 0;
-        QTest::newRow("infinite") << 255 << std::numeric_limits<float>::infinity() << 0;
-        QTest::newRow("huge") << 255 << 1e30f << 0;
-    }
-
+    // Component x brightness truncated to a byte; no brightness makes it overflow.
     void scaleColour()
     {
-        QFETCH(int, component);
-        QFETCH(float, bright);
-        QFETCH(int, expected);
-        QCOMPARE(int(DeviceLink::scaleColour(component, bright)), expected);
+        const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+        const QList<std::tuple<int, float, int>> rows{{100, 0.333f, 33}, {256, 1.0f, 0}, {-1, 1.0f, 255},
+                                                      {255, 2.0f, 254},  {255, nan, 0},  {255, inf, 0},
+                                                      {255, 1e30f, 0}};
+        for (const auto &[component, bright, expected] : rows)
+            QCOMPARE(int(DeviceLink::scaleColour(component, bright)), expected);
     }
 
     void temperatureCurve()
     {
-        // Each step's first and last degree.
-        const QList<QPair<int, int>> rows{{-20, 0}, {32, 0},  {33, 10}, {35, 10}, {36, 20}, {38, 20},
-                                          {39, 30}, {41, 30}, {42, 40}, {44, 40}, {45, 50}, {47, 50},
-                                          {48, 60}, {50, 60}, {51, 70}, {53, 70}, {54, 80}, {56, 80},
-                                          {57, 90}, {59, 90}, {60, 100}, {95, 100}};
+        const QList<QPair<int, int>> rows{{-20, 0}, {32, 0}, {33, 10}, {35, 10}, {36, 20},
+                                          {47, 50}, {48, 60}, {59, 90}, {60, 100}, {95, 100}};
         for (const auto &r : rows)
             QVERIFY2(DeviceLink::temperatureCurvePercent(r.first) == r.second, qPrintable(QString::number(r.first)));
     }
@@ -70,7 +115,7 @@ private Q_SLOTS:
     // Curve value capped at (level + 5) x 10 %, a damaged level kept within 0..5.
     void speedByTemperature()
     {
-        DeviceFixture fx;
+        Fixture fx;
         const QList<QPair<int, int>> rows{{32, 5}, {45, 0}, {45, 5}, {70, 2}, {70, 5}, {70, 9}, {70, -8}};
         for (const auto &r : rows) {  // degrees, level
             fx.box(0).speedFan[1] = r.second;
@@ -82,84 +127,58 @@ private Q_SLOTS:
                                          "0 32 51 02 03 00 00 00 00"}));
     }
 
-    void parseFanStatus_data()
-    {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("fan");  // -1: invalid
-        QTest::addColumn<int>("rpm");
-        const QByteArray good = QByteArray::fromHex("3351020000341200");
-        QTest::newRow("port 2, 4660 rpm") << good << 64 << 1 << 4660;
-        QTest::newRow("port 3, max") << QByteArray::fromHex("3351030000ffff") << 7 << 2 << 65535;
-        QTest::newRow("port 0") << QByteArray::fromHex("3351000000341200") << 64 << -1 << 0;
-        QTest::newRow("port 4") << QByteArray::fromHex("3351040000341200") << 64 << -1 << 0;
-        QTest::newRow("wrong r0") << QByteArray::fromHex("3251020000341200") << 64 << -1 << 0;
-        QTest::newRow("wrong r1") << QByteArray::fromHex("3350020000341200") << 64 << -1 << 0;
-        QTest::newRow("too short for r6") << good << 6 << -1 << 0;
-        QTest::newRow("timed out") << good << 0 << -1 << 0;
-        QTest::newRow("failed read") << good << -1 << -1 << 0;
-    }
-
     void parseFanStatus()
     {
-        QFETCH(QByteArray, reply);
-        QFETCH(int, length);
-        QFETCH(int, fan);
-        QFETCH(int, rpm);
-        Report buf{};
-        std::copy(reply.begin(), reply.end(), buf.begin());
-        const FanStatus s = DeviceLink::parseFanStatus(buf.data(), length);
-        QCOMPARE(s.valid, fan >= 0);
-        QCOMPARE(s.fan, fan);
-        QCOMPARE(s.rpm, rpm);
+        const QByteArray good = QByteArray::fromHex("3351020000341200");
+        // reply, length, fan (-1: invalid), rpm
+        const QList<std::tuple<const char *, int, int, int>> rows{
+            {"3351020000341200", 64, 1, 4660}, {"3351030000ffff", 7, 2, 65535}, {"3351000000341200", 64, -1, 0},
+            {"3351040000341200", 64, -1, 0},   {"3251020000341200", 64, -1, 0}, {"3350020000341200", 64, -1, 0},
+            {"3351020000341200", 6, -1, 0},    {"3351020000341200", 0, -1, 0},  {"3351020000341200", -1, -1, 0}};
+        for (const auto &[hex, length, fan, rpm] : rows) {
+            const FanStatus s = parse(QByteArray::fromHex(hex), length);
+            QVERIFY2(s.valid == (fan >= 0) && s.fan == fan && s.rpm == rpm, hex);
+        }
     }
 
-    void parseFirmwareVersion()
+    void firmwareVersion()
     {
         const Report reply = DeviceLink::makeCommand({0x33, 0x50, 10, 0, 255});
-        QCOMPARE(DeviceLink::parseFirmwareVersion(reply.data(), 64), QStringLiteral("10.0.255"));
-        QCOMPARE(DeviceLink::parseFirmwareVersion(reply.data(), 5), QStringLiteral("10.0.255"));
-        QCOMPARE(DeviceLink::parseFirmwareVersion(reply.data(), 4), QStringLiteral("0"));  // no r4
-        QCOMPARE(DeviceLink::parseFirmwareVersion(reply.data(), -1), QStringLiteral("0"));
+        for (int length : {64, 5, 4, -1})  // r4 is the last byte needed
+            QCOMPARE(DeviceLink::parseFirmwareVersion(reply.data(), length), QString(length >= 5 ? "10.0.255" : "0"));
         QCOMPARE(DeviceLink::parseFirmwareVersion(nullptr, 64), QStringLiteral("0"));
-    }
 
-    void firmwareVersionOfSelectedBox()
-    {
-        DeviceFixture fx;
+        Fixture fx;
         fx.state.controllerBoxNumber = 2;
         QCOMPARE(fx.link.readFirmwareVersion(), QStringLiteral("1.4.2"));
-        QCOMPARE(fx.sent(), QStringList{"2 33 50 00 00 00 00 00 00"});
-        fx.emulator.clearSentReports();
         for (int absent : {1, 16}) {
             fx.state.controllerBoxNumber = absent;
             QCOMPARE(fx.link.readFirmwareVersion(), QStringLiteral("0"));
         }
-        QVERIFY(fx.sent().isEmpty());
+        QCOMPARE(fx.sent(), QStringList{"2 33 50 00 00 00 00 00 00"});
     }
 
     void fanStatusRoundTrip()
     {
-        DeviceFixture fx;
+        Fixture fx;
         fx.emulator.setStalledFans({{2, 1}});
         const FanStatusReply r = fx.link.readFanStatus(2, 2);
         QCOMPARE(fx.sent(), QStringList{"2 33 51 03 00 00 00 00 00"});
-        QCOMPARE(r.length, 64);
-        QCOMPARE(DeviceFixture::parse(r).fan, 2);
-        QVERIFY(DeviceFixture::parse(r).rpm > 0);
-        QCOMPARE(fx.status(2, 1).fan, 1);
-        QCOMPARE(fx.status(2, 1).rpm, 0);
+        const FanStatus turning = DeviceLink::parseFanStatus(r.data.data(), r.length);
+        QVERIFY(r.length == 64 && turning.fan == 2 && turning.rpm > 0);
+        const FanStatusReply s = fx.link.readFanStatus(2, 1);
+        const FanStatus stalled = DeviceLink::parseFanStatus(s.data.data(), s.length);
+        QVERIFY(stalled.valid && stalled.fan == 1 && stalled.rpm == 0);
     }
 
     // A box cleared by the last scan (though plugged), an absent one, and box or
     // fan numbers out of range: nothing is sent and no read is made.
     void unusableTargetsSendNothing()
     {
-        DeviceFixture fx;
+        Fixture fx;
         fx.box(0).isConnected = false;
         const QList<QPair<int, int>> targets{{0, 0}, {1, 0}, {-1, 0}, {16, 0}, {1000, 0}, {2, -1}, {2, 3}};
-        for (const auto &t : targets) {
-            const int b = t.first, f = t.second;
+        for (const auto &[b, f] : targets) {
             fx.link.setFanSpeedLevel(b, f, 3);
             fx.link.setFanSpeedByTemperature(70, b, f);
             fx.link.setFanLedSteady(b, f, 1, 2, 3, 1.0f);
@@ -179,13 +198,12 @@ private Q_SLOTS:
     // Fan 2: flashing at half brightness, fixed level 0.
     void applyAndSaveSequence()
     {
-        DeviceFixture fx;
+        Fixture fx;
         ControllerBox &b = fx.box(2);
         b.isTurnOffLedFan = {true, false, false};
         b.LEDModeFan = {2, 1, 2};
         b.isPWMFan = {false, true, false};
-        b.speedFan[0] = 3;
-        b.speedFan[2] = 0;
+        b.speedFan = {3, 5, 0};
         b.RColorFan[2] = 10;
         b.GColorFan[2] = 20;
         b.BColorFan[2] = 31;
@@ -196,24 +214,124 @@ private Q_SLOTS:
         fx.link.applyBoxSettings(2);
         QCOMPARE(fx.sent(), settings);
         QCOMPARE(fx.emulator.saveCount(2), 0);
-
         fx.emulator.clearSentReports();
         fx.link.saveToController(2);
         QCOMPARE(fx.sent(), settings + QStringList{"2 32 53 00 00 00 00 00 00"});
         QCOMPARE(fx.emulator.saveCount(2), 1);
-        const BoxEmulator::FanState saved = fx.emulator.savedFanState(2, 2);
-        QCOMPARE(saved.ledMode, 2);
-        QCOMPARE(saved.red, 5);
-        QCOMPARE(saved.blue, 15);
-        QCOMPARE(saved.speedPercent, 10);
-        QCOMPARE(fx.emulator.savedFanState(2, 0).red, 0);
-        QCOMPARE(fx.emulator.savedFanState(2, 1).ledMode, 1);
 
         // An unknown lighting mode sends no LED report, only the speed.
         fx.emulator.clearSentReports();
         b.LEDModeFan[2] = 7;
         fx.link.applyBoxSettings(2);
         QCOMPARE(fx.sent(), settings.mid(0, 3) + settings.mid(4));
+    }
+
+    void presence_data()
+    {
+        QTest::addColumn<QList<int>>("boxes");
+        QTest::addColumn<Fault>("fault");  // of box 2
+        QTest::addColumn<QString>("map");
+        QTest::newRow("8001 and 8003") << QList<int>{0, 2} << Fault::None << "1010000000000000";
+        QTest::newRow("none") << QList<int>{} << Fault::None << "0000000000000000";
+        QTest::newRow("duplicate ID") << QList<int>{3, 3, 5} << Fault::None << "0001010000000000";
+        QTest::newRow("probe rejected") << QList<int>{0, 2} << Fault::RejectWrites << "1000000000000000";
+        QTest::newRow("no permission") << QList<int>{0, 2, 9} << Fault::NoPermission << "1000000001000000";
+        QTest::newRow("last box") << QList<int>{15} << Fault::None << "0000000000000001";
+    }
+
+    void presence()
+    {
+        QFETCH(QList<int>, boxes);
+        QFETCH(Fault, fault);
+        QFETCH(QString, map);
+        ControllerState state;
+        BoxEmulator emulator;
+        emulator.setBoxes(boxes);
+        emulator.setFault(2, fault);
+        DeviceLink link(state, emulator);
+        const bool locked = fault == Fault::NoPermission;
+        if (locked)  // the path and errno of the node that did not open
+            QTest::ignoreMessage(QtWarningMsg, "box 2 is attached but cannot be opened: /dev/emulated-box-2: errno 13 "
+                                               "(Permission denied)");
+        link.connectAllBoxes();
+        QCOMPARE(state.checkControllerStr, map);
+        QCOMPARE(link.firstUnopenableBox(), locked ? 2 : -1);
+        QStringList probes;
+        for (int b = 0; b < kBoxCount; ++b) {
+            const ControllerBox &box = state.boxArray[size_t(b)];
+            QCOMPARE(box.isConnected, map[b] == '1');
+            // A box whose probe failed keeps its handle until the next scan.
+            QCOMPARE(box.hidHandle != nullptr, boxes.contains(b) && !(locked && b == 2));
+            if (box.isConnected)
+                probes << QStringLiteral("%1 fe 33 00 00 00 00 00 00").arg(b);
+        }
+        link.setFanLedCycle(2, 0);  // sends only to a box that passed the probe
+        QCOMPARE(emulator.traceLines().mid(0, probes.size()), probes);
+        QCOMPARE(emulator.traceLines().size(), probes.size() + (map[2] == '1'));
+    }
+
+    // Two boxes at one ID are both counted; other vendors and IDs outside
+    // 8001..8016 are never counted or opened.
+    void countDevices()
+    {
+        BoxEmulator emulator;
+        emulator.setBoxes({3, 3, 0, 15});
+        ScanUSB scan(emulator);
+        const QList<QPair<int, int>> rows{{kControllerVendorId, productIdForBox(3)}, {kControllerVendorId, productIdForBox(4)},
+                                          {kControllerVendorId + 1, productIdForBox(0)}, {kControllerVendorId, kFirstProductId - 1},
+                                          {kControllerVendorId, kFirstProductId + 16}};
+        QList<int> counts;
+        for (const auto &[vid, pid] : rows)
+            counts << scan.countDevices(vid, pid) << int(bool(emulator.open(vid, pid)));
+        QCOMPARE(counts, (QList<int>{2, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+    }
+
+    // A rescan drops a box that is gone; the map follows the flags either way.
+    void reconnectAndRebuildMap()
+    {
+        Fixture fx;
+        fx.emulator.setBoxes({1});
+        fx.link.connectAllBoxes();
+        QCOMPARE(fx.state.checkControllerStr, QStringLiteral("0100000000000000"));
+        QVERIFY(!fx.box(0).hidHandle && !fx.box(0).isConnected);
+        fx.box(1).isConnected = false;
+        fx.box(15).isConnected = true;
+        QCOMPARE(fx.link.buildControllerStr(), QStringLiteral("0000000000000001"));
+        QCOMPARE(fx.state.checkControllerStr, QStringLiteral("0000000000000001"));
+        QCOMPARE(fx.sent(), QStringList{"1 fe 33 00 00 00 00 00 00"});
+    }
+
+    // A box that stops answering must not cost every later exchange the full
+    // wait: after the first misses it is only probed now and then, until a
+    // reply (in time, or late and found while draining) or a new scan.
+    void silentBoxIsNotWaitedFor()
+    {
+        ControllerState state;
+        ScriptedBox box;
+        DeviceLink link{state, box};
+        link.connectAllBoxes();
+        const auto exchanges = [&](int n) {
+            box.timeouts.clear();
+            for (int i = 0; i < n; ++i)
+                link.setFanLedCycle(0, 1);
+            return box.timeouts;
+        };
+        constexpr int wait = DeviceLink::kReplyTimeoutMs;
+        box.answers = false;
+        QList<int> expected;
+        for (int missed = 0; missed < 45; ++missed)
+            expected << (missed < DeviceLink::kSilentAfterMisses || missed % DeviceLink::kSilentProbeEvery == 0 ? wait : 0);
+        QCOMPARE(exchanges(45), expected);
+        QVERIFY(state.boxArray[0].isConnected);  // the misses leave the box alone
+        box.lateReplies = 1;
+        QCOMPARE(exchanges(2).first(), wait);
+        exchanges(5);
+        box.answers = true;
+        QCOMPARE(exchanges(2), (QList<int>{0, wait}));  // the first, still silent, takes only what is there
+        box.answers = false;
+        exchanges(5);
+        link.connectAllBoxes();
+        QCOMPARE(exchanges(1), QList<int>{wait});
     }
 };
 

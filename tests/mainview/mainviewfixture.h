@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,14 +57,6 @@ inline void click(QAbstractButton *button)
 {
     QVERIFY(button);
     QTest::mouseClick(button, Qt::LeftButton);
-}
-
-inline void sendMouse(QWidget *target, QEvent::Type type, const QPoint &pos)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, pos, target->mapToGlobal(pos), button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
 }
 
 // Every list the spy caught, in order.

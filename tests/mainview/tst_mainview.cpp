@@ -1,13 +1,11 @@
-// Main view: box strip, profiles, monitor switches, Info, errors, temperature,
-// window handling and the forwarding operations.
+// Main view: box strip, profiles, monitor switches, Info, errors, temperature
+// and window handling.
 #include "mainviewfixture.h"
 
 #include "ui/infoview.h"
 #include "ui/zaldorgbfanview.h"
 
 #include <QRegularExpression>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTextEdit>
 
 #include <climits>
@@ -22,7 +20,6 @@ class TestMainView : public QObject {
     MainView *v = nullptr;
     QSignalSpy *spy = nullptr;
 
-    QScrollBar *stripBar() const { return child<QScrollArea>(v, "boxStrip")->horizontalScrollBar(); }
     QString text(const char *name) const { return label(v, name)->text(); }
 
 private Q_SLOTS:
@@ -35,22 +32,6 @@ private Q_SLOTS:
         spy = &m_shown->spy;
     }
     void cleanup() { m_shown.reset(); }
-
-    void constructionAndLabels()
-    {
-        QCOMPARE(boxButton(v, 15)->text(), QStringLiteral("16"));
-        QVERIFY(v->fanView(2)->fanNumber() == 2 && !v->fanView(3) && !v->fanView(-1));
-        QCOMPARE(text("versionLabel"), QStringLiteral("V 0.0.0 , F 0.0.0"));
-        QCOMPARE(text("temperatureLabel"), QStringLiteral("TEMP:"));
-        QCOMPARE(text("ipLabel"), QStringLiteral("IP Address:"));
-        QVERIFY(label(v, "messageLabel")->isHidden());
-        QCOMPARE(v->children().last(), label(v, "messageLabel")); // topmost
-        v->setSoftwareVersion(QStringLiteral("2.1.5"));
-        v->setFirmwareVersion(QStringLiteral("1.0.3"));
-        QCOMPARE(text("versionLabel"), QStringLiteral("V 2.1.5 , F 1.0.3"));
-        v->setIPAddress(QStringLiteral("host IP Address:10.0.0.2"));
-        QCOMPARE(text("ipLabel"), QStringLiteral("host IP Address:10.0.0.2"));
-    }
 
     // The selected box clicked again emits again; an absent box emits nothing
     // and stays unchecked. A box click sets the covers from the monitor switches.
@@ -72,11 +53,10 @@ private Q_SLOTS:
     // Each profile button emits on every press and stays the only checked one.
     void profileButtons()
     {
-        for (int n = 0; n < 5; ++n) {
+        for (int n : {4, 0, 0}) {
             spy->clear();
             click(profileButton(v, n));
-            click(profileButton(v, n));
-            QCOMPARE(lists(*spy), (Lists{{"selectProfile", QString::number(n)}, {"selectProfile", QString::number(n)}}));
+            QCOMPARE(lists(*spy), (Lists{{"selectProfile", QString::number(n)}}));
             for (int k = 0; k < 5; ++k)
                 QCOMPARE(profileButton(v, k)->isChecked(), k == n);
         }
@@ -118,47 +98,15 @@ private Q_SLOTS:
         QVERIFY(v->fanView(1)->isDisabledCoverHidden());
     }
 
-    void arrows_data()
-    {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QString>("arrow");
-        QTest::addColumn<int>("presses");
-        QTest::addColumn<int>("end");
-        QTest::newRow("right x12 from start") << 0 << "ArrowRight" << 12 << 539;
-        QTest::newRow("right once") << 0 << "ArrowRight" << 1 << 49;
-        QTest::newRow("left from 20") << 20 << "ArrowLeft" << 1 << 0;
-        QTest::newRow("left from 539") << 539 << "ArrowLeft" << 2 << 441;
-    }
-    void arrows()
-    {
-        QFETCH(int, start);
-        QFETCH(QString, arrow);
-        QFETCH(int, presses);
-        QFETCH(int, end);
-        QCOMPARE(stripBar()->maximum(), 539);
-        stripBar()->setValue(start);
-        for (int i = 0; i < presses; ++i)
-            click(child(v, arrow));
-        QCOMPARE(stripBar()->value(), end);
-        QCOMPARE(spy->count(), 0);
-        v->moveControllerBox(); // no sender: back to the start
-        QCOMPARE(stripBar()->value(), 0);
-    }
-
     void showError_data()
     {
         QTest::addColumn<int>("category");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("text"); // empty: outside the table, the text stays
-        QTest::newRow("H 0") << 0 << 0 << "Error_Code_H_0x0001 (Error Code:H_0x0001)";
-        QTest::newRow("H 1") << 0 << 1 << "Error_Code_H_0x0002 (Error Code:H_0x0002)";
         QTest::newRow("H 2") << 0 << 2 << "Error_Code_H_0x0003 (Error Code:H_0x0003)";
-        QTest::newRow("S 0") << 1 << 0 << "Error_Code_S_0x0001 (Error Code:S_0x0001)";
         QTest::newRow("S 1") << 1 << 1 << "Error_Code_S_0x0002 (Error Code:S_0x0002)";
         QTest::newRow("S 2 has no text") << 1 << 2 << "(Error Code:S_0x0010)";
         QTest::newRow("category 2") << 2 << 0 << "";
-        QTest::newRow("category -1") << -1 << 0 << "";
-        QTest::newRow("S index 3") << 1 << 3 << "";
         QTest::newRow("huge") << INT_MAX << INT_MIN << "";
     }
     // setLanguage rebuilds the shown text (staying in bounds) and keeps the visibility.
@@ -186,10 +134,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("celsius");
         QTest::addColumn<QString>("text");
         QTest::newRow("-4") << -4 << QString::fromUtf8("TEMP:-4°C / 25°F");
-        QTest::newRow("37") << 37 << QString::fromUtf8("TEMP:37°C / 98°F");
         QTest::newRow("-1 truncates toward zero") << -1 << QString::fromUtf8("TEMP:-1°C / 31°F");
         QTest::newRow("INT_MAX") << INT_MAX << QString::fromUtf8("TEMP:2147483647°C / 3865470596°F");
-        QTest::newRow("INT_MIN") << INT_MIN << QString::fromUtf8("TEMP:-2147483648°C / -3865470534°F");
     }
     void temperature()
     {
@@ -197,40 +143,6 @@ private Q_SLOTS:
         QFETCH(QString, text);
         v->setTemperature(celsius);
         QCOMPARE(this->text("temperatureLabel"), text);
-    }
-
-    void setProfileChecksOne()
-    {
-        v->setProfile(3);
-        for (int k = 0; k < 5; ++k)
-            QCOMPARE(profileButton(v, k)->isChecked(), k == 2);
-        QCOMPARE(profileButton(v, 2)->text(), QStringLiteral("PROFILE_3"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("setProfile ignored.*6"));
-        v->setProfile(6);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("setProfile ignored.*0"));
-        v->setProfile(0);
-        QVERIFY(v->currentProfile() == 3 && profileButton(v, 2)->isChecked());
-        v->setProfileLabel(4);
-        v->setLanguage(0);
-        QCOMPARE(text("profileLabel"), QStringLiteral("PROFILE_4"));
-    }
-
-    void boxLooks()
-    {
-        QAbstractButton *b = boxButton(v, 2);
-        const auto looks = [b](const char *part) { return b->styleSheet().contains(QLatin1String(part)); };
-        v->setBoxEnabled(2, true);
-        v->setBoxFault(2, true);
-        QVERIFY(looks("btn_controllerBox_r.png") && looks("color:white;"));
-        v->setBoxFault(2, false);
-        QVERIFY(looks("btn_controllerBox_h.png"));
-        v->setBoxEnabled(2, false);
-        QVERIFY(!b->isCheckable() && looks("font-size:14px; color:gray;"));
-        v->setBoxPresent(2);
-        QVERIFY(b->isChecked());
-        v->setBoxEnabled(7, true);
-        v->setBoxChecked(7);
-        QVERIFY(boxButton(v, 7)->isChecked() && !b->isChecked());
     }
 
     void outOfRangeIndexesIgnored()
@@ -245,41 +157,12 @@ private Q_SLOTS:
         QCOMPARE(spy->count(), 0);
     }
 
-    void forwardsToFanView()
-    {
-        v->setSelectColor(10, 20, 30, 0.5f, 2);
-        QCOMPARE(v->fanView(2)->red(), 10);
-        v->setPWM(false, 0);
-        v->setFanSpeed(3, 0);
-        QCOMPARE(v->fanView(0)->speedText(), QStringLiteral("60 %"));
-        v->setFanErrorHidden(2, false);
-        v->setFanMonitor(2, false);
-        QVERIFY(!monitorSwitch(v, 2)->isChecked());
-        QVERIFY(!v->fanView(2)->isErrorCoverHidden() && !v->fanView(2)->isDisabledCoverHidden());
-    }
-
-    void dragOnlyInTitleStrip()
-    {
-        const QPoint start = v->pos();
-        sendMouse(v, QEvent::MouseButtonPress, QPoint(20, 20));
-        sendMouse(v, QEvent::MouseMove, QPoint(30, 25));
-        QTRY_COMPARE(v->pos(), start + QPoint(10, 5));
-        const QPoint moved = v->pos();
-        sendMouse(v, QEvent::MouseMove, QPoint(40, 35));  // below the strip
-        sendMouse(v, QEvent::MouseMove, QPoint(825, 10)); // right of it
-        QTest::qWait(20);
-        QCOMPARE(v->pos(), moved);
-    }
-
     void closingOnlyHides()
     {
         QVERIFY(v->handleWindowMessage(0x0219));
         QVERIFY(!v->handleWindowMessage(0x0001));
         QVERIFY(v->isVisible());
         QVERIFY(v->handleWindowMessage(0x0010));
-        QVERIFY(v->isHidden());
-        v->show();
-        QVERIFY(!v->close());
         QVERIFY(v->isHidden());
         v->show();
         click(child(v, "Close_Window"));

@@ -96,23 +96,14 @@ private Q_SLOTS:
     void languages_data()
     {
         QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("save");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("en") << 0 << "en" << "SAVE" << "English";
-        QTest::newRow("tc") << 1 << "tc" << QString::fromUtf8("儲存") << QString::fromUtf8("正體中文");
-        QTest::newRow("cn") << 2 << "cn" << QString::fromUtf8("储存") << QString::fromUtf8("简体中文");
-        QTest::newRow("de") << 3 << "de" << "SPEICHERN" << "Deutsch";
-        QTest::newRow("fr") << 4 << "fr" << "ENREGISTRER" << QString::fromUtf8("Français");
-        QTest::newRow("jp") << 5 << "jp" << QString::fromUtf8("保存") << QString::fromUtf8("日本語");
-        QTest::newRow("th") << 6 << "th" << QString::fromUtf8("บันทึก") << QString::fromUtf8("ไทย");
+        const char *codes[] = {"en", "tc", "cn", "de", "fr", "jp", "th"};
+        for (int i = 0; i < 7; ++i)
+            QTest::newRow(codes[i]) << i;
     }
     void languages()
     {
         QFETCH(int, index);
-        QFETCH(QString, code);
-        QFETCH(QString, save);
-        QFETCH(QString, name);
+        const QString code = QString::fromLatin1(QTest::currentDataTag());
         QTranslator translator;
         QVERIFY(translator.load(resourcePrefix() + QStringLiteral("Language/") + code + QStringLiteral(".qm")));
         QCoreApplication::installTranslator(&translator);
@@ -123,12 +114,6 @@ private Q_SLOTS:
         fillWithSampleState(view);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(child(&view, "btn_save")->text(), save);
-        // Every language lists every other one under its own name.
-        QCOMPARE(menuEntry(&view, index)->text(), name);
-        QCOMPARE(menuEntry(&view, 0)->text(), QStringLiteral("English"));
-        QCOMPARE(menuEntry(&view, 6)->text(), QString::fromUtf8("ไทย"));
-
         const QString shot = m_dir + QStringLiteral("/panel_%1%2.png");
         const QStringList panelOverflow = overflowing(&view);
         QVERIFY(view.grab().save(shot.arg(code, QString())));
@@ -136,19 +121,20 @@ private Q_SLOTS:
         const QStringList menuOverflow = overflowing(child<QWidget>(&view, "menuPanel"));
         QVERIFY(view.grab().save(shot.arg(code, QStringLiteral("_menu"))));
         click(menuEntry(&view, 9));
-        QVERIFY(view.grab().save(shot.arg(code, QStringLiteral("_keypad"))));
-        // The message lies above everything, the keypad included; the longest
-        // one, naming box 3, fits its area in every language.
-        view.showError(false, 0, 2, 2);
-        QVERIFY(view.grab().save(shot.arg(code, QStringLiteral("_error"))));
+        // The message lies above everything, the keypad included; the box
+        // errors name box 3 (1-based) and fit their area in every language.
         auto *message = child<QLabel>(&view, "messageLabel");
-        QVERIFY2(message->text().contains(QLatin1Char('3')) && !message->text().contains(QLatin1String("%1"))
-                     && message->text().endsWith(QLatin1String(" (Error Code:H_0x0003)")),
-                 qPrintable(message->text()));
+        for (int error : {1, 2}) {
+            view.showError(false, 0, error, 2);
+            QVERIFY2(message->text().contains(QLatin1Char('3')) && !message->text().contains(QLatin1String("%1"))
+                         && message->text().endsWith(QStringLiteral(" (Error Code:H_0x000%1)").arg(error + 1)),
+                     qPrintable(message->text()));
+            QCOMPARE(overflow(message), QString());
+        }
+        QVERIFY(view.grab().save(shot.arg(code, QStringLiteral("_error"))));
         if (code == QLatin1String("en"))
             QCOMPARE(message->text(), QStringLiteral("Box 3 found, no permission: install the udev rule, see README "
                                                      "(Error Code:H_0x0003)"));
-        QCOMPARE(overflow(message), QString());
         QVERIFY2(panelOverflow.isEmpty(), qPrintable(panelOverflow.join(QStringLiteral("; "))));
         QVERIFY2(menuOverflow.isEmpty(), qPrintable(menuOverflow.join(QStringLiteral("; "))));
     }

@@ -1,10 +1,10 @@
 #pragma once
 
 // The core without windows: emulated boxes, settings in a temporary folder and
-// recorded view calls, as the tasks, dispatcher and companion tests use them.
+// recorded view calls; the tasks, dispatcher and companion tests share it.
 
-#include "app/controllerstate.h"
-#include "app/periodictasks.h"
+#include "core/controllerstate.h"
+#include "commands/periodictasks.h"
 #include "common/recordingviewsink.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <tuple>
 
 // Keeps every test away from the real home and runtime folders.
 inline bool isolateEnvironment()
@@ -55,12 +56,9 @@ struct CoreHarness {
     }
 
     ControllerBox &box(int b) { return state.boxArray[static_cast<size_t>(b)]; }
-    void paint(int b, int fan, int r, int g, int bl)
+    void paint(int b, int f, int r, int g, int bl)
     {
-        const auto f = static_cast<size_t>(fan);
-        box(b).RColorFan[f] = r;
-        box(b).GColorFan[f] = g;
-        box(b).BColorFan[f] = bl;
+        std::tie(box(b).RColorFan[size_t(f)], box(b).GColorFan[size_t(f)], box(b).BColorFan[size_t(f)]) = std::tie(r, g, bl);
     }
     // Sent reports as "box w1 ... w8" in hex.
     QStringList reports() const { return emu.traceLines(); }
@@ -69,10 +67,9 @@ struct CoreHarness {
         emu.clearSentReports();
         views.clear();
     }
-    QString deviceIni() const { return store->deviceFilePath(); }
     QString deviceKey(const QString &key) const
     {
-        return QSettings(deviceIni(), QSettings::IniFormat).value(key).toString();
+        return QSettings(store->deviceFilePath(), QSettings::IniFormat).value(key).toString();
     }
 };
 
@@ -80,12 +77,9 @@ struct CoreHarness {
 inline QString hexLine(int box, std::initializer_list<int> bytes)
 {
     QString line = QString::number(box);
-    int n = 0;
-    for (int b : bytes) {
+    for (int b : bytes)
         line += QStringLiteral(" %1").arg(b & 0xFF, 2, 16, QLatin1Char('0'));
-        ++n;
-    }
-    return line + QStringLiteral(" 00").repeated(8 - n);
+    return line + QStringLiteral(" 00").repeated(8 - int(bytes.size()));
 }
 inline QString steady(int box, int fan, int r, int g, int b) { return hexLine(box, {0x32, 0x52, fan + 1, 0, r, g, b}); }
 inline QString flash(int box, int fan, int r, int g, int b) { return hexLine(box, {0x32, 0x52, fan + 1, 2, r, g, b}); }

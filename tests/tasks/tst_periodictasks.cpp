@@ -1,7 +1,10 @@
 #include "tasks/coreharness.h"
 
+// The timers, the RPM poll with its stopped-fan alarm, and box selection.
 class TestPeriodicTasks : public QObject {
     Q_OBJECT
+    static QList<int> colour(const ControllerBox &b, size_t f) { return {b.RColorFan[f], b.GColorFan[f], b.BColorFan[f]}; }
+
 private Q_SLOTS:
     void initTestCase() { QVERIFY(isolateEnvironment()); }
 
@@ -9,72 +12,39 @@ private Q_SLOTS:
     {
         CoreHarness h({0});
         PeriodicTasks &t = *h.tasks;
-        QVERIFY(!t.musicTimer().isActive() && !t.rpmTimer().isActive() && !t.randomColorTimer(0).isActive());
-        t.startRandomColor(2);
         t.startRandomColor(3);  // no such fan
         t.startRandomColor(-1);
-        t.stopRandomColor(7);
-        const QList<bool> running{t.isRandomColorRunning(0), t.isRandomColorRunning(1), t.isRandomColorRunning(2),
-                                  t.isRandomColorRunning(3)};
-        QCOMPARE(running, (QList<bool>{false, false, true, false}));
         // A start on a running timer must not restart it with the standard interval.
         t.rpmTimer().start(7000);
-        t.musicTimer().start(7000);
         t.randomColorTimer(2).start(7000);
         t.startRpmPoll();
-        t.startMusic();
         t.startRandomColor(2);
-        QCOMPARE((QList<int>{t.rpmTimer().interval(), t.musicTimer().interval(), t.randomColorTimer(2).interval()}),
-                 (QList<int>{7000, 7000, 7000}));
+        QCOMPARE((QList<int>{t.rpmTimer().interval(), t.randomColorTimer(2).interval()}), (QList<int>{7000, 7000}));
+        QVERIFY(!t.isRandomColorRunning(0) && !t.isRandomColorRunning(1) && t.isRandomColorRunning(2));
         t.stopRpmPoll();
-        t.stopMusic();
-        t.stopRandomColor(2);
-        QVERIFY(!t.rpmTimer().isActive() && !t.musicTimer().isActive() && !t.isRandomColorRunning(2));
-    }
-
-    void timersDriveTheirSlots()
-    {
-        CoreHarness h({0});
         h.state.volumePercent = 30;
-        h.tasks->startMusic();
+        t.startMusic();
         QTRY_COMPARE(h.state.musicLevel, 30);
-        h.tasks->stopMusic();
-        h.box(0).isRandomColorFan[2] = true;
-        h.clear();
-        h.tasks->startRandomColor(2);
-        QTRY_VERIFY(!h.reports().isEmpty());
-        h.tasks->stopRandomColor(2);
-        QVERIFY(h.reports().first().startsWith(QStringLiteral("0 32 52 03 00")));
-        h.clear();
-        h.tasks->startRpmPoll();
+        t.stopMusic();
+        t.startRpmPoll();
         QTRY_VERIFY(h.views.count(QStringLiteral("setRPM(")) >= 6);  // periodic, not once
     }
 
-    void musicSmoothing_data()
-    {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("target");
-        QTest::addColumn<QList<int>>("levels");
-        QTest::newRow("40 up to 80 halves the gap") << 40 << 80 << QList<int>{60, 70, 75, 77, 78, 79, 79};
-        QTest::newRow("100 jumps to 80") << 100 << 80 << QList<int>{80, 80};
-        QTest::newRow("0 jumps to 80") << 0 << 80 << QList<int>{80};
-        QTest::newRow("above 100 jumps") << 150 << 80 << QList<int>{80};
-        QTest::newRow("79 down to 40 truncates") << 79 << 40 << QList<int>{59, 49, 44, 42, 41, 40, 40};
-    }
+    // Up halves the gap, from 0 or 100 it jumps, down truncates.
     void musicSmoothing()
     {
-        QFETCH(int, start);
-        QFETCH(int, target);
-        QFETCH(QList<int>, levels);
-        CoreHarness h({});
-        h.state.musicLevel = start;
-        h.state.volumePercent = target;
-        QList<int> got;
-        while (got.size() < levels.size()) {
-            h.tasks->controlRGBValue();
-            got << h.state.musicLevel;
+        for (auto [start, target, levels] : {std::tuple{40, 80, QList<int>{60, 70, 75, 77, 78, 79, 79}},
+                                             {100, 80, {80, 80}}, {0, 80, {80}}, {79, 40, {59, 49, 44, 42, 41, 40, 40}}}) {
+            CoreHarness h({});
+            h.state.musicLevel = start;
+            h.state.volumePercent = target;
+            QList<int> got;
+            while (got.size() < levels.size()) {
+                h.tasks->controlRGBValue();
+                got << h.state.musicLevel;
+            }
+            QCOMPARE(got, levels);
         }
-        QCOMPARE(got, levels);
     }
 
     void musicSendsConnectedBoxesScaled()
@@ -85,7 +55,6 @@ private Q_SLOTS:
         h.box(0).GColorFan[1] = 200;
         h.box(0).brightFan[1] = 0.1f;        // brightness plays no part
         h.box(2).isTurnOffLedFan[0] = true;  // nor does the off switch
-        h.box(2).LEDModeFan[2] = 2;
         h.tasks->controlRGBValue();
         QCOMPARE(h.reports(), (QStringList{steady(0, 0, 127, 0, 0), steady(0, 1, 127, 100, 0), steady(0, 2, 127, 0, 0),
                                            steady(2, 0, 127, 0, 0), steady(2, 1, 127, 0, 0), steady(2, 2, 127, 0, 0)}));
@@ -96,28 +65,22 @@ private Q_SLOTS:
         CoreHarness h({0});
         h.state.musicLevel = h.state.volumePercent = 100;
         h.box(0).LEDModeFan[1] = 1;
-        h.box(9).LEDModeFan[0] = 1;  // an absent box is stepped too, just not sent
-        auto colourAfter = [&h](int ticks, int b = 0, int f = 1) {
+        auto after = [&h](int ticks) {
             for (int i = 0; i < ticks; ++i)
                 h.tasks->controlRGBValue();
-            const auto k = static_cast<size_t>(f);
-            return QList<int>{h.box(b).RColorFan[k], h.box(b).GColorFan[k], h.box(b).BColorFan[k]};
+            return colour(h.box(0), 1);
         };
-        QCOMPARE(colourAfter(1), (QList<int>{255, 1, 0}));
-        QCOMPARE(colourAfter(254), (QList<int>{255, 255, 0}));
-        QCOMPARE(colourAfter(0, 9, 0), (QList<int>{255, 255, 0}));
-        QCOMPARE(colourAfter(255), (QList<int>{0, 255, 0}));
-        QCOMPARE(colourAfter(0, 0, 0), (QList<int>{255, 0, 0}));  // steady fans keep their colour
+        QCOMPARE(after(255), (QList<int>{255, 255, 0}));
+        QCOMPARE(after(255), (QList<int>{0, 255, 0}));
+        QCOMPARE(colour(h.box(0), 0), (QList<int>{255, 0, 0}));  // steady fans keep their colour
         h.clear();
-        QCOMPARE(colourAfter(1), (QList<int>{0, 254, 1}));
+        QCOMPARE(after(1), (QList<int>{0, 254, 1}));
         QCOMPARE(h.reports().at(1), steady(0, 1, 0, 254, 1));
-        QCOMPARE(colourAfter(254), (QList<int>{0, 0, 255}));
-        QCOMPARE(colourAfter(255), (QList<int>{255, 0, 255}));
-        QCOMPARE(colourAfter(255), (QList<int>{255, 0, 0}));
+        QCOMPARE(after(254 + 255 + 255), (QList<int>{255, 0, 0}));
         // Off the wheel: blue stays at 255 while green runs out, then the wheel takes over.
         h.paint(0, 1, 0, 100, 255);
-        QCOMPARE(colourAfter(1), (QList<int>{0, 99, 255}));
-        QCOMPARE(colourAfter(100), (QList<int>{1, 0, 255}));
+        QCOMPARE(after(1), (QList<int>{0, 99, 255}));
+        QCOMPARE(after(100), (QList<int>{1, 0, 255}));
     }
 
     void randomColour()
@@ -125,19 +88,16 @@ private Q_SLOTS:
         CoreHarness h({0, 2});
         int next = 250;
         h.tasks->setRandomSource([&next] { return next++; });
-        h.box(0).isRandomColorFan[1] = true;
-        h.box(2).isRandomColorFan[1] = true;
+        for (int b : {0, 2, 5})  // box 5 is not connected
+            h.box(b).isRandomColorFan[1] = true;
         h.box(2).brightFan[1] = 0.5f;
-        h.box(5).isRandomColorFan[1] = true;  // not connected
         h.box(0).isRandomColorFan[0] = true;  // other port
         h.tasks->sendBrightFan2();
         // Box 0 draws 250..252, box 1 253..255, box 2 256..258 (mod 255: 1..3, halved).
         QCOMPARE(h.reports(), (QStringList{steady(0, 1, 250, 251, 252), steady(2, 1, 0, 1, 1)}));
         QCOMPARE(h.box(0).RColorFan[1], 255);  // stored colour untouched
-        // Every box draws its three values, connected or not.
-        h.tasks->sendBrightFan1();
         h.tasks->sendBrightFan3();
-        QCOMPARE(next, 250 + 3 * 48);
+        QCOMPARE(next, 250 + 2 * 48);  // every box draws, connected or not
     }
 
     void pollShowsSelectedBoxRpm()
@@ -149,14 +109,13 @@ private Q_SLOTS:
         h.tasks->updateSpeed();
         QCOMPARE(h.reports(), (QStringList{status(0, 0), status(0, 1), status(0, 2), status(2, 0), status(2, 1),
                                            status(2, 2)}));
-        QCOMPARE(h.views.count(QStringLiteral("placeAlert()")), 6);
         QCOMPARE(h.views.count(QStringLiteral("showAlert(")), 0);
         QCOMPARE(h.views.count(QStringLiteral("setRPM(")), 3);
         QCOMPARE(h.views.count(QStringLiteral("setBoxFault(0,0)")), 3);
-        QCOMPARE(h.views.count(QStringLiteral("setBoxFault(2,1)")), 3);
         const int i = h.views.calls.indexOf(QStringLiteral("setRPM(0,2)"));
         QCOMPARE(h.views.calls.mid(i - 1, 5), (QStringList{"placeAlert()", "setRPM(0,2)", "setFanMonitor(2,1)",
                                                            "setFanErrorHidden(2,0)", "setBoxFault(2,1)"}));
+        QVERIFY(h.views.calls.contains(QStringLiteral("setFanErrorHidden(0,1)")));
     }
 
     void stalledFanRaisesAlertOnce()
@@ -164,17 +123,13 @@ private Q_SLOTS:
         CoreHarness h({0, 2});
         h.emu.setStalledFans({{2, 1}});
         h.tasks->updateSpeed();
-        QCOMPARE(h.views.count(QStringLiteral("showAlert(")), 1);
-        QVERIFY(!h.views.panelEnabled);
-        QVERIFY(h.box(2).isAlertShownFan[1]);
         const int i = h.views.calls.indexOf(QStringLiteral("showAlert(2)"));
         QCOMPARE(h.views.calls.mid(i - 1, 5), (QStringList{"placeAlert()", "showAlert(2)", "setPanelEnabled(0)",
                                                            "setBoxFault(2,1)", "setBoxFault(2,1)"}));
-        QCOMPARE(h.views.count(QStringLiteral("setRPM(")), 3);  // box 0 is the selected one
+        QCOMPARE(h.views.count(QStringLiteral("showAlert(")), 1);
         h.views.clear();
         h.tasks->updateSpeed();
         QCOMPARE(h.views.count(QStringLiteral("showAlert(")), 0);
-        QCOMPARE(h.views.count(QStringLiteral("setBoxFault(2,1)")), 3);
         h.emu.setStalledFans({});
         h.views.clear();
         h.tasks->updateSpeed();
@@ -196,11 +151,88 @@ private Q_SLOTS:
             h.tasks->updateSpeed();
             QCOMPARE(h.reports().size(), 6);
             QCOMPARE(h.views.count(QStringLiteral("placeAlert()")), 2);
-            QCOMPARE(h.views.count(QStringLiteral("showAlert(")), 0);
-            QCOMPARE(h.views.count(QStringLiteral("setBoxFault(2")), 0);
-            QVERIFY(!h.views.calls.contains(QStringLiteral("setRPM(0,0)")));
-            QVERIFY(!h.box(0).isAlertShownFan[0]);
+            QCOMPARE(h.views.count(QStringLiteral("showAlert(")) + h.views.count(QStringLiteral("setBoxFault(2")), 0);
+            QVERIFY(!h.views.calls.contains(QStringLiteral("setRPM(0,0)")) && !h.box(0).isAlertShownFan[0]);
         }
+    }
+
+    void setBoxSelectsFirstConnected()
+    {
+        CoreHarness h({5, 2});
+        h.box(2).profileValue = 4;
+        h.box(9).GColorFan[0] = 99;  // absent boxes are loaded too
+        h.tasks->setBox();
+        QCOMPARE(h.state.controllerBoxNumber, 2);
+        QCOMPARE(h.state.currentProfile, 4);
+        QCOMPARE(h.box(9).GColorFan[0], 0);
+        const QStringList enabled = h.views.calls.filter(QStringLiteral("setBoxEnabled("));
+        QCOMPARE(enabled.size(), 16);
+        QCOMPARE(enabled.mid(2, 4).join(' '), "setBoxEnabled(2,1) setBoxEnabled(3,0) setBoxEnabled(4,0) setBoxEnabled(5,1)");
+        QCOMPARE(h.reports(), (QStringList{steady(2, 0, 255, 0, 0), steady(2, 1, 255, 0, 0), steady(2, 2, 255, 0, 0),
+                                           steady(5, 0, 255, 0, 0), steady(5, 1, 255, 0, 0), steady(5, 2, 255, 0, 0)}));
+        QCOMPARE(h.views.calls.last(), QStringLiteral("showError(1,0,0)"));
+    }
+
+    void checkUSBDevice_data()
+    {
+        QTest::addColumn<QList<int>>("boxes");
+        QTest::addColumn<int>("locked");  // box this user may not open, or -1
+        QTest::addColumn<QStringList>("errors");
+        QTest::newRow("none") << QList<int>{} << -1 << QStringList{"showError(0,0,0)"};
+        QTest::newRow("one") << QList<int>{7} << -1 << QStringList{"showError(1,0,0)"};
+        QTest::newRow("duplicates report once") << QList<int>{1, 1, 4, 4} << -1
+                                                << QStringList{"showError(1,0,0)", "showError(0,0,1,1)"};
+        QTest::newRow("no permission: found, not absent") << QList<int>{2} << 2
+                                                          << QStringList{"showError(1,0,0)", "showError(0,0,2,2)"};
+        QTest::newRow("no permission beside a usable box") << QList<int>{0, 5} << 5
+                                                           << QStringList{"showError(1,0,0)", "showError(0,0,2,5)"};
+    }
+    void checkUSBDevice()
+    {
+        QFETCH(QList<int>, boxes);
+        QFETCH(int, locked);
+        QFETCH(QStringList, errors);
+        CoreHarness h(boxes);
+        if (locked >= 0) {
+            h.emu.setFault(locked, BoxEmulator::Fault::NoPermission);
+            h.link.connectAllBoxes();
+            h.emu.clearSentReports();
+        }
+        h.tasks->checkUSBDevice();
+        QCOMPARE(h.views.calls, errors);
+        QVERIFY(h.reports().isEmpty());
+    }
+
+    void resetFanViewCallOrder()
+    {
+        CoreHarness h({});
+        h.state.controllerBoxNumber = 3;
+        h.state.currentProfile = 5;
+        ControllerBox &b = h.box(3);
+        b.profileValue = 2;
+        b.LEDModeFan = {{0, 1, 2}};
+        b.monitorFan[1] = false;
+        h.paint(3, 2, 1, 2, 3);
+        b.brightFan[2] = 0.5f;
+        b.speedFan[1] = 3;
+        b.isPWMFan[0] = false;
+        b.isTurnOffLedFan[2] = true;
+        h.tasks->resetFanView();
+        QCOMPARE(h.views.calls.join(' '),
+                 "setProfile(5) setProfileLabel(2) setFanMonitor(0,1) setSelectColor(255,0,0,1,0) setFanSpeed(5,0) "
+                 "setPWM(0,0) setRGB(0,0) setBlink(0,0) setTurnOff(0,0) setBright(1,0) setFanMonitor(1,0) "
+                 "setSelectColor(255,0,0,1,1) setFanSpeed(3,1) setPWM(1,1) setRGB(1,1) setTurnOff(0,1) setBright(1,1) "
+                 "setFanMonitor(2,1) setSelectColor(1,2,3,0.5,2) setFanSpeed(5,2) setPWM(1,2) setBlink(1,2) "
+                 "setTurnOff(1,2) setBright(0.5,2)");
+    }
+
+    void saveCurrentProfileRefusesBadProfile()
+    {
+        CoreHarness h({0});
+        h.state.currentProfile = 6;
+        h.tasks->saveCurrentProfile();
+        QVERIFY(h.reports().isEmpty() && h.views.calls.isEmpty() && filesIn(h.dir.path()).isEmpty());
+        QCOMPARE(h.box(0).profileValue, 1);
     }
 };
 

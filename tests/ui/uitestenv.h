@@ -6,7 +6,6 @@
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QWidget>
 
 #include <memory>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/vocabulary.h"
+
 #include <QString>
 
 #include <array>
@@ -47,11 +49,11 @@ struct ControllerState {
     bool isStartAutoUpdate = true;
     bool isAutoRun = true;
     bool isOpenPassword = false;
-    QString passwordStr = QStringLiteral("7391");
+    QString passwordStr = Defaults::password;
     QString checkControllerStr;
     QString checkControllerStr_Old;
     QString ipAddressStr;
-    QString softwareVersion = QStringLiteral("2.1.5");
+    QString softwareVersion = Defaults::softwareVersion;
     QString resourcePrefix;
     int musicLevel = 100;
     int volumePercent = 0;

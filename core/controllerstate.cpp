@@ -1,6 +1,6 @@
-#include "app/controllerstate.h"
+#include "core/controllerstate.h"
 
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 
 ControllerBox::ControllerBox() = default;
 ControllerBox::~ControllerBox() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/fandrive.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -13,22 +15,20 @@ class ViewSink;
 
 // Recurring work (RPM poll, random-colour and music effects) and the box
 // selection operations that push a box's state to the hardware and the views.
-class PeriodicTasks : public QObject {
+class PeriodicTasks : public QObject, public FanDrive {
     Q_OBJECT
 public:
     PeriodicTasks(ControllerState &state, DeviceLink &link, SettingsStore &store, ViewSink &views,
                   QObject *parent = nullptr);
 
-    static constexpr int kMusicIntervalMs = 25;
-    static constexpr int kRpmIntervalMs = 1000;
-    static constexpr int kRandomColorIntervalMs = 200;
 
     QTimer &musicTimer() { return m_musicTimer; }
     QTimer &rpmTimer() { return m_rpmTimer; }
     QTimer &randomColorTimer(int fan) { return m_randomColorTimers[static_cast<size_t>(fan)]; }
 
     // Starts the one-second RPM poll unless it is already running.
-    void startRpmPoll();
+    void startRpmPoll() override;
+    void setFanSpeedByTemperature(int celsius, int box, int fan) override;
     void stopRpmPoll();
     // Effect timers; a running timer is never restarted. Fan 0..2, others ignored.
     void startMusic();

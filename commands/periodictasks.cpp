@@ -1,9 +1,9 @@
-#include "app/periodictasks.h"
+#include "commands/periodictasks.h"
 
-#include "app/controllerstate.h"
-#include "app/viewsink.h"
+#include "core/controllerstate.h"
+#include "core/viewsink.h"
 #include "device/devicelink.h"
-#include "device/hidtransport.h"
+#include "core/hidtransport.h"
 #include "storage/settingsstore.h"
 
 #include <QLoggingCategory>
@@ -13,7 +13,6 @@
 Q_LOGGING_CATEGORY(lcTasks, "zaldo.tasks")
 
 namespace {
-constexpr size_t idx(int i) { return static_cast<size_t>(i); }
 // Software error S_0x0001 of the panel's error area: settings not saved.
 constexpr int kSaveErrorCategory = 1;
 constexpr int kSaveErrorIndex = 0;
@@ -61,7 +60,7 @@ PeriodicTasks::PeriodicTasks(ControllerState &state, DeviceLink &link, SettingsS
                       &m_randomColorTimers[2]})
         t->setSingleShot(false);
     for (QTimer &t : m_randomColorTimers)
-        t.setInterval(kRandomColorIntervalMs);
+        t.setInterval(Interval::randomColorMs);
 
     connect(&m_musicTimer, &QTimer::timeout, this, &PeriodicTasks::controlRGBValue, Qt::DirectConnection);
     connect(&m_rpmTimer, &QTimer::timeout, this, &PeriodicTasks::updateSpeed, Qt::DirectConnection);
@@ -73,7 +72,12 @@ PeriodicTasks::PeriodicTasks(ControllerState &state, DeviceLink &link, SettingsS
 void PeriodicTasks::startRpmPoll()
 {
     if (!m_rpmTimer.isActive())
-        m_rpmTimer.start(kRpmIntervalMs);
+        m_rpmTimer.start(Interval::rpmPollMs);
+}
+
+void PeriodicTasks::setFanSpeedByTemperature(int celsius, int box, int fan)
+{
+    m_link.setFanSpeedByTemperature(celsius, box, fan);
 }
 
 void PeriodicTasks::stopRpmPoll()
@@ -85,7 +89,7 @@ void PeriodicTasks::stopRpmPoll()
 void PeriodicTasks::startMusic()
 {
     if (!m_musicTimer.isActive())
-        m_musicTimer.start(kMusicIntervalMs);
+        m_musicTimer.start(Interval::musicMs);
 }
 
 void PeriodicTasks::stopMusic()

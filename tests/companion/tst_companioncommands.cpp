@@ -1,0 +1,320 @@
+// Commands of the companion app against emulated boxes 0 and 2 (box 0 selected).
+#include "companionrig.h"
+
+#include <QLoggingCategory>
+
+using Fans = std::array<int, 3>;
+static QList<int> colour(const ControllerBox &b, size_t f) { return {b.RColorFan[f], b.GColorFan[f], b.BColorFan[f]}; }
+
+class TestCompanionCommands : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(isolateEnvironment());
+        QLoggingCategory::setFilterRules(QStringLiteral("zaldo.companion.commands.debug=true"));
+    }
+
+    void presenceQueryEndsWithBox15()
+    {
+        CompanionRig rig({15});
+        rig.send("000");
+        QCOMPARE(rig.replies, QStringList{"0000000000000001"});
+        QVERIFY(rig.reports().isEmpty());
+    }
+
+    // Unknown forms, profile digits outside 1..5, speed digits above 5 and
+    // malformed colours leave everything as it was.
+    void ignoredCommands_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const char *c : {"", "0000", "00", "9991111", "428x1x1", "429x1x1", "42", "097x1", "030x1111",
+                              "058x1111", "30xxx3x1111111111111111", "\x01\x02hello\xff", "32x52xx1x90xFFx80x00xx1",
+                              "426x0x1", "426x6x1", "426xxx1", "426x", "427x0", "427x6", "427xx", "307xx6x11", "307xx9x11",
+                              "32x52xx1x00xffx80x00xx1", "32x52xx1x00xFFx80x0axx1", "32x52xx1x00xG0x80x00xx1",
+                              "32x52xx1x00x Fx80x00xx1", "32x52xx1x00", "32x52xx1x00xFF", "32x52xx1x00xFFx80x0",
+                              "32x52xx1x00xFFx80x00"})
+            QTest::newRow(*c ? c : "empty") << QString::fromLatin1(c);
+        QTest::newRow("non-latin hex") << QStringLiteral("32x52xx1x00x\u0661\u0662x80x00xx1");
+    }
+    void ignoredCommands()
+    {
+        QFETCH(QString, command);
+        CompanionRig rig({0, 2});
+        rig.box(0).isTurnOffLedFan[0] = true;
+        rig.box(0).RColorFan[1] = 66;
+        const QString before = dumpState(rig.state);
+        rig.send(command);
+        QCOMPARE(dumpState(rig.state), before);
+        QVERIFY(rig.replies.isEmpty() && rig.reports().isEmpty() && rig.views.calls.isEmpty());
+        QVERIFY(filesIn(rig.dir.path()).isEmpty());
+    }
+
+    void applyProfile()
+    {
+        CompanionRig rig({0, 2});
+        rig.state.controllerBoxNumber = 15;  // never connected: writes profile 3 with distinct colours
+        for (int f = 0; f < kFanCount; ++f)
+            rig.paint(15, f, 10 + f, 20 + f, 30 + f);
+        rig.box(15).brightFan.fill(0.5f);
+        rig.box(15).speedFan.fill(3);
+        rig.box(15).LEDModeFan.fill(2);
+        rig.box(15).speedModeFan.fill(0);
+        rig.box(15).isPWMFan.fill(false);
+        QVERIFY(rig.store->writeProfileIni(rig.store->collectProfileSettings(), 3));
+        rig.state.controllerBoxNumber = 0;
+        rig.box(1).RColorFan[0] = 77;
+        rig.send("426x3x10");
+        QCOMPARE(rig.state.currentProfile, 3);
+        QCOMPARE(colour(rig.box(0), 2), (QList<int>{12, 22, 32}));
+        QCOMPARE(rig.box(1).RColorFan[0], 77);  // flag 0: untouched
+        QCOMPARE(rig.box(0).profileValue, 1);   // applying is not saving
+        QCOMPARE(rig.replies, QStringList{"{[10:20:30:0.5:3:0:2][11:21:31:0.5:3:0:2][12:22:32:0.5:3:0:2]}"});
+        // Flash reports with the colour at half brightness, then the fixed levels.
+        QCOMPARE(rig.reports(), QStringList({"0 32 52 01 02 05 0a 0f 00", "0 32 51 01 03 3c 00 00 00",
+                                             "0 32 52 02 02 05 0a 0f 00", "0 32 51 02 03 3c 00 00 00",
+                                             "0 32 52 03 02 06 0b 10 00", "0 32 51 03 03 3c 00 00 00"}));
+        QVERIFY(rig.views.calls.contains("setProfile(3)") && rig.views.calls.contains("setSelectColor(10,20,30,0.5,0)"));
+        rig.clear();
+        rig.send("426x4");  // no flags: nothing applied, still replies
+        QCOMPARE(rig.state.currentProfile, 4);
+        QCOMPARE(rig.replies.last(), QStringLiteral("{[255:0:0:1:5:2:0][255:0:0:1:5:2:0][255:0:0:1:5:2:0]}"));
+        QVERIFY(rig.reports().isEmpty() && !QFile::exists(rig.store->profileFilePath(4)));
+    }
+
+    void saveProfile()  // also into box 2, which shares the profile; no reply
+    {
+        CompanionRig rig({0, 2});
+        rig.box(2).profileValue = 2;
+        rig.box(0).RColorFan[1] = 0x40;
+        rig.send("427x2");
+        QVERIFY(rig.replies.isEmpty() && rig.box(0).profileValue == 2 && rig.box(2).RColorFan[1] == 0x40);
+        QCOMPARE(rig.emu.saveCount(0) + rig.emu.saveCount(2), 2);
+    }
+
+    void flagsBeyondSixteenAreIgnored()
+    {
+        CompanionRig rig({0, 2});
+        rig.send(QStringLiteral("426x2x") + QString(16, '0') + QStringLiteral("1111"));
+        QCOMPARE(rig.replies.size(), 1);
+        QVERIFY(rig.reports().isEmpty());
+        rig.send(QStringLiteral("074x1") + QString(15, '0') + QStringLiteral("11"));
+        QCOMPARE(rig.box(0).isTurnOffLedFan, (std::array<bool, 3>{{false, false, true}}));
+        QVERIFY(!rig.box(15).isTurnOffLedFan[2]);
+        QCOMPARE(rig.reports().size(), 3);  // box 0 re-applied once
+    }
+
+    void brightness()
+    {
+        CompanionRig rig({0, 2});
+        rig.tasks->musicTimer().start(25);
+        rig.send(QStringLiteral("207x50x1") + QString(15, '0'));
+        QCOMPARE(rig.box(2).brightFan[0], 1.0f);
+        QVERIFY(!rig.tasks->musicTimer().isActive());
+        // One re-apply per selected fan; the fans already at 0.5 send 7f.
+        QCOMPARE(rig.reports(), QStringList({
+                     "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 ff 00 00 00", "0 32 52 03 00 ff 00 00 00",
+                     "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 7f 00 00 00", "0 32 52 03 00 ff 00 00 00",
+                     "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 7f 00 00 00", "0 32 52 03 00 7f 00 00 00"}));
+        QCOMPARE(rig.views.count("setProfile("), 3);
+    }
+
+    void brightnessDigits()
+    {
+        for (auto [digits, bright] : {std::pair{"99", 0.99f}, {"x5", 0.05f}, {"5x", 0.5f}}) {
+            CompanionRig rig({0, 2});
+            rig.send(QStringLiteral("202x%1x001").arg(digits));
+            QCOMPARE(rig.box(2).brightFan[1], bright);
+            QCOMPARE(rig.reports().size(), 3);
+            QVERIFY(rig.views.calls.isEmpty());  // box 2 is not the selected box
+        }
+    }
+
+    void speedLevel()
+    {
+        for (auto [level, speedAndMode] : {std::pair{"3", 30}, {"5", 52}, {"x", 1}}) {
+            CompanionRig rig({0, 2});
+            rig.tasks->musicTimer().start(25);
+            rig.send(QStringLiteral("307xx%1x11").arg(level));
+            for (int b = 0; b < 2; ++b)
+                QCOMPARE(rig.box(b).speedFan[2] * 10 + rig.box(b).speedModeFan[0], speedAndMode);
+            QCOMPARE(rig.box(2).speedFan[0], 5);
+            QVERIFY(!rig.tasks->musicTimer().isActive());
+            // PWM fans keep following the temperature: lighting reports only.
+            QCOMPARE(rig.reports().filter(QRegularExpression("^0 32 52 0[123] ")).size(), 9);
+            QCOMPARE(rig.reports().size(), 9);
+        }
+    }
+
+    void colourCommand()
+    {
+        CompanionRig rig({0, 2});
+        rig.box(2).isTurnOffLedFan[0] = true;
+        rig.send(QStringLiteral("32x52xx1x00xFFx80x00xx001") + QString(13, '0'));
+        QCOMPARE(colour(rig.box(2), 0), (QList<int>{255, 128, 0}));
+        QVERIFY(!rig.box(2).isTurnOffLedFan[0]);
+        QCOMPARE(rig.reports(), QStringList({"2 32 52 01 00 ff 80 00 00", "2 32 52 02 00 ff 00 00 00",
+                                             "2 32 52 03 00 ff 00 00 00"}));
+        rig.clear();
+        rig.box(0).LEDModeFan[1] = 1;
+        rig.tasks->musicTimer().start(25);
+        rig.send(QStringLiteral("32x52xx2x00x0Ax1Bx2Cxx1"));  // keeps the cycle and the music
+        QCOMPARE(rig.box(0).LEDModeFan[1], 1);
+        QCOMPARE(colour(rig.box(0), 1), (QList<int>{10, 27, 44}));
+        QVERIFY(rig.tasks->musicTimer().isActive());
+        QCOMPARE(rig.reports().at(1), QStringLiteral("0 32 52 02 01 00 00 00 00"));
+    }
+
+    // Random colour on fan 0 of boxes 0 and 1: one timer for all boxes; the ticks do the sending.
+    void randomColourToggles()
+    {
+        CompanionRig rig({0, 1});
+        rig.box(0).LEDModeFan[0] = 2;
+        rig.send("011x11");
+        QVERIFY(rig.box(0).isRandomColorFan[0] && rig.box(1).isRandomColorFan[0] && !rig.box(0).isRandomColorFan[1]);
+        QCOMPARE(rig.box(0).LEDModeFan, (Fans{{0, 0, 0}}));
+        QVERIFY(rig.tasks->randomColorTimer(0).isActive() && !rig.tasks->randomColorTimer(1).isActive());
+        QVERIFY(rig.views.calls.isEmpty());
+        QTRY_VERIFY(rig.reports().size() >= 2);
+        QCOMPARE(rig.reports().filter(QRegularExpression("^[01] 32 52 01 00 ")), rig.reports());
+        rig.send("011x1");
+        QVERIFY(!rig.box(0).isRandomColorFan[0] && rig.box(1).isRandomColorFan[0]);
+        QVERIFY(!rig.tasks->randomColorTimer(0).isActive());
+    }
+
+    // 031x11: Performance on fan 0 of boxes 0 and 1; both re-send their stored level.
+    void performanceModeKeepsLevel()
+    {
+        CompanionRig rig({0, 1});
+        for (int b = 0; b < 2; ++b) {
+            rig.box(b).speedFan[0] = 3;
+            rig.box(b).speedModeFan[0] = 0;
+            rig.box(b).isPWMFan[0] = false;
+        }
+        rig.send("031x11");
+        QCOMPARE(rig.box(1).speedModeFan[0] * 10 + rig.box(1).speedFan[0], 23);
+        QCOMPARE(rig.reports(), QStringList({
+                     "0 32 52 01 00 ff 00 00 00", "0 32 51 01 03 3c 00 00 00",
+                     "0 32 52 02 00 ff 00 00 00", "0 32 52 03 00 ff 00 00 00",
+                     "1 32 52 01 00 ff 00 00 00", "1 32 51 01 03 3c 00 00 00",
+                     "1 32 52 02 00 ff 00 00 00", "1 32 52 03 00 ff 00 00 00"}));
+        QCOMPARE(rig.views.count("setProfile("), 1);  // only box 0 is selected
+    }
+
+    void silentMode()
+    {
+        CompanionRig rig({0, 2});
+        rig.send("044x01");
+        QCOMPARE(rig.box(1).speedModeFan, (Fans{{2, 2, 1}}));
+        QCOMPARE(rig.box(1).speedFan[2], 5);
+        QCOMPARE(rig.box(0).speedModeFan[2], 2);
+        QVERIFY(rig.reports().isEmpty());  // box 1 is not connected
+    }
+
+    void colourWheel()
+    {
+        CompanionRig rig({0, 2});
+        rig.paint(0, 1, 1, 2, 3);
+        rig.box(0).isRandomColorFan[1] = true;
+        rig.tasks->randomColorTimer(1).start(200);
+        rig.send("022x1");
+        QCOMPARE(rig.box(0).LEDModeFan[1], 1);
+        QCOMPARE(colour(rig.box(0), 1), (QList<int>{255, 0, 0}));
+        QVERIFY(!rig.box(0).isRandomColorFan[1] && !rig.tasks->randomColorTimer(1).isActive());
+        QCOMPARE(rig.reports(), QStringList({"0 32 52 01 00 ff 00 00 00", "0 32 52 02 01 00 00 00 00",
+                                             "0 32 52 03 00 ff 00 00 00"}));
+    }
+
+    void flashToggles()
+    {
+        for (auto [before, after] : {std::pair{0, 2}, {1, 2}, {2, 0}}) {
+            CompanionRig rig({0, 2});
+            rig.box(2).LEDModeFan[0] = before;
+            rig.send("051x001");
+            QCOMPARE(rig.box(2).LEDModeFan[0], after);
+            QCOMPARE(rig.reports().first(), hexLine(2, {0x32, 0x52, 1, after, 0xff}));
+        }
+    }
+
+    void ledsOffToggles()
+    {
+        CompanionRig rig({0, 2});
+        rig.box(0).LEDModeFan[0] = 2;
+        rig.box(0).isRandomColorFan[0] = true;
+        rig.tasks->randomColorTimer(0).start(200);
+        rig.send("071x1");
+        QVERIFY(rig.box(0).isTurnOffLedFan[0] && !rig.box(0).isRandomColorFan[0]);
+        QCOMPARE(rig.box(0).LEDModeFan[0], 2);
+        QCOMPARE(rig.reports().first(), QStringLiteral("0 32 52 01 00 00 00 00 00"));
+        rig.clear();
+        rig.send("071x1");
+        QVERIFY(!rig.box(0).isTurnOffLedFan[0]);
+        QCOMPARE(rig.reports().first(), QStringLiteral("0 32 52 01 02 ff 00 00 00"));
+    }
+
+    void steadyKeepsRandomColour()
+    {
+        CompanionRig rig({0, 2});
+        rig.box(0).LEDModeFan = {{1, 2, 1}};
+        rig.box(0).isRandomColorFan[2] = true;
+        rig.tasks->randomColorTimer(2).start(200);
+        rig.send("087x1");
+        QCOMPARE(rig.box(0).LEDModeFan, (Fans{{0, 0, 0}}));
+        QVERIFY(rig.box(0).isRandomColorFan[2] && rig.tasks->randomColorTimer(2).isActive());
+        QCOMPARE(rig.reports().size(), 9);
+    }
+
+    void music_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("logged");
+        QTest::addColumn<int>("volume");
+        QTest::addColumn<bool>("running");
+        QTest::newRow("three records end with @@")
+            << "06x45x6x50x6x@@" << QStringList{"socket_volumePercent_0:45", "socket_volumePercent_1:50"} << 99
+            << false;
+        QTest::newRow("end only") << "06x@@" << QStringList{} << 99 << false;
+        QTest::newRow("stops at foreign record") << "06x45x7x50" << QStringList{} << 45 << true;
+        QTest::newRow("partial record") << "06x12x6x3" << QStringList{} << 12 << true;
+        QTest::newRow("x7") << "06xx7" << QStringList{} << 7 << true;
+        QTest::newRow("9x") << "06x9x" << QStringList{} << 90 << true;
+    }
+    void music()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, logged);
+        QFETCH(int, volume);
+        QFETCH(bool, running);
+        CompanionRig rig({0, 2});
+        rig.box(0).LEDModeFan[0] = 2;
+        for (const QString &line : logged)
+            QTest::ignoreMessage(QtDebugMsg, qPrintable(line));
+        if (!running)
+            rig.tasks->musicTimer().start(25);
+        rig.send(command);
+        QCOMPARE(rig.state.volumePercent, volume);
+        QCOMPARE(rig.tasks->musicTimer().isActive(), running);
+        // Only a command that is nothing but the end leaves the flashing fan alone.
+        QCOMPARE(rig.box(0).LEDModeFan[0], command == QLatin1String("06x@@") ? 2 : 0);
+        if (running)  // the ticks move the level straight from 100 to the target
+            QTRY_COMPARE(rig.state.musicLevel, volume);
+    }
+
+    void musicPreparesConnectedBoxes()
+    {
+        CompanionRig rig({0, 2});
+        rig.box(0).LEDModeFan[1] = rig.box(1).LEDModeFan[1] = rig.box(2).LEDModeFan[2] = 2;
+        rig.box(0).isRandomColorFan[0] = rig.box(2).isRandomColorFan[0] = rig.box(2).isRandomColorFan[2] = true;
+        rig.tasks->randomColorTimer(0).start(200);
+        rig.send("06x70");
+        QCOMPARE(rig.box(0).LEDModeFan[1] + rig.box(2).LEDModeFan[2], 0);
+        QCOMPARE(rig.box(1).LEDModeFan[1], 2);  // not connected
+        QVERIFY(!rig.box(0).isRandomColorFan[0] && !rig.tasks->randomColorTimer(0).isActive());
+        // Box 0 already stopped the shared timer, so box 2 keeps its flags.
+        QVERIFY(rig.box(2).isRandomColorFan[0] && rig.box(2).isRandomColorFan[2]);
+        QVERIFY(rig.tasks->musicTimer().isActive());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCompanionCommands)
+#include "tst_companioncommands.moc"

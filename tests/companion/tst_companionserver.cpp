@@ -1,0 +1,241 @@
+// The phone-app server over real loopback connections, alone and wired to the
+// command handler over emulated boxes 0 and 2.
+#include "companionrig.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+
+#include <vector>
+
+struct Rig {
+    SocketHelper helper{QHostAddress::LocalHost, 0};
+    QSignalSpy commands{&helper, &SocketHelper::socketHelperSendData};
+    std::unique_ptr<QTcpSocket> client() { return connectClient(helper.serverPort()); }
+    QString joined() const
+    {
+        QString all;
+        for (const QList<QVariant> &args : commands)
+            all += args.at(0).toString();
+        return all;
+    }
+};
+
+struct Wired : CompanionRig {
+    Wired() : CompanionRig({0, 2})
+    {
+        QObject::connect(&server, &SocketHelper::socketHelperSendData, &phoneHandler,
+                         &AppCommandHandler::socketHelperReceiveData);
+    }
+    std::unique_ptr<QTcpSocket> phone() { return connectClient(server.serverPort()); }
+
+    SocketHelper server{QHostAddress::LocalHost, 0};
+    AppCommandHandler phoneHandler{state, link, *store, *tasks, AppCommandHandler::replyTo(&server)};
+};
+
+class TestCompanionServer : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(isolateEnvironment()); }
+
+    void greetingAndReplyBytes()
+    {
+        qunsetenv("ZALDO_COMPANION_PORT");
+        QCOMPARE(int(SocketHelper::defaultPort()), 5487);
+        qputenv("ZALDO_COMPANION_PORT", "0");
+        SocketHelper helper;
+        qunsetenv("ZALDO_COMPANION_PORT");
+        QVERIFY(helper.isListening() && helper.serverPort() != 0);
+        QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
+        auto client = connectClient(helper.serverPort());
+        QVERIFY(client);
+        client->write("42");  // nothing follows the greeting until the server is asked to reply
+        QTRY_COMPARE(commands.count(), 1);
+        QCOMPARE(client->bytesAvailable(), 0);
+        helper.sendToClient(QStringLiteral("ok\u00e9"));
+        QCOMPARE(readBytes(*client, 4), QByteArray("ok\xc3\xa9"));
+
+        helper.setPasswordOn(true);
+        helper.setPassword(QStringLiteral("1234"));
+        QVERIFY(connectClient(helper.serverPort(), "BvFan!" + QHostInfo::localHostName().toUtf8() + "!1234&"));
+        helper.setPasswordOn(false);
+        QVERIFY(connectClient(helper.serverPort()));
+    }
+
+    void portTakenLeavesServerOff()
+    {
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+        SocketHelper helper(QHostAddress::LocalHost, other.serverPort());
+        QVERIFY(!helper.isListening());
+        helper.sendToClient(QStringLiteral("000"));  // dropped, nothing to write to
+    }
+
+    // A burst is one command however much the socket holds: past the first
+    // 8191 bytes the rest is dropped, and the next command arrives whole.
+    void burstIsOneCommand_data()
+    {
+        QTest::addColumn<int>("size");
+        for (int size : {8191, 8192, 60000})
+            QTest::addRow("%d", size) << size;
+    }
+    void burstIsOneCommand()
+    {
+        QFETCH(int, size);
+        Rig r;
+        auto client = r.client();
+        QVERIFY(client);
+        client->write(QByteArray(size, 'A'));
+        QTRY_COMPARE(r.helper.bytesReceived(), qint64(size));
+        QCOMPARE(r.commands.count(), 1);
+        QCOMPARE(r.commands.at(0).at(0).toString(), QString(qMin(size, int(SocketHelper::kMaxCommandBytes)), 'A'));
+        client->write("000");
+        QTRY_COMPARE(r.commands.count(), 2);
+        QCOMPARE(r.commands.at(1).at(0).toString(), QStringLiteral("000"));
+    }
+
+    // Replies wait for a client that never reads only up to a bound; then it is dropped.
+    void clientThatNeverReadsIsDropped()
+    {
+        Rig r;
+        auto reader = r.client();
+        auto stalled = r.client();  // the newest client gets the replies
+        QVERIFY(reader && stalled);
+        stalled->setReadBufferSize(1);  // reads no further
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Socket:dropped, .*not reading"));
+        for (int i = 0; i < 10000 && r.helper.connectedClients() == 2; ++i) {
+            r.helper.sendToClient(QString(4096, 'r'));
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(r.helper.connectedClients(), 1);
+        r.helper.sendToClient(QStringLiteral("ok"));
+        QCOMPARE(readBytes(*reader, 2), QByteArray("ok"));
+    }
+
+    void rapidFireLosesNothing()
+    {
+        Rig r;
+        auto client = r.client();
+        QVERIFY(client);
+        QByteArray all;
+        for (int i = 100; i < 400; ++i) {
+            all += QByteArray::number(i);
+            client->write(QByteArray::number(i));
+            client->flush();
+        }
+        QTRY_COMPARE(r.helper.bytesReceived(), qint64(all.size()));
+        QCOMPARE(r.joined(), QString::fromLatin1(all));
+    }
+
+    // With every slot taken the newest client still gets in and is greeted:
+    // the client idle longest makes room.
+    void fullSlotsMakeRoomForTheNewest()
+    {
+        Rig r;
+        std::vector<std::unique_ptr<QTcpSocket>> clients;
+        for (int i = 0; i < SocketHelper::kMaxClients; ++i) {
+            clients.push_back(r.client());
+            QVERIFY(clients.back());
+        }
+        clients[0]->write("000");  // so client 1 is the one idle longest
+        QTRY_COMPARE(r.commands.count(), 1);
+        for (int n = 1; n <= 2; ++n) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Socket:closed, idle longest"));
+            clients.push_back(r.client());
+            QVERIFY(clients.back());
+            QTRY_COMPARE(clients[size_t(n)]->state(), QAbstractSocket::UnconnectedState);
+        }
+        QCOMPARE(r.helper.connectedClients(), SocketHelper::kMaxClients);
+        QCOMPARE(clients[0]->state(), QAbstractSocket::ConnectedState);
+        r.helper.sendToClient(QStringLiteral("hi"));
+        QCOMPARE(readBytes(*clients.back(), 2), QByteArray("hi"));
+    }
+
+    void signalsAfterDisconnectAreHarmless()
+    {
+        Rig r;
+        auto client = r.client();
+        QVERIFY(client);
+        QTRY_COMPARE(r.helper.findChildren<QTcpSocket *>().size(), 1);
+        QPointer<QTcpSocket> serverSide = r.helper.findChildren<QTcpSocket *>().first();
+        int lateSignals = 0;
+        connect(serverSide.data(), &QTcpSocket::disconnected, this, [&] {
+            if (lateSignals++ > 0)
+                return;
+            // Late or repeated notifications from a client already let go.
+            emit serverSide->readyRead();
+            emit serverSide->disconnected();
+        });
+        client->write("07");
+        client->disconnectFromHost();
+        QTRY_VERIFY(lateSignals >= 1);
+        QCOMPARE(r.helper.connectedClients(), 0);
+        QCOMPARE(r.joined(), QStringLiteral("07"));
+        QTRY_VERIFY(serverSide.isNull());
+        r.helper.sendToClient(QStringLiteral("nobody"));
+    }
+
+    void replyOverTcp_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("profile");
+        QTest::newRow("presence") << QByteArray("000") << QByteArray("1010000000000000") << 1;
+        QTest::newRow("profile") << QByteArray("426x5x1")
+                                 << QByteArray("{[255:0:0:1:5:2:0][255:0:0:1:5:2:0][255:0:0:1:5:2:0]}") << 5;
+        QTest::newRow("after zero byte ignored") << QByteArray("000\0" "426x1x1", 11)
+                                                 << QByteArray("1010000000000000") << 1;
+    }
+    void replyOverTcp()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, reply);
+        QFETCH(int, profile);
+        Wired w;
+        auto phone = w.phone();
+        QVERIFY(phone);
+        phone->write(command);
+        QCOMPARE(readBytes(*phone, reply.size()), reply);
+        QCOMPARE(w.state.currentProfile, profile);
+        QTest::qWait(20);  // nothing but the greeting and the reply
+        QCOMPARE(phone->bytesAvailable(), 0);
+        if (profile == 1)
+            QVERIFY(w.reports().isEmpty());
+    }
+
+    // The newest phone gets the replies; when it leaves, the one before.
+    void twoPhones()
+    {
+        Wired w;
+        auto first = w.phone();
+        auto second = w.phone();
+        QVERIFY(first && second);
+        first->write("207x50x1000000000000000");
+        QTRY_COMPARE(w.box(0).brightFan[2], 0.5f);
+        second->write("202x20x001");
+        QTRY_COMPARE(w.box(2).brightFan[1], 0.2f);
+        first->write("000");
+        QCOMPARE(readBytes(*second, 16), QByteArray("1010000000000000"));
+        QCOMPARE(first->bytesAvailable(), 0);
+        second->abort();
+        QTRY_COMPARE(w.server.connectedClients(), 1);
+        first->write("000");
+        QCOMPARE(readBytes(*first, 16), QByteArray("1010000000000000"));
+        first.reset();
+        QTRY_COMPARE(w.server.connectedClients(), 0);
+        w.phoneHandler.socketHelperReceiveData(QStringLiteral("000"));  // reply goes nowhere
+        QTRY_COMPARE(w.server.findChildren<QTcpSocket *>().size(), 0);  // none leaked
+    }
+
+    void replyAfterServerIsGone()
+    {
+        CompanionRig rig({0});
+        auto server = std::make_unique<SocketHelper>(QHostAddress::LocalHost, 0);
+        AppCommandHandler handler(rig.state, rig.link, *rig.store, *rig.tasks, AppCommandHandler::replyTo(server.get()));
+        server.reset();
+        handler.socketHelperReceiveData(QStringLiteral("000"));
+        QCOMPARE(rig.state.checkControllerStr, QStringLiteral("1000000000000000"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCompanionServer)
+#include "tst_companionserver.moc"
