@@ -15,6 +15,7 @@ echo "== normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZALDO_BUILD_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -LE soak -j"$jobs"
+scripts/test-ratio.sh
 
 [ "${1:-}" = "--quick" ] && exit 0
 
