@@ -13,7 +13,8 @@ Q_LOGGING_CATEGORY(lcMessages, "zaldo.messages")
 
 WindowMessages::WindowMessages(ControllerState &state, DeviceLink &link, SettingsStore &store,
                                PeriodicTasks &tasks, ViewSink &views, Hooks hooks)
-    : m_state(state), m_link(link), m_store(store), m_tasks(tasks), m_views(views), m_hooks(std::move(hooks))
+    : m_state(state), m_link(link), m_store(store), m_tasks(tasks), m_views(views), m_hooks(std::move(hooks)),
+      m_ops(state, link, store, tasks)
 {
 }
 
@@ -116,10 +117,7 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
             qCWarning(lcMessages) << "0x8107: profile index out of range, ignored:" << wParam;
             return true;
         }
-        m_state.currentProfile = static_cast<int>(wParam) + 1;
-        m_store.loadProfileIni(m_state.controllerBoxNumber, m_state.currentProfile);
-        m_link.applyBoxSettings(m_state.controllerBoxNumber);
-        m_tasks.resetFanView();
+        m_ops.loadProfile(static_cast<int>(wParam) + 1);
         return true;
     }
     case RemoteMsg::saveProfile:
@@ -146,100 +144,51 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
 bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
 {
     const int b = m_state.controllerBoxNumber;
-    ControllerBox &box = m_state.selectedBox();
-    const auto f = static_cast<size_t>(fan);
     const bool flag = wParam != 0;
-
-    auto setLevel = [&](int level, int mode) {
-        box.speedFan[f] = level;
-        box.speedModeFan[f] = mode;
-        if (!box.isPWMFan[f])
-            m_link.setFanSpeedLevel(b, fan, level);
-        m_tasks.resetFanView();
-    };
+    constexpr auto remote = FanOperations::Caller::Remote;
 
     switch (message) {
     case RemoteMsg::monitorFan:
-        box.monitorFan[f] = flag;
-        m_views.setFanMonitor(fan, flag);
-        m_store.saveDeviceSettings();
+        m_ops.setMonitor(remote, b, fan, flag);
         return true;
     case RemoteMsg::performance:
-        setLevel(5, 2);
+        m_ops.setSpeedLevel(remote, b, fan, 5);
         return true;
     case RemoteMsg::silent:
-        setLevel(0, 1);
+        m_ops.setSpeedLevel(remote, b, fan, 0);
         return true;
     case RemoteMsg::temperatureMode:
-        box.isPWMFan[f] = flag;
-        if (!flag)
-            m_link.setFanSpeedLevel(b, fan, box.speedFan[f]);
-        m_tasks.resetFanView();
+        m_ops.setTemperatureMode(remote, b, fan, flag);
         return true;
-    case RemoteMsg::speedLevel: {
+    case RemoteMsg::speedLevel:
         if (wParam < 0 || wParam > 5) {
             qCWarning(lcMessages) << "0x8112: level out of range, ignored:" << wParam;
             return true;
         }
-        const int level = static_cast<int>(wParam);
-        setLevel(level, speedModeForLevel(level));
+        m_ops.setSpeedLevel(remote, b, fan, static_cast<int>(wParam));
         return true;
-    }
     case RemoteMsg::colourCycle:
-        box.LEDModeFan[f] = flag ? 1 : 0;
-        if (flag)
-            m_link.setFanLedCycle(b, fan);
-        else
-            m_link.sendStoredSteady(b, fan);
-        box.isTurnOffLedFan[f] = false;
-        m_tasks.resetFanView();
+        m_ops.setLightingMode(remote, b, fan, flag ? LedMode::Cycle : LedMode::Steady);
         return true;
     case RemoteMsg::flashing:
-        box.LEDModeFan[f] = flag ? 2 : 0;
-        if (flag)
-            m_link.sendStoredFlash(b, fan);
-        else
-            m_link.sendStoredSteady(b, fan);
-        box.isTurnOffLedFan[f] = false;
-        m_tasks.resetFanView();
+        m_ops.setLightingMode(remote, b, fan, flag ? LedMode::Flash : LedMode::Steady);
         return true;
     case RemoteMsg::ledsOff:
-        box.isTurnOffLedFan[f] = flag;
-        m_link.sendEffectiveLighting(b, fan);
-        m_tasks.resetFanView();
+        m_ops.setLedsOff(remote, b, fan, flag ? 1 : 0);
         return true;
     case RemoteMsg::copyLighting:
-        copyLighting(box, 0, fan);
-        m_link.sendEffectiveLighting(b, fan);
-        m_tasks.resetFanView();
+        m_ops.copyLighting(b, fan);
         return true;
     case RemoteMsg::brightness:
         if (wParam < 0 || wParam > 100) {
             qCWarning(lcMessages) << "0x8117: brightness out of range, ignored:" << wParam;
             return true;
         }
-        if (!box.isTurnOffLedFan[f] && box.LEDModeFan[f] != 1) {
-            box.brightFan[f] = static_cast<float>(wParam) / 100.0f;
-            if (box.LEDModeFan[f] == 0)
-                m_link.sendStoredSteady(b, fan);
-            else if (box.LEDModeFan[f] == 2)
-                m_link.sendStoredFlash(b, fan);
-        }
-        m_tasks.resetFanView();
+        m_ops.setBrightness(remote, b, fan, static_cast<float>(wParam) / 100.0f);
         return true;
     case RemoteMsg::colour:
-        box.RColorFan[f] = static_cast<int>(wParam & 0xFF);
-        box.GColorFan[f] = static_cast<int>((wParam >> 8) & 0xFF);
-        box.BColorFan[f] = static_cast<int>((wParam >> 16) & 0xFF);
-        if (box.LEDModeFan[f] == 1)
-            box.LEDModeFan[f] = 0;
-        if (!box.isTurnOffLedFan[f]) {
-            if (box.LEDModeFan[f] == 2)
-                m_link.sendStoredFlash(b, fan);
-            else
-                m_link.sendStoredSteady(b, fan);
-        }
-        m_tasks.resetFanView();
+        m_ops.setColour(remote, b, fan, static_cast<int>(wParam & 0xFF), static_cast<int>((wParam >> 8) & 0xFF),
+                        static_cast<int>((wParam >> 16) & 0xFF));
         return true;
     default:
         return false;

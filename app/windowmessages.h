@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/fanoperations.h"
 #include "core/vocabulary.h"
 
 #include <QtGlobal>
@@ -47,4 +48,5 @@ private:
     PeriodicTasks &m_tasks;
     ViewSink &m_views;
     Hooks m_hooks;
+    FanOperations m_ops;
 };

@@ -89,7 +89,7 @@ BENCHMARK(BM_ReadFanStatusAndParse);
 void BM_MusicTick16Boxes(benchmark::State &st)
 {
     Core core;
-    core.state.boxArray[4].LEDModeFan = {1, 1, 1};  // one box steps the colour wheel
+    core.state.boxArray[4].LEDModeFan.fill(LedMode::Cycle);  // one box steps the colour wheel
     int v = 0;
     for (auto _ : st) {
         core.state.volumePercent = (v += 37) % 100;

@@ -5,9 +5,12 @@
 
 #include "core/controllerstate.h"
 #include "commands/periodictasks.h"
-#include "device/devicelink.h"
 
 using namespace AppCommandText;
+
+namespace {
+constexpr auto kPhone = FanOperations::Caller::Phone;
+} // namespace
 
 void AppCommandHandler::modeCommand(const QString &cmd)
 {
@@ -26,7 +29,7 @@ void AppCommandHandler::modeCommand(const QString &cmd)
         switch (mode.unicode()) {
         case '1': {
             // The timer ticks send the colours; nothing is sent here.
-            box.LEDModeFan[f] = 0;
+            box.LEDModeFan[f] = LedMode::Steady;
             box.isRandomColorFan[f] = !box.isRandomColorFan[f];
             QTimer &timer = m_tasks.randomColorTimer(k);
             if (box.isRandomColorFan[f]) {
@@ -39,12 +42,9 @@ void AppCommandHandler::modeCommand(const QString &cmd)
         }
         case '2':
             qCDebug(lcAppCommand).nospace() << "SetLEDmix(" << k << ", " << j << ")";
-            box.LEDModeFan[f] = 1;
-            box.RColorFan[f] = 255;
-            box.GColorFan[f] = 0;
-            box.BColorFan[f] = 0;
             stopRandomColor(j, k);
-            break;
+            m_ops.setLightingMode(kPhone, j, k, LedMode::Cycle);
+            return;
         case '3':
             // Only the mode: the stored level is what the re-apply sends.
             box.speedModeFan[f] = 2;
@@ -53,20 +53,20 @@ void AppCommandHandler::modeCommand(const QString &cmd)
             box.speedModeFan[f] = 1;
             break;
         case '5':
-            box.LEDModeFan[f] = box.LEDModeFan[f] == 2 ? 0 : 2;
             stopRandomColor(j, k);
-            break;
+            m_ops.setLightingMode(kPhone, j, k, box.LEDModeFan[f] == LedMode::Flash ? LedMode::Steady : LedMode::Flash);
+            return;
         case '7':
-            box.isTurnOffLedFan[f] = !box.isTurnOffLedFan[f];
             stopRandomColor(j, k);
-            break;
+            m_ops.setLedsOff(kPhone, j, k, box.isTurnOffLedFan[f] ? 0 : 1);
+            return;
         case '8':
-            box.LEDModeFan[f] = 0;
-            break;
+            m_ops.setLightingMode(kPhone, j, k, LedMode::Steady);
+            return;
         default:
             return;
         }
-        reapplyBox(j);
+        m_ops.reapplyBox(j);
     });
 }
 
@@ -87,8 +87,8 @@ void AppCommandHandler::musicCommand(const QString &cmd)
         if (!box.isConnected)
             continue;
         for (int f = 0; f < kFanCount; ++f) {
-            if (box.LEDModeFan[idx(f)] == 2)
-                box.LEDModeFan[idx(f)] = 0;
+            if (box.LEDModeFan[idx(f)] == LedMode::Flash)
+                box.LEDModeFan[idx(f)] = LedMode::Steady;
         }
         // A flag whose timer another box already stopped stays set.
         for (int f = 0; f < kFanCount; ++f) {
@@ -121,8 +121,7 @@ void AppCommandHandler::brightnessCommand(const QString &cmd)
     const int value = 10 * digitAt(cmd, 4) + digitAt(cmd, 5);
     forEachSelected(cmd, charAt(cmd, 2), kLevelFlagsStart, kLevelFlagsEnd, [&](int j, int k) {
         qCDebug(lcAppCommand) << "brightInt:" << value;
-        m_state.boxArray[idx(j)].brightFan[idx(k)] = static_cast<float>(value * 0.01);
-        reapplyBox(j);
+        m_ops.setBrightness(kPhone, j, k, static_cast<float>(value * 0.01));
     });
 }
 
@@ -137,10 +136,7 @@ void AppCommandHandler::speedCommand(const QString &cmd)
     }
     m_tasks.musicTimer().stop();
     forEachSelected(cmd, charAt(cmd, 2), kLevelFlagsStart, kLevelFlagsEnd, [&](int j, int k) {
-        ControllerBox &box = m_state.boxArray[idx(j)];
-        box.speedFan[idx(k)] = level;
-        box.speedModeFan[idx(k)] = speedModeForLevel(level);
-        reapplyBox(j);
+        m_ops.setSpeedLevel(kPhone, j, k, level);
     });
 }
 
@@ -160,12 +156,7 @@ void AppCommandHandler::colourCommand(const QString &cmd)
     }
     qCDebug(lcAppCommand) << "Box_buff::" << cmd.mid(kColourFlagsStart, kBoxCount);
     forEachSelected(cmd, charAt(cmd, 7), kColourFlagsStart, kColourFlagsEnd, [&](int j, int k) {
-        ControllerBox &box = m_state.boxArray[idx(j)];
-        box.RColorFan[idx(k)] = red;
-        box.GColorFan[idx(k)] = green;
-        box.BColorFan[idx(k)] = blue;
         stopRandomColor(j, k);
-        box.isTurnOffLedFan[idx(k)] = false;
-        reapplyBox(j);
+        m_ops.setColour(kPhone, j, k, red, green, blue);
     });
 }

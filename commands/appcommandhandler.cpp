@@ -18,7 +18,7 @@ using namespace AppCommandText;
 AppCommandHandler::AppCommandHandler(ControllerState &state, DeviceLink &link, SettingsStore &store,
                                      PeriodicTasks &tasks, ReplyFunction reply, QObject *parent)
     : QObject(parent), m_state(state), m_link(link), m_store(store), m_tasks(tasks),
-      m_reply(std::move(reply))
+      m_reply(std::move(reply)), m_ops(state, link, store, tasks)
 {
 }
 
@@ -124,7 +124,7 @@ void AppCommandHandler::profileCommand(const QString &cmd)
             continue;
         qCDebug(lcAppCommand) << "Box_buff[j] == 1";
         m_store.loadProfileIni(j, m_state.currentProfile);
-        reapplyBox(j);
+        m_ops.reapplyBox(j);
     }
     const QString reply = profileReplyText(m_store.readProfileIni(m_state.currentProfile));
     if (m_reply)
@@ -148,15 +148,6 @@ void AppCommandHandler::forEachSelected(const QString &cmd, QChar maskDigit, int
             if (pattern.at(k) == QLatin1Char('1'))
                 fn(j, k);
         }
-    }
-}
-
-void AppCommandHandler::reapplyBox(int box)
-{
-    m_link.applyBoxSettings(box);
-    if (box == m_state.controllerBoxNumber) {
-        qCDebug(lcAppCommand) << "j == controllerBoxNumber, j = " << box;
-        m_tasks.resetFanView();
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commands/fanoperations.h"
+
 #include <QObject>
 #include <QString>
 
@@ -51,7 +53,6 @@ private:
     void forEachSelected(const QString &cmd, QChar maskDigit, int flagStart, int flagEnd,
                          const std::function<void(int box, int fan)> &fn);
 
-    void reapplyBox(int box);
     void stopRandomColor(int box, int fan);
 
     ControllerState &m_state;
@@ -59,4 +60,5 @@ private:
     SettingsStore &m_store;
     PeriodicTasks &m_tasks;
     ReplyFunction m_reply;
+    FanOperations m_ops;
 };

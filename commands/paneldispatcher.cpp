@@ -4,7 +4,6 @@
 #include "commands/periodictasks.h"
 #include "core/viewsink.h"
 #include "core/panelcommands.h"
-#include "device/devicelink.h"
 #include "storage/settingsstore.h"
 
 #include <QLoggingCategory>
@@ -14,6 +13,7 @@
 Q_LOGGING_CATEGORY(lcPanel, "zaldo.commands")
 
 using PanelCommand::intArg;
+constexpr auto kPanel = FanOperations::Caller::Panel;
 
 namespace {
 
@@ -47,7 +47,8 @@ float brightnessArg(const QStringList &list, int i)
 
 PanelDispatcher::PanelDispatcher(ControllerState &state, DeviceLink &link, SettingsStore &store,
                                  PeriodicTasks &tasks, ViewSink &views, QObject *parent)
-    : QObject(parent), m_state(state), m_link(link), m_store(store), m_tasks(tasks), m_views(views)
+    : QObject(parent), m_state(state), m_store(store), m_tasks(tasks), m_views(views),
+      m_ops(state, link, store, tasks)
 {
 }
 
@@ -83,9 +84,9 @@ void PanelDispatcher::receiveMainData(const QStringList &list)
     } else if (name == C::palette) {
         palette(list);
     } else if (name == C::blink) {
-        blink(list);
+        setLightMode(list, LedMode::Flash);
     } else if (name == C::rgb) {
-        rgb(list);
+        setLightMode(list, LedMode::Cycle);
     } else if (name == C::copy) {
         copyLight(list);
     } else if (name == C::pushTurnOff) {
@@ -120,39 +121,20 @@ void PanelDispatcher::receiveMainData(const QStringList &list)
     }
 }
 
-bool PanelDispatcher::selectedFan(const QStringList &list, int minSize, int *fan, ControllerBox **box)
+int PanelDispatcher::selectedFan(const QStringList &list, int minSize)
 {
     if (!hasElements(list, minSize))
-        return false;
+        return -1;
     if (!isValidBox(m_state.controllerBoxNumber)) {
         qCWarning(lcPanel) << "receiveMainData: selected box out of range:" << m_state.controllerBoxNumber;
-        return false;
+        return -1;
     }
-    *fan = intArg(list, 1);
-    if (!isValidFan(*fan)) {
+    const int fan = intArg(list, 1);
+    if (!isValidFan(fan)) {
         qCWarning(lcPanel) << "receiveMainData: fan index out of range for" << list.first() << ":" << list.at(1);
-        return false;
+        return -1;
     }
-    *box = &m_state.selectedBox();
-    return true;
-}
-
-void PanelDispatcher::sendLightByMode(int fan)
-{
-    const int b = m_state.controllerBoxNumber;
-    switch (m_state.selectedBox().LEDModeFan[idx(fan)]) {
-    case 0:
-        m_link.sendStoredSteady(b, fan);
-        break;
-    case 1:
-        m_link.setFanLedCycle(b, fan);
-        break;
-    case 2:
-        m_link.sendStoredFlash(b, fan);
-        break;
-    default:
-        break;
-    }
+    return fan;
 }
 
 void PanelDispatcher::selectProfile(const QStringList &list)
@@ -168,121 +150,51 @@ void PanelDispatcher::selectProfile(const QStringList &list)
         qCWarning(lcPanel) << "selectProfile: selected box out of range:" << m_state.controllerBoxNumber;
         return;
     }
-    m_state.currentProfile = index + 1;
-    m_store.loadProfileIni(m_state.controllerBoxNumber, m_state.currentProfile);
-    m_link.applyBoxSettings(m_state.controllerBoxNumber);
-    m_tasks.resetFanView();
+    m_ops.loadProfile(index + 1);
 }
 
 void PanelDispatcher::pushPWM(const QStringList &list)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 3, &f, &box))
-        return;
-    box->isPWMFan[idx(f)] = intArg(list, 2) != 0;
-    if (!box->isPWMFan[idx(f)])
-        m_link.setFanSpeedLevel(m_state.controllerBoxNumber, f, box->speedFan[idx(f)]);
+    if (const int f = selectedFan(list, 3); f >= 0)
+        m_ops.setTemperatureMode(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2) != 0);
 }
 
 void PanelDispatcher::palette(const QStringList &list)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 5, &f, &box))
-        return;
-    const size_t i = idx(f);
-    box->RColorFan[i] = intArg(list, 2);
-    box->GColorFan[i] = intArg(list, 3);
-    box->BColorFan[i] = intArg(list, 4);
-    // A new colour ends the colour cycle; flashing keeps flashing.
-    if (box->LEDModeFan[i] == 1)
-        box->LEDModeFan[i] = 0;
-    const int b = m_state.controllerBoxNumber;
-    if (box->LEDModeFan[i] == 2)
-        m_link.sendStoredFlash(b, f);
-    else
-        m_link.sendStoredSteady(b, f);
-    box->isTurnOffLedFan[i] = false;
-}
-
-void PanelDispatcher::blink(const QStringList &list)
-{
-    setLightMode(list, 2);
-}
-
-void PanelDispatcher::rgb(const QStringList &list)
-{
-    setLightMode(list, 1);
+    if (const int f = selectedFan(list, 5); f >= 0)
+        m_ops.setColour(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2), intArg(list, 3), intArg(list, 4));
 }
 
 // "Blink" and "RGB": element 2 equal to 1 switches the mode on, anything else
-// back to the steady colour; either way the LEDs are on afterwards.
-void PanelDispatcher::setLightMode(const QStringList &list, int onMode)
+// back to the steady colour.
+void PanelDispatcher::setLightMode(const QStringList &list, LedMode onMode)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 3, &f, &box))
-        return;
-    box->LEDModeFan[idx(f)] = intArg(list, 2) == 1 ? onMode : 0;
-    sendLightByMode(f);
-    box->isTurnOffLedFan[idx(f)] = false;
+    if (const int f = selectedFan(list, 3); f >= 0)
+        m_ops.setLightingMode(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2) == 1 ? onMode : LedMode::Steady);
 }
 
 void PanelDispatcher::copyLight(const QStringList &list)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 2, &f, &box))
-        return;
-    copyLighting(*box, 0, f);
-    m_link.sendEffectiveLighting(m_state.controllerBoxNumber, f);
-    m_tasks.resetFanView();
+    if (const int f = selectedFan(list, 2); f >= 0)
+        m_ops.copyLighting(m_state.controllerBoxNumber, f);
 }
 
 void PanelDispatcher::pushTurnOff(const QStringList &list)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 3, &f, &box))
-        return;
-    const int flag = intArg(list, 2);
-    box->isTurnOffLedFan[idx(f)] = flag != 0;
-    if (flag == 1)
-        m_link.setFanLedSteady(m_state.controllerBoxNumber, f, 0, 0, 0, 1.0f);
-    else
-        sendLightByMode(f);
+    if (const int f = selectedFan(list, 3); f >= 0)
+        m_ops.setLedsOff(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2));
 }
 
 void PanelDispatcher::changeSliderLight(const QStringList &list)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 3, &f, &box))
-        return;
-    const size_t i = idx(f);
-    box->brightFan[i] = brightnessArg(list, 2);
-    if (box->isTurnOffLedFan[i])
-        return;
-    const int b = m_state.controllerBoxNumber;
-    switch (box->LEDModeFan[i]) {
-    case 0:
-    case 1:
-        m_link.sendStoredSteady(b, f);
-        break;
-    case 2:
-        m_link.sendStoredFlash(b, f);
-        break;
-    default:
-        break;
-    }
+    if (const int f = selectedFan(list, 3); f >= 0)
+        m_ops.setBrightness(kPanel, m_state.controllerBoxNumber, f, brightnessArg(list, 2));
 }
 
 void PanelDispatcher::changeSliderFanSpeed(const QStringList &list)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 3, &f, &box))
+    const int f = selectedFan(list, 3);
+    if (f < 0)
         return;
     const int level = intArg(list, 2);
     if (level < 0 || level > 5) {
@@ -290,10 +202,7 @@ void PanelDispatcher::changeSliderFanSpeed(const QStringList &list)
         qCWarning(lcPanel) << "changeSliderFanSpeed: speed level outside 0..5 refused:" << list.at(2);
         return;
     }
-    box->speedFan[idx(f)] = level;
-    box->speedModeFan[idx(f)] = speedModeForLevel(level);
-    if (!box->isPWMFan[idx(f)])
-        m_link.setFanSpeedLevel(m_state.controllerBoxNumber, f, level);
+    m_ops.setSpeedLevel(kPanel, m_state.controllerBoxNumber, f, level);
 }
 
 void PanelDispatcher::changeLanguage(const QStringList &list)
@@ -312,10 +221,6 @@ void PanelDispatcher::changeLanguage(const QStringList &list)
 
 void PanelDispatcher::closeFanControl(const QStringList &list)
 {
-    int f = 0;
-    ControllerBox *box = nullptr;
-    if (!selectedFan(list, 3, &f, &box))
-        return;
-    box->monitorFan[idx(f)] = intArg(list, 2) != 0;
-    m_store.saveDeviceSettings();
+    if (const int f = selectedFan(list, 3); f >= 0)
+        m_ops.setMonitor(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2) != 0);
 }

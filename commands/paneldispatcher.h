@@ -1,12 +1,13 @@
 #pragma once
 
+#include "commands/fanoperations.h"
+
 #include <QObject>
 #include <QStringList>
 
 #include <functional>
 
 struct ControllerState;
-struct ControllerBox;
 class DeviceLink;
 class SettingsStore;
 class PeriodicTasks;
@@ -30,17 +31,13 @@ public Q_SLOTS:
     void receiveMainData(const QStringList &list);
 
 private:
-    // Fan commands: the handler receives the checked fan index.
-    bool selectedFan(const QStringList &list, int minSize, int *fan, ControllerBox **box);
-    // Sends the fan's lighting by its stored mode, whatever the off switch says.
-    void sendLightByMode(int fan);
+    // Fan commands: the checked fan index, or -1 (logged) for a short list or a bad index.
+    int selectedFan(const QStringList &list, int minSize);
 
     void selectProfile(const QStringList &list);
     void pushPWM(const QStringList &list);
     void palette(const QStringList &list);
-    void blink(const QStringList &list);
-    void rgb(const QStringList &list);
-    void setLightMode(const QStringList &list, int onMode);
+    void setLightMode(const QStringList &list, LedMode onMode);
     void copyLight(const QStringList &list);
     void pushTurnOff(const QStringList &list);
     void changeSliderLight(const QStringList &list);
@@ -49,10 +46,10 @@ private:
     void closeFanControl(const QStringList &list);
 
     ControllerState &m_state;
-    DeviceLink &m_link;
     SettingsStore &m_store;
     PeriodicTasks &m_tasks;
     ViewSink &m_views;
     std::function<void()> m_infoReadout;
     std::function<bool(int)> m_languageLoader;
+    FanOperations m_ops;
 };

@@ -200,7 +200,7 @@ void PeriodicTasks::controlRGBValue()
             int &r = box.RColorFan[idx(f)];
             int &g = box.GColorFan[idx(f)];
             int &bl = box.BColorFan[idx(f)];
-            if (box.LEDModeFan[idx(f)] == 1)
+            if (box.LEDModeFan[idx(f)] == LedMode::Cycle)
                 stepColourWheel(r, g, bl);
             if (box.isConnected)
                 m_link.setFanLedSteady(b, f, r, g, bl, level);
@@ -271,14 +271,14 @@ void PeriodicTasks::resetFanView()
         m_views.setFanSpeed(box.speedFan[i], f);
         m_views.setPWM(box.isPWMFan[i], f);
         switch (box.LEDModeFan[i]) {
-        case 0:
+        case LedMode::Steady:
             m_views.setRGB(false, f);
             m_views.setBlink(false, f);
             break;
-        case 1:
+        case LedMode::Cycle:
             m_views.setRGB(true, f);
             break;
-        case 2:
+        case LedMode::Flash:
             m_views.setBlink(true, f);
             break;
         default:

@@ -23,6 +23,7 @@ public:
 
 
     QTimer &musicTimer() { return m_musicTimer; }
+    ViewSink &views() { return m_views; }
     QTimer &rpmTimer() { return m_rpmTimer; }
     QTimer &randomColorTimer(int fan) { return m_randomColorTimers[static_cast<size_t>(fan)]; }
 

@@ -47,9 +47,9 @@ Lighting effectiveLighting(const ControllerBox &box, int fan)
     l.blue = box.BColorFan[f];
     l.bright = box.brightFan[f];
     switch (box.LEDModeFan[f]) {
-    case 0: l.kind = LightingKind::Steady; break;
-    case 1: l.kind = LightingKind::Cycle; break;
-    case 2: l.kind = LightingKind::Flash; break;
+    case LedMode::Steady: l.kind = LightingKind::Steady; break;
+    case LedMode::Cycle: l.kind = LightingKind::Cycle; break;
+    case LedMode::Flash: l.kind = LightingKind::Flash; break;
     default: l.kind = LightingKind::None; break;
     }
     return l;

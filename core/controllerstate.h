@@ -30,7 +30,7 @@ struct ControllerBox {
     std::array<float, kFanCount> brightFan{{1.0f, 1.0f, 1.0f}};
     std::array<int, kFanCount> speedFan{{5, 5, 5}};
     std::array<int, kFanCount> speedModeFan{{2, 2, 2}};
-    std::array<int, kFanCount> LEDModeFan{{0, 0, 0}};
+    std::array<LedMode, kFanCount> LEDModeFan{{LedMode::Steady, LedMode::Steady, LedMode::Steady}};
     std::array<bool, kFanCount> monitorFan{{true, true, true}};
     std::array<bool, kFanCount> isRandomColorFan{{false, false, false}};
     std::array<bool, kFanCount> isAlertShownFan{{false, false, false}};

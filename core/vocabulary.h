@@ -14,6 +14,9 @@
 // Index into the per-box and per-fan arrays; callers have checked the range.
 constexpr std::size_t idx(int i) { return static_cast<std::size_t>(i); }
 
+// A fan's lighting mode, as the box's LED report and the profiles ("FanMode") number it.
+enum class LedMode : int { Steady = 0, Cycle = 1, Flash = 2 };
+
 namespace Defaults {
 // The phone-app password until the user sets one.
 inline const QString password = QStringLiteral("7391");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/hidtransport.h"
+#include "core/vocabulary.h"
 
 #include <QList>
 #include <QPair>
@@ -36,7 +37,7 @@ public:
     };
 
     struct FanState {
-        int ledMode = 0;          // last LED report mode (0 steady, 1 cycle, 2 flash)
+        LedMode ledMode = LedMode::Steady;  // last LED report mode
         int red = 0, green = 0, blue = 0;
         int speedPercent = kDefaultSpeedPercent;
     };

@@ -41,11 +41,11 @@ void EmulatedDevice::applyCommand(EmulatedFirmware &fw, const std::uint8_t *c)
             fan->speedPercent = c[4];
         break;
     case 0x52:
-        if (!fan || c[3] > 2)
+        if (!fan || c[3] > static_cast<int>(LedMode::Flash))
             break;
-        fan->ledMode = c[3];
+        fan->ledMode = static_cast<LedMode>(c[3]);
         // The cycle keeps the colour it was given before.
-        if (c[3] != 1) {
+        if (fan->ledMode != LedMode::Cycle) {
             fan->red = c[4];
             fan->green = c[5];
             fan->blue = c[6];

@@ -136,7 +136,7 @@ SettingsMap SettingsStore::collectProfileSettings()
             QString::number(box.speedFan[i]),
             QString::number(box.speedModeFan[i]),
             flag(box.isPWMFan[i]),
-            QString::number(box.LEDModeFan[i]),
+            QString::number(static_cast<int>(box.LEDModeFan[i])),
             flag(box.isTurnOffLedFan[i]),
         };
         auto &group = map[fanGroup(f)];
@@ -186,7 +186,7 @@ void SettingsStore::loadProfileIni(int box, int profile)
         record.brightFan[i] = brightFromText(fan[3], profile, f);
         std::tie(record.speedFan[i], record.speedModeFan[i]) = speedFromText(fan[4], fan[5], profile, f);
         record.isPWMFan[i] = fan[6].toInt() != 0;
-        record.LEDModeFan[i] = fan[7].toInt();
+        record.LEDModeFan[i] = static_cast<LedMode>(fan[7].toInt());
         record.isTurnOffLedFan[i] = fan[8].toInt() != 0;
     }
 }

@@ -195,14 +195,14 @@ private Q_SLOTS:
         ControllerBox &box = state->boxArray[0];
         for (int f = 0; f < 3; ++f) {
             box.isPWMFan[f] = prep != "pwmoff";
-            box.LEDModeFan[f] = prep == "cycle" ? 1 : prep.startsWith("flash") ? 2 : 0;
+            box.LEDModeFan[f] = LedMode(prep == "cycle" ? 1 : prep.startsWith("flash") ? 2 : 0);
             box.isTurnOffLedFan[f] = prep == "off" || prep == "flashoff";
         }
         QVERIFY(messages->handle(message, wParam, fan));
         QCOMPARE(sent(), reports);
         const auto f = static_cast<size_t>(fan);
         const QString got = QStringLiteral("%1,%2,%3,%4,%5,%6,%7")
-                                .arg(box.LEDModeFan[f]).arg(int(box.isTurnOffLedFan[f])).arg(box.RColorFan[f])
+                                .arg(int(box.LEDModeFan[f])).arg(int(box.isTurnOffLedFan[f])).arg(box.RColorFan[f])
                                 .arg(box.GColorFan[f]).arg(box.BColorFan[f]).arg(box.speedFan[f])
                                 .arg(box.speedModeFan[f]);
         QCOMPARE(got, fields);
@@ -214,7 +214,7 @@ private Q_SLOTS:
     {
         QVERIFY(messages->handle(0x8117, 50, 0));
         QCOMPARE(state->boxArray[0].brightFan[0], 0.5f);
-        state->boxArray[0].LEDModeFan[2] = 1;
+        state->boxArray[0].LEDModeFan[2] = LedMode::Cycle;
         QVERIFY(messages->handle(0x8117, 50, 2));
         QCOMPARE(state->boxArray[0].brightFan[2], 1.0f);
     }

@@ -4,7 +4,7 @@
 static QString fanSummary(const ControllerBox &b, size_t f)
 {
     return QStringLiteral("%1 %2 %3 %4 %5 %6")
-        .arg(b.LEDModeFan[f]).arg(int(b.isTurnOffLedFan[f])).arg(b.RColorFan[f]).arg(b.GColorFan[f])
+        .arg(int(b.LEDModeFan[f])).arg(int(b.isTurnOffLedFan[f])).arg(b.RColorFan[f]).arg(b.GColorFan[f])
         .arg(b.BColorFan[f]).arg(double(b.brightFan[f]));
 }
 
@@ -56,7 +56,7 @@ private Q_SLOTS:
         DispatchHarness h;
         h.paint(0, 1, 40, 80, 120);
         h.sel().brightFan[1] = 0.5f;
-        h.sel().LEDModeFan[1] = mode;
+        h.sel().LEDModeFan[1] = LedMode(mode);
         h.sel().isTurnOffLedFan[1] = off;
         h.send(command.split(QLatin1Char(' ')));
         QCOMPARE(fanSummary(h.sel(), 1), after);
@@ -82,7 +82,7 @@ private Q_SLOTS:
         ControllerBox &b = h.sel();
         h.paint(0, 0, 100, 50, 10);
         b.brightFan[0] = 0.5f;
-        b.LEDModeFan[0] = 2;
+        b.LEDModeFan[0] = LedMode::Flash;
         b.speedFan = {{1, 5, 3}};
         b.isPWMFan[0] = false;
         b.isTurnOffLedFan[0] = sourceOff;
@@ -170,7 +170,7 @@ private Q_SLOTS:
         h.box(4).RColorFan[2] = 1;
         ControllerBox &b = h.sel();
         h.paint(0, 0, 10, 20, 30);
-        b.LEDModeFan[1] = 1;
+        b.LEDModeFan[1] = LedMode::Cycle;
         b.isTurnOffLedFan[2] = true;
         b.isPWMFan[2] = false;
         b.speedFan[2] = 4;

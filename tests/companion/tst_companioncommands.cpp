@@ -58,7 +58,7 @@ private Q_SLOTS:
             rig.paint(15, f, 10 + f, 20 + f, 30 + f);
         rig.box(15).brightFan.fill(0.5f);
         rig.box(15).speedFan.fill(3);
-        rig.box(15).LEDModeFan.fill(2);
+        rig.box(15).LEDModeFan.fill(LedMode::Flash);
         rig.box(15).speedModeFan.fill(0);
         rig.box(15).isPWMFan.fill(false);
         QVERIFY(rig.store->writeProfileIni(rig.store->collectProfileSettings(), 3));
@@ -156,10 +156,10 @@ private Q_SLOTS:
         QCOMPARE(rig.reports(), QStringList({"2 32 52 01 00 ff 80 00 00", "2 32 52 02 00 ff 00 00 00",
                                              "2 32 52 03 00 ff 00 00 00"}));
         rig.clear();
-        rig.box(0).LEDModeFan[1] = 1;
+        rig.box(0).LEDModeFan[1] = LedMode::Cycle;
         rig.tasks->musicTimer().start(25);
         rig.send(QStringLiteral("32x52xx2x00x0Ax1Bx2Cxx1"));  // keeps the cycle and the music
-        QCOMPARE(rig.box(0).LEDModeFan[1], 1);
+        QCOMPARE(rig.box(0).LEDModeFan[1], LedMode::Cycle);
         QCOMPARE(colour(rig.box(0), 1), (QList<int>{10, 27, 44}));
         QVERIFY(rig.tasks->musicTimer().isActive());
         QCOMPARE(rig.reports().at(1), QStringLiteral("0 32 52 02 01 00 00 00 00"));
@@ -169,10 +169,10 @@ private Q_SLOTS:
     void randomColourToggles()
     {
         CompanionRig rig({0, 1});
-        rig.box(0).LEDModeFan[0] = 2;
+        rig.box(0).LEDModeFan[0] = LedMode::Flash;
         rig.send("011x11");
         QVERIFY(rig.box(0).isRandomColorFan[0] && rig.box(1).isRandomColorFan[0] && !rig.box(0).isRandomColorFan[1]);
-        QCOMPARE(rig.box(0).LEDModeFan, (Fans{{0, 0, 0}}));
+        QCOMPARE(rig.box(0).LEDModeFan, (std::array<LedMode, 3>{}));
         QVERIFY(rig.tasks->randomColorTimer(0).isActive() && !rig.tasks->randomColorTimer(1).isActive());
         QVERIFY(rig.views.calls.isEmpty());
         QTRY_VERIFY(rig.reports().size() >= 2);
@@ -218,7 +218,7 @@ private Q_SLOTS:
         rig.box(0).isRandomColorFan[1] = true;
         rig.tasks->randomColorTimer(1).start(200);
         rig.send("022x1");
-        QCOMPARE(rig.box(0).LEDModeFan[1], 1);
+        QCOMPARE(rig.box(0).LEDModeFan[1], LedMode::Cycle);
         QCOMPARE(colour(rig.box(0), 1), (QList<int>{255, 0, 0}));
         QVERIFY(!rig.box(0).isRandomColorFan[1] && !rig.tasks->randomColorTimer(1).isActive());
         QCOMPARE(rig.reports(), QStringList({"0 32 52 01 00 ff 00 00 00", "0 32 52 02 01 00 00 00 00",
@@ -229,9 +229,9 @@ private Q_SLOTS:
     {
         for (auto [before, after] : {std::pair{0, 2}, {1, 2}, {2, 0}}) {
             CompanionRig rig({0, 2});
-            rig.box(2).LEDModeFan[0] = before;
+            rig.box(2).LEDModeFan[0] = LedMode(before);
             rig.send("051x001");
-            QCOMPARE(rig.box(2).LEDModeFan[0], after);
+            QCOMPARE(int(rig.box(2).LEDModeFan[0]), after);
             QCOMPARE(rig.reports().first(), hexLine(2, {0x32, 0x52, 1, after, 0xff}));
         }
     }
@@ -239,12 +239,12 @@ private Q_SLOTS:
     void ledsOffToggles()
     {
         CompanionRig rig({0, 2});
-        rig.box(0).LEDModeFan[0] = 2;
+        rig.box(0).LEDModeFan[0] = LedMode::Flash;
         rig.box(0).isRandomColorFan[0] = true;
         rig.tasks->randomColorTimer(0).start(200);
         rig.send("071x1");
         QVERIFY(rig.box(0).isTurnOffLedFan[0] && !rig.box(0).isRandomColorFan[0]);
-        QCOMPARE(rig.box(0).LEDModeFan[0], 2);
+        QCOMPARE(rig.box(0).LEDModeFan[0], LedMode::Flash);
         QCOMPARE(rig.reports().first(), QStringLiteral("0 32 52 01 00 00 00 00 00"));
         rig.clear();
         rig.send("071x1");
@@ -255,11 +255,11 @@ private Q_SLOTS:
     void steadyKeepsRandomColour()
     {
         CompanionRig rig({0, 2});
-        rig.box(0).LEDModeFan = {{1, 2, 1}};
+        rig.box(0).LEDModeFan = {{LedMode::Cycle, LedMode::Flash, LedMode::Cycle}};
         rig.box(0).isRandomColorFan[2] = true;
         rig.tasks->randomColorTimer(2).start(200);
         rig.send("087x1");
-        QCOMPARE(rig.box(0).LEDModeFan, (Fans{{0, 0, 0}}));
+        QCOMPARE(rig.box(0).LEDModeFan, (std::array<LedMode, 3>{}));
         QVERIFY(rig.box(0).isRandomColorFan[2] && rig.tasks->randomColorTimer(2).isActive());
         QCOMPARE(rig.reports().size(), 9);
     }
@@ -286,7 +286,7 @@ private Q_SLOTS:
         QFETCH(int, volume);
         QFETCH(bool, running);
         CompanionRig rig({0, 2});
-        rig.box(0).LEDModeFan[0] = 2;
+        rig.box(0).LEDModeFan[0] = LedMode::Flash;
         for (const QString &line : logged)
             QTest::ignoreMessage(QtDebugMsg, qPrintable(line));
         if (!running)
@@ -295,7 +295,7 @@ private Q_SLOTS:
         QCOMPARE(rig.state.volumePercent, volume);
         QCOMPARE(rig.tasks->musicTimer().isActive(), running);
         // Only a command that is nothing but the end leaves the flashing fan alone.
-        QCOMPARE(rig.box(0).LEDModeFan[0], command == QLatin1String("06x@@") ? 2 : 0);
+        QCOMPARE(int(rig.box(0).LEDModeFan[0]), command == QLatin1String("06x@@") ? 2 : 0);
         if (running)  // the ticks move the level straight from 100 to the target
             QTRY_COMPARE(rig.state.musicLevel, volume);
     }
@@ -303,12 +303,12 @@ private Q_SLOTS:
     void musicPreparesConnectedBoxes()
     {
         CompanionRig rig({0, 2});
-        rig.box(0).LEDModeFan[1] = rig.box(1).LEDModeFan[1] = rig.box(2).LEDModeFan[2] = 2;
+        rig.box(0).LEDModeFan[1] = rig.box(1).LEDModeFan[1] = rig.box(2).LEDModeFan[2] = LedMode::Flash;
         rig.box(0).isRandomColorFan[0] = rig.box(2).isRandomColorFan[0] = rig.box(2).isRandomColorFan[2] = true;
         rig.tasks->randomColorTimer(0).start(200);
         rig.send("06x70");
-        QCOMPARE(rig.box(0).LEDModeFan[1] + rig.box(2).LEDModeFan[2], 0);
-        QCOMPARE(rig.box(1).LEDModeFan[1], 2);  // not connected
+        QCOMPARE(int(rig.box(0).LEDModeFan[1]) + int(rig.box(2).LEDModeFan[2]), 0);
+        QCOMPARE(rig.box(1).LEDModeFan[1], LedMode::Flash);  // not connected
         QVERIFY(!rig.box(0).isRandomColorFan[0] && !rig.tasks->randomColorTimer(0).isActive());
         // Box 0 already stopped the shared timer, so box 2 keeps its flags.
         QVERIFY(rig.box(2).isRandomColorFan[0] && rig.box(2).isRandomColorFan[2]);

@@ -201,7 +201,7 @@ private Q_SLOTS:
         Fixture fx;
         ControllerBox &b = fx.box(2);
         b.isTurnOffLedFan = {true, false, false};
-        b.LEDModeFan = {2, 1, 2};
+        b.LEDModeFan = {LedMode::Flash, LedMode::Cycle, LedMode::Flash};
         b.isPWMFan = {false, true, false};
         b.speedFan = {3, 5, 0};
         b.RColorFan[2] = 10;
@@ -221,7 +221,7 @@ private Q_SLOTS:
 
         // An unknown lighting mode sends no LED report, only the speed.
         fx.emulator.clearSentReports();
-        b.LEDModeFan[2] = 7;
+        b.LEDModeFan[2] = LedMode(7);
         fx.link.applyBoxSettings(2);
         QCOMPARE(fx.sent(), settings.mid(0, 3) + settings.mid(4));
     }

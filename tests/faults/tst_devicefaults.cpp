@@ -106,7 +106,7 @@ QString snapshot(const ControllerState &s)
         d << b.isConnected << bool(b.hidHandle) << b.profileValue;
         for (size_t f = 0; f < kFanCount; ++f)
             d << b.RColorFan[f] << b.GColorFan[f] << b.BColorFan[f] << b.brightFan[f] << b.speedFan[f]
-              << b.speedModeFan[f] << b.LEDModeFan[f] << b.monitorFan[f] << b.isRandomColorFan[f]
+              << b.speedModeFan[f] << int(b.LEDModeFan[f]) << b.monitorFan[f] << b.isRandomColorFan[f]
               << b.isAlertShownFan[f] << b.isPWMFan[f] << b.isTurnOffLedFan[f];
     }
     return out;

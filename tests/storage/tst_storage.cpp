@@ -57,7 +57,7 @@ void setFan(ControllerBox &b, int f, const QStringList &v)
 {
     b.RColorFan[f] = v[0].toInt(), b.GColorFan[f] = v[1].toInt(), b.BColorFan[f] = v[2].toInt();
     b.brightFan[f] = v[3].toFloat(), b.speedFan[f] = v[4].toInt(), b.speedModeFan[f] = v[5].toInt();
-    b.isPWMFan[f] = v[6].toInt(), b.LEDModeFan[f] = v[7].toInt(), b.isTurnOffLedFan[f] = v[8].toInt();
+    b.isPWMFan[f] = v[6].toInt(), b.LEDModeFan[f] = LedMode(v[7].toInt()), b.isTurnOffLedFan[f] = v[8].toInt();
 }
 
 QStringList damagedCopies(const QString &path)

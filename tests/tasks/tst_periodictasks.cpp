@@ -64,7 +64,7 @@ private Q_SLOTS:
     {
         CoreHarness h({0});
         h.state.musicLevel = h.state.volumePercent = 100;
-        h.box(0).LEDModeFan[1] = 1;
+        h.box(0).LEDModeFan[1] = LedMode::Cycle;
         auto after = [&h](int ticks) {
             for (int i = 0; i < ticks; ++i)
                 h.tasks->controlRGBValue();
@@ -210,7 +210,7 @@ private Q_SLOTS:
         h.state.currentProfile = 5;
         ControllerBox &b = h.box(3);
         b.profileValue = 2;
-        b.LEDModeFan = {{0, 1, 2}};
+        b.LEDModeFan = {{LedMode::Steady, LedMode::Cycle, LedMode::Flash}};
         b.monitorFan[1] = false;
         h.paint(3, 2, 1, 2, 3);
         b.brightFan[2] = 0.5f;
