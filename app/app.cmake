@@ -3,6 +3,7 @@ add_library(zaldo_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/options.cpp ${CMAKE_CURRENT_SOURCE_DIR}/options.h
     ${CMAKE_CURRENT_SOURCE_DIR}/remotecontrol.cpp ${CMAKE_CURRENT_SOURCE_DIR}/remotecontrol.h
     ${CMAKE_CURRENT_SOURCE_DIR}/windowmessages.cpp ${CMAKE_CURRENT_SOURCE_DIR}/windowmessages.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/remoterequests.cpp ${CMAKE_CURRENT_SOURCE_DIR}/remoterequests.h
     ${CMAKE_CURRENT_SOURCE_DIR}/autostart.cpp ${CMAKE_CURRENT_SOURCE_DIR}/autostart.h
     ${CMAKE_CURRENT_SOURCE_DIR}/devicewatch.cpp ${CMAKE_CURRENT_SOURCE_DIR}/devicewatch.h
     ${CMAKE_CURRENT_SOURCE_DIR}/viewadapter.cpp ${CMAKE_CURRENT_SOURCE_DIR}/viewadapter.h

@@ -5,6 +5,7 @@
 #include "commands/periodictasks.h"
 #include "app/updatenote.h"
 #include "app/windowmessages.h"
+#include "app/remoterequests.h"
 #include "commands/appcommandhandler.h"
 #include "commands/paneldispatcher.h"
 #include "commands/sockethelper.h"
@@ -120,6 +121,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
         m_views.setControllerShown(false);
     };
     m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_tasks, m_views, hooks);
+    m_requests = std::make_unique<RemoteRequests>(m_state, *m_link, *m_store, *m_tasks);
 
     // The boxes and the selected box's firmware.
     m_link->connectAllBoxes();
@@ -233,6 +235,11 @@ QString BrenvarRGBFanController::buildIpAddress() const
 bool BrenvarRGBFanController::handleMessage(quint32 message, qint64 wParam, qint64 lParam)
 {
     return m_messages->handle(message, wParam, lParam);
+}
+
+QByteArray BrenvarRGBFanController::handleRequest(const QByteArray &line)
+{
+    return m_requests->answer(line);
 }
 
 void BrenvarRGBFanController::iconActivated(QSystemTrayIcon::ActivationReason reason)

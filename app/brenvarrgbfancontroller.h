@@ -23,6 +23,7 @@ class SensorTable;
 class UpdaterLauncher;
 class AutoStartStore;
 class WindowMessages;
+class RemoteRequests;
 class QAction;
 class QMenu;
 class TranslationSwitch;
@@ -46,6 +47,8 @@ public:
 
     // A remote-control message (message number, wParam, lParam).
     bool handleMessage(quint32 message, qint64 wParam, qint64 lParam);
+    // A command-line request ("status", "set ...", "profile ...") and its answer line.
+    QByteArray handleRequest(const QByteArray &line);
 
     MainView *mainView() const { return m_mainView; }
     AlertView *alertView() const { return m_alertView; }
@@ -95,6 +98,7 @@ private:
     std::unique_ptr<UpdaterLauncher> m_updaterLauncher;
     std::unique_ptr<AutoStartStore> m_autoStart;
     std::unique_ptr<WindowMessages> m_messages;
+    std::unique_ptr<RemoteRequests> m_requests;
     std::unique_ptr<TranslationSwitch> m_translation;
     QPointer<AutoUpdate> m_autoUpdate;
     QPointer<SocketHelper> m_socketHelper;

@@ -3,12 +3,15 @@
 #include "app/devicewatch.h"
 #include "app/options.h"
 #include "app/remotecontrol.h"
+#include "app/remoterequests.h"
 #include "app/windowmessages.h"
 #include "device/boxemulator.h"
 #include "device/hidapitransport.h"
 #include "storage/settingsstore.h"
 
 #include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -40,6 +43,32 @@ int sendMessage(int argc, char **argv, const ProgramOptions &options)
     return 0;
 }
 
+// status, set, profile: each request in turn; the last answer is printed.
+int runVerb(int argc, char **argv, const ProgramOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    QByteArray reply;
+    for (const QByteArray &line : options.requests) {
+        QString error;
+        if (!LocalSocketRemoteControl::request(kWindowTitle, line, kSendTimeoutMs, &reply, &error)) {
+            std::fprintf(stderr, "brenvar-rgb-fan-controller: %s; start the program first "
+                                 "(brenvar-rgb-fan-controller, or with --emulate 0 to try it without boxes)\n",
+                         qPrintable(error));
+            return 1;
+        }
+        if (!reply.startsWith('{')) {
+            const bool refused = reply.startsWith("error: ");
+            std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n", reply.mid(reply.indexOf(' ') + 1).constData());
+            return refused ? 2 : 1;
+        }
+    }
+    if (options.json)
+        std::printf("%s\n", reply.constData());
+    else
+        std::fputs(RemoteRequests::describe(QJsonDocument::fromJson(reply).object()).toUtf8().constData(), stdout);
+    return 0;
+}
+
 int handOverToRunningCopy()
 {
     QString error;
@@ -57,7 +86,9 @@ int main(int argc, char **argv)
     ProgramOptions options;
     QString error;
     if (!parseProgramOptions(rawArguments(argc, argv), &options, &error)) {
-        std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n\n%s", qPrintable(error), qPrintable(programUsage()));
+        // A wrong verb gets its one line; a wrong start-up option the whole usage.
+        std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n%s", qPrintable(error),
+                     options.verb.isEmpty() ? qPrintable(QLatin1Char('\n') + programUsage()) : "");
         return 2;
     }
     if (options.showHelp) {
@@ -70,6 +101,8 @@ int main(int argc, char **argv)
     }
     if (options.send)
         return sendMessage(argc, argv, options);
+    if (!options.verb.isEmpty())
+        return runVerb(argc, argv, options);
 
     // One line per report exchanged is only wanted when asked for.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
@@ -116,6 +149,7 @@ int main(int argc, char **argv)
         remote->setHandler([&controller](const RemoteMessage &m) {
             return controller.handleMessage(m.message, m.wParam, m.lParam);
         });
+        remote->setRequestHandler([&controller](const QByteArray &line) { return controller.handleRequest(line); });
 
         UdevDeviceWatch deviceWatch;
         SleepWatch sleepWatch;
@@ -131,6 +165,7 @@ int main(int argc, char **argv)
 
         result = app.exec();
         remote->setHandler(nullptr);
+        remote->setRequestHandler(nullptr);
     }
     // Handles close with the transport's devices at the end of main.
     state = ControllerState();

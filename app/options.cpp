@@ -1,8 +1,11 @@
 #include "app/options.h"
 
+#include "core/controllerstate.h"
 #include "device/boxemulator.h"
 
 #include <QHostAddress>
+
+#include <algorithm>
 #include <QStringList>
 
 bool parseMessageNumber(const QString &text, qint64 *value)
@@ -19,12 +22,136 @@ bool parseMessageNumber(const QString &text, qint64 *value)
     return true;
 }
 
+bool parseNumberIn(const QString &text, int first, int last, int *value)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok, 10);
+    if (!ok || v < first || v > last || text.startsWith(QLatin1Char('+')))
+        return false;
+    *value = v;
+    return true;
+}
+
+bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QString *error)
+{
+    using What = FanSetting::What;
+    bool ok = false;
+    if (key == QLatin1String("color")) {
+        const uint rgb = value.toUInt(&ok, 16);
+        ok = ok && value.size() == 6 && std::all_of(value.begin(), value.end(), [](QChar c) {
+            return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+        });
+        *s = FanSetting{What::Colour, int(rgb >> 16) & 0xFF, int(rgb >> 8) & 0xFF, int(rgb) & 0xFF, -1, {}};
+        if (!ok)
+            *error = QStringLiteral("--color: \"%1\" is not a colour RRGGBB (six hexadecimal digits, e.g. FF8000)").arg(value);
+    } else if (key == QLatin1String("brightness")) {
+        *s = FanSetting{What::Brightness, 0, 0, 0, -1, {}};
+        ok = parseNumberIn(value, 0, 100, &s->number);
+        if (!ok)
+            *error = QStringLiteral("--brightness: \"%1\" is not a brightness 0-100").arg(value);
+    } else if (key == QLatin1String("mode")) {
+        *s = FanSetting{What::Mode, 0, 0, 0, -1, value};
+        ok = QStringList{"steady", "cycle", "flash", "off", "on"}.contains(value);
+        if (!ok)
+            *error = QStringLiteral("--mode: \"%1\" is not one of steady, cycle, flash, off, on").arg(value);
+    } else if (key == QLatin1String("speed")) {
+        *s = FanSetting{What::Speed, 0, 0, 0, -1, {}};
+        ok = value == QLatin1String("curve") || parseNumberIn(value, 0, 5, &s->number);
+        if (!ok)
+            *error = QStringLiteral("--speed: \"%1\" is not a speed level 0-5 or \"curve\"").arg(value);
+    } else {
+        *error = QStringLiteral("no fan setting \"%1\"").arg(key);
+    }
+    return ok;
+}
+
+namespace {
+// status [--json] | set --box N --fan F SETTING... [--json] | profile load N | profile save
+bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
+{
+    const QString &verb = args.first();
+    QString box, fan;
+    QList<QByteArray> settings;
+    int n = 0;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString a = args.at(i);
+        const QString key = a.mid(2);
+        const bool takesValue = verb == QLatin1String("set")
+                                && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed"}.contains(a);
+        if (a == QLatin1String("--json")) {
+            o->json = true;
+        } else if (takesValue && i + 1 >= args.size()) {
+            *error = a + QStringLiteral(" needs a value");
+            return false;
+        } else if (a == QLatin1String("--box") || a == QLatin1String("--fan")) {
+            const QString v = args.at(++i);
+            if (!parseNumberIn(v, 1, a == QLatin1String("--box") ? kBoxCount : kFanCount, &n)) {
+                *error = a == QLatin1String("--box") ? QStringLiteral("--box: \"%1\" is not a box number 1-16").arg(v)
+                                                    : QStringLiteral("--fan: \"%1\" is not a fan number 1-3").arg(v);
+                return false;
+            }
+            (a == QLatin1String("--box") ? box : fan) = v;
+        } else if (takesValue) {
+            const QString v = args.at(++i);
+            FanSetting s;
+            if (!parseFanSetting(key, v, &s, error))
+                return false;
+            settings << (key + QLatin1Char(' ') + v).toUtf8();
+        } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("save")) {
+            o->requests << "profile save";
+        } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("load") && i + 1 < args.size()) {
+            const QString v = args.at(++i);
+            if (!parseNumberIn(v, 1, 5, &n)) {
+                *error = QStringLiteral("profile load: \"%1\" is not a profile number 1-5").arg(v);
+                return false;
+            }
+            o->requests << "profile load " + v.toUtf8();
+        } else {
+            *error = QStringLiteral("%1: unexpected \"%2\" (see --help)").arg(verb, a);
+            return false;
+        }
+    }
+    if (verb == QLatin1String("status"))
+        o->requests << "status";
+    if (verb == QLatin1String("set") && (box.isEmpty() || fan.isEmpty() || settings.isEmpty())) {
+        *error = QStringLiteral("set needs --box, --fan and at least one of --color, --brightness, --mode, --speed");
+        return false;
+    }
+    for (const QByteArray &s : settings)
+        o->requests << "set " + box.toUtf8() + ' ' + fan.toUtf8() + ' ' + s;
+    if (o->requests.isEmpty()) {
+        *error = QStringLiteral("profile needs \"load N\" or \"save\"");
+        return false;
+    }
+    return true;
+}
+} // namespace
+
 QString programUsage()
 {
     return QStringLiteral(
         "Usage: brenvar-rgb-fan-controller [options]\n"
+        "       brenvar-rgb-fan-controller status [--json]\n"
+        "       brenvar-rgb-fan-controller set --box N --fan F SETTING... [--json]\n"
+        "       brenvar-rgb-fan-controller profile load N | profile save\n"
         "\n"
         "Drives the RGB fan controller boxes attached over USB.\n"
+        "\n"
+        "Talking to the running copy (boxes 1-16 and fans 1-3, as the panel counts):\n"
+        "  status                    what the panel knows: boxes, firmware, each fan's RPM,\n"
+        "                            alarm, lighting and speed, CPU temperature, profile\n"
+        "  set --box N --fan F       change one fan as the panel would, then print it:\n"
+        "    --color RRGGBB          colour, six hexadecimal digits (FF8000 is orange)\n"
+        "    --brightness 0-100      brightness in percent\n"
+        "    --mode MODE             lighting: steady, cycle (colour cycle) or flash;\n"
+        "                            off switches the fan's LEDs off, on switches them on\n"
+        "    --speed 0-5|curve       a fixed speed level, or follow the CPU temperature\n"
+        "                            (up to the fan's level)\n"
+        "  profile load N            load profile 1-5 into the selected box\n"
+        "  profile save              save the selected box as the current profile\n"
+        "  --json                    print the answer as one JSON object\n"
+        "  Exit status: 0 done, 1 no running copy (or it could not carry it out),\n"
+        "  2 wrong input.\n"
         "\n"
         "Options:\n"
         "  --emulate LIST            emulate the boxes whose numbers (0-15) are in the\n"
@@ -43,6 +170,10 @@ QString programUsage()
 
 bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *error)
 {
+    if (!args.isEmpty() && QStringList{"status", "set", "profile"}.contains(args.first())) {
+        o->verb = args.first();
+        return parseVerb(args, o, error);
+    }
     auto needValue = [&](int i, const QString &name) -> bool {
         if (i + 1 >= args.size() || args.at(i + 1).startsWith(QLatin1String("--"))) {
             *error = name + QStringLiteral(" needs a value");

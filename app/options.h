@@ -20,6 +20,11 @@ struct ProgramOptions {
     qint64 wParam = 0;
     qint64 lParam = 0;
 
+    // status | set | profile: requests to the running copy, one line each, sent in order.
+    QString verb;
+    QList<QByteArray> requests;
+    bool json = false;                    // --json
+
     bool companionEnabled = true;         // --no-companion
     QString companionAddress;             // --companion-address
     QString updateUrl;                    // --update-url
@@ -27,6 +32,19 @@ struct ProgramOptions {
     bool showHelp = false;
     bool showVersion = false;
 };
+
+// One setting of the set verb, checked: --color RRGGBB, --brightness 0-100,
+// --mode steady|cycle|flash|off|on, --speed 0-5|curve.
+struct FanSetting {
+    enum class What { Colour, Brightness, Mode, Speed } what = What::Colour;
+    int red = 0, green = 0, blue = 0;
+    int number = -1;  // brightness, or the speed level; -1 for the curve
+    QString word;     // the mode
+};
+// key is the option without its dashes ("color"). False with *error otherwise.
+bool parseFanSetting(const QString &key, const QString &value, FanSetting *setting, QString *error);
+// A whole number first..last, as a person types it.
+bool parseNumberIn(const QString &text, int first, int last, int *value);
 
 // Parses arguments (without argv[0]). On failure returns false and sets *error.
 bool parseProgramOptions(const QStringList &args, ProgramOptions *options, QString *error);

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -204,6 +205,13 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadlin
     }
     deadline->stop();
     const QByteArray line = socket->readLine(kMaxLineLength + 1);
+    // Requests start with a word; messages are numbers only.
+    if (!line.isEmpty() && std::isalpha(static_cast<unsigned char>(line.at(0)))) {
+        socket->write(answer(line.trimmed()) + '\n');
+        socket->flush();
+        socket->disconnectFromServer();
+        return;
+    }
     RemoteMessage m;
     if (!parseLine(line, &m)) {
         qCWarning(lcRemote) << "malformed remote-control message:" << line.left(kMaxLineLength);
@@ -222,16 +230,15 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadlin
     }
 }
 
-bool LocalSocketRemoteControl::send(const QString &title, const RemoteMessage &message, int timeoutMs,
-                                    QString *error, int waitForListenerMs)
+bool LocalSocketRemoteControl::connectToCopy(QLocalSocket &socket, const QString &title, int timeoutMs,
+                                             int waitForListenerMs, QString *error)
 {
     const QString path = socketPath(title);
-    QLocalSocket socket;
     const QDeadlineTimer listenerDeadline(waitForListenerMs);
     for (;;) {
         socket.connectToServer(path);
         if (socket.waitForConnected(timeoutMs))
-            break;
+            return true;
         if (listenerDeadline.hasExpired()) {
             *error = QStringLiteral("no running copy of the program answers on %1").arg(path);
             return false;
@@ -239,6 +246,31 @@ bool LocalSocketRemoteControl::send(const QString &title, const RemoteMessage &m
         socket.abort();
         QThread::msleep(kConnectRetryMs);
     }
+}
+
+bool LocalSocketRemoteControl::request(const QString &title, const QByteArray &line, int timeoutMs,
+                                       QByteArray *reply, QString *error)
+{
+    QLocalSocket socket;
+    if (!connectToCopy(socket, title, timeoutMs, 0, error))
+        return false;
+    socket.write(line + '\n');
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(timeoutMs)) {
+            *error = QStringLiteral("the running copy did not answer");
+            return false;
+        }
+    }
+    *reply = socket.readLine().trimmed();
+    return true;
+}
+
+bool LocalSocketRemoteControl::send(const QString &title, const RemoteMessage &message, int timeoutMs,
+                                    QString *error, int waitForListenerMs)
+{
+    QLocalSocket socket;
+    if (!connectToCopy(socket, title, timeoutMs, waitForListenerMs, error))
+        return false;
     const QByteArray line = QByteArray::number(message.message) + ' ' + QByteArray::number(message.wParam) + ' '
                             + QByteArray::number(message.lParam) + '\n';
     socket.write(line);

@@ -24,6 +24,8 @@ class RemoteControlTransport : public QObject {
     Q_OBJECT
 public:
     using Handler = std::function<bool(const RemoteMessage &)>;
+    // A request line (a word first, e.g. "status") to its one-line answer.
+    using RequestHandler = std::function<QByteArray(const QByteArray &)>;
     enum class ListenResult {
         Listening,     // this is the only copy and takes messages
         OtherCopyRuns, // hand over to it
@@ -33,12 +35,18 @@ public:
     // Claims the one-copy place under the window title and starts listening.
     virtual ListenResult listen(const QString &title) = 0;
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    void setRequestHandler(RequestHandler handler) { m_requestHandler = std::move(handler); }
 
 protected:
     bool deliver(const RemoteMessage &m) { return m_handler ? m_handler(m) : false; }
+    QByteArray answer(const QByteArray &request)
+    {
+        return m_requestHandler ? m_requestHandler(request) : QByteArray("failed: requests are not taken yet");
+    }
 
 private:
     Handler m_handler;
+    RequestHandler m_requestHandler;
 };
 
 // Linux: a lock file decides which copy runs; a per-user local socket beside
@@ -64,10 +72,16 @@ public:
     // it did not answer in time or it did not carry the message out.
     static bool send(const QString &title, const RemoteMessage &message, int timeoutMs, QString *error,
                      int waitForListenerMs = 0);
+    // Sends one request line (no newline) and returns the copy's one-line
+    // answer in *reply. False (with *error) when no copy answers in time.
+    static bool request(const QString &title, const QByteArray &line, int timeoutMs, QByteArray *reply,
+                        QString *error);
     // "MSG WPARAM LPARAM" in decimal; false on anything else.
     static bool parseLine(const QByteArray &line, RemoteMessage *message);
 
 private:
+    static bool connectToCopy(QLocalSocket &socket, const QString &title, int timeoutMs, int waitForListenerMs,
+                              QString *error);
     bool openListener(QString *error);
     void acceptPending();
     void adopt(int fd);

@@ -35,7 +35,7 @@ void FanOperations::setColour(Caller caller, int box, int fan, int red, int gree
     if (b.LEDModeFan[f] == LedMode::Cycle)
         b.LEDModeFan[f] = LedMode::Steady;
     // The remote control leaves switched-off LEDs dark; the panel switches them on.
-    if (caller == Caller::Panel || !b.isTurnOffLedFan[f]) {
+    if (caller != Caller::Remote || !b.isTurnOffLedFan[f]) {
         b.isTurnOffLedFan[f] = false;
         if (b.LEDModeFan[f] == LedMode::Flash)
             m_link.sendStoredFlash(box, fan);
@@ -81,6 +81,12 @@ void FanOperations::setTemperatureMode(Caller caller, int box, int fan, bool on)
     if (caller != Caller::Phone && !on)
         m_link.setFanSpeedLevel(box, fan, b.speedFan[idx(fan)]);
     follow(caller, box);
+}
+
+void FanOperations::setFixedSpeed(Caller caller, int box, int fan, int level)
+{
+    m_state.boxArray[idx(box)].isPWMFan[idx(fan)] = false;
+    setSpeedLevel(caller, box, fan, level);
 }
 
 void FanOperations::setLightingMode(Caller caller, int box, int fan, LedMode mode)
@@ -151,6 +157,6 @@ void FanOperations::follow(Caller caller, int box)
 {
     if (caller == Caller::Phone)
         reapplyBox(box);
-    else if (caller == Caller::Remote)
+    else if (caller != Caller::Panel && box == m_state.controllerBoxNumber)
         m_tasks.resetFanView();
 }

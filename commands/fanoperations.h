@@ -23,6 +23,9 @@ public:
         // The phone-app commands: the whole box re-sent, the panel redrawn
         // when it shows that box.
         Phone,
+        // The command line: the panel's rules, then the panel redrawn when it
+        // shows that box.
+        CommandLine,
     };
 
     // The panel is reached through the tasks' view sink.
@@ -34,6 +37,8 @@ public:
     void setSpeedLevel(Caller caller, int box, int fan, int level);
     // On: the fan follows the temperature curve; off: it is sent its fixed level.
     void setTemperatureMode(Caller caller, int box, int fan, bool on);
+    // A fixed level: the temperature curve off and the level sent once.
+    void setFixedSpeed(Caller caller, int box, int fan, int level);
     // The mode the fan lights in; switching a cycle or flash off is Steady.
     void setLightingMode(Caller caller, int box, int fan, LedMode mode);
     // 0 switches the LEDs on, 1 off (black). The panel's switch may carry

@@ -142,6 +142,7 @@ void PeriodicTasks::updateSpeed()
             }
             const int f = status.fan;
             const int rpm = status.rpm;
+            box.rpmFan[idx(f)] = rpm;
 
             m_views.placeAlert();
             if (rpm == 0) {

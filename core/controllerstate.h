@@ -37,6 +37,8 @@ struct ControllerBox {
     std::array<bool, kFanCount> isPWMFan{{true, true, true}};
     int profileValue = 1;
     std::array<bool, kFanCount> isTurnOffLedFan{{false, false, false}};
+    // The last reading of the RPM poll, which skips unmonitored fans; -1 before the first.
+    std::array<int, kFanCount> rpmFan{{-1, -1, -1}};
 };
 
 // The box table and the global switches. One instance is shared by every

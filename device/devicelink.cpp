@@ -212,9 +212,8 @@ QString DeviceLink::parseFirmwareVersion(const std::uint8_t *reply, int length)
     return QStringLiteral("%1.%2.%3").arg(reply[2]).arg(reply[3]).arg(reply[4]);
 }
 
-QString DeviceLink::readFirmwareVersion()
+QString DeviceLink::readFirmwareVersion(int box)
 {
-    const int box = m_state.controllerBoxNumber;
     if (!connectedBox(box))
         return QStringLiteral("0");
     Report reply{};

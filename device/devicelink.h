@@ -64,7 +64,9 @@ public:
     void saveToController(int box);
     FanStatusReply readFanStatus(int box, int fan);
     static FanStatus parseFanStatus(const std::uint8_t *reply, int length);
-    QString readFirmwareVersion();
+    // The selected box's firmware, or box n's; "0" when it gave none.
+    QString readFirmwareVersion() { return readFirmwareVersion(m_state.controllerBoxNumber); }
+    QString readFirmwareVersion(int box);
     static QString parseFirmwareVersion(const std::uint8_t *reply, int length);
 
     // Temperature curve in percent for whole degrees Celsius, before the cap.

@@ -3,6 +3,7 @@
 Usage: test_program.py PATH-TO-PROGRAM [unittest args]
 """
 
+import json
 import os
 import shutil
 import socket
@@ -219,6 +220,64 @@ class Companion(ProgramTest):
         lines = [l for l in self.new_lines(p, n) if " 33 51 " not in l]
         self.assertIn("2 32 52 01 00 ff 80 00 00", lines)
         self.assertFalse(any(l.startswith("0 ") for l in lines))
+
+
+class CommandLine(ProgramTest):
+    def cli(self, env, *args):
+        return subprocess.run([BINARY] + list(args), env=env, capture_output=True, text=True, timeout=30)
+
+    def fan(self, p, box, fan):
+        r = self.cli(p.env, "status", "--json")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        boxes = {b["box"]: b for b in json.loads(r.stdout)["boxes"]}
+        return boxes[box]["fans"][fan - 1]
+
+    def test_set_changes_fan_like_the_panel(self):
+        p = self.emulated("0,2")
+        cases = [  # setting on box 3 fan 2, fields afterwards, report box 2 (zero-based) receives
+            (["--color", "ff8000"], {"color": "FF8000", "mode": "steady"}, "2 32 52 02 00 ff 80 00 00"),
+            (["--brightness", "50"], {"brightness": 50}, "2 32 52 02 00 7f 40 00 00"),
+            (["--mode", "flash"], {"mode": "flash", "ledsOff": False}, "2 32 52 02 02 7f 40 00 00"),
+            (["--mode", "off"], {"mode": "flash", "ledsOff": True}, "2 32 52 02 00 00 00 00 00"),
+            (["--color", "0000FF"], {"color": "0000FF", "ledsOff": False}, "2 32 52 02 02 00 00 7f 00"),
+            (["--mode", "cycle"], {"mode": "cycle"}, "2 32 52 02 01 00 00 00 00"),
+            (["--speed", "2"], {"speedLevel": 2, "temperatureMode": False}, "2 32 51 02 03 28 00 00 00"),
+            (["--speed", "curve"], {"speedLevel": 2, "temperatureMode": True}, None),
+        ]
+        for args, fields, report in cases:
+            n = len(p.trace_lines())
+            r = self.cli(p.env, "set", "--box", "3", "--fan", "2", "--json", *args)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            shown, printed = self.fan(p, 3, 2), json.loads(r.stdout)
+            shown.pop("rpm"), printed.pop("rpm")  # the poll may read between the two
+            self.assertEqual(printed, shown, args)
+            self.assertEqual({k: shown[k] for k in fields}, fields, args)
+            sent = [l for l in self.new_lines(p, n) if l.split()[1:3] == ["32", "51" if "--speed" in args else "52"]]
+            self.assertEqual(sent, [report] if report else [], args)
+        self.assertEqual(self.fan(p, 1, 2)["color"], "FF0000")  # other boxes untouched
+
+    def test_profile_save_and_load(self):
+        p = self.emulated("0")
+        for args in (["set", "--box", "1", "--fan", "1", "--color", "123456"], ["profile", "save"],
+                     ["set", "--box", "1", "--fan", "1", "--color", "ABCDEF"], ["profile", "load", "1"]):
+            self.assertEqual(self.cli(p.env, *args).returncode, 0, args)
+        self.assertEqual(self.fan(p, 1, 1)["color"], "123456")
+
+    def test_wrong_input_and_no_running_copy(self):
+        p = self.emulated("0")
+        for args, code in ((["set", "--box", "17", "--fan", "1", "--mode", "on"], 2),
+                           (["set", "--box", "1", "--fan", "1", "--color", "red"], 2),
+                           (["set", "--box", "1", "--fan", "1", "--brightness", "150"], 2),
+                           (["set", "--box", "2", "--fan", "1", "--mode", "on"], 2),  # not attached
+                           (["set", "--box", "1", "--fan", "1"], 2), (["profile", "load", "6"], 2),
+                           (["status"], 0)):
+            r = self.cli(p.env, *args)
+            self.assertEqual(r.returncode, code, args)
+            self.assertEqual(len(r.stderr.splitlines()), 1 if code else 0, r.stderr)
+        p.stop()
+        r = self.cli(p.env, "status")
+        self.assertEqual((r.returncode, r.stdout), (1, ""))
+        self.assertIn("start the program", r.stderr)
 
 
 if __name__ == "__main__":
