@@ -99,8 +99,8 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
             settings << (key + QLatin1Char(' ') + v).toUtf8();
         } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("save")) {
             o->requests << "profile save";
-        } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("load") && i + 1 < args.size()) {
-            const QString v = args.at(++i);
+        } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("load")) {
+            const QString v = args.value(++i);
             if (!parseNumberIn(v, 1, 5, &n)) {
                 *error = QStringLiteral("profile load: \"%1\" is not a profile number 1-5").arg(v);
                 return false;
