@@ -17,8 +17,9 @@ class QAction;
 class QMenu;
 class TranslationSwitch;
 
-// The hidden controller window titled "Zaldo RGB": builds everything in its
-// fixed order and forwards its slots to the subsystems that do the work.
+// The hidden controller window titled "Zaldo RGB": builds the windows and the
+// tray around a ControllerCore in a fixed order and forwards its slots to the
+// subsystems that do the work.
 class BrenvarRGBFanController : public QMainWindow {
     Q_OBJECT
 public:
