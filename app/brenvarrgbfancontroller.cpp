@@ -1,23 +1,16 @@
 #include "app/brenvarrgbfancontroller.h"
 
 #include "app/autostart.h"
-#include "core/controllerstate.h"
-#include "commands/periodictasks.h"
 #include "app/updatenote.h"
-#include "app/windowmessages.h"
-#include "app/remoterequests.h"
 #include "commands/appcommandhandler.h"
 #include "commands/paneldispatcher.h"
-#include "commands/sockethelper.h"
-#include "device/devicelink.h"
+#include "commands/periodictasks.h"
+#include "core/controllerstate.h"
 #include "monitor/cputemperature.h"
-#include "monitor/hwmonsensortable.h"
 #include "storage/settingsstore.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"
 #include "ui/translationswitch.h"
-#include "update/autoupdate.h"
-#include "update/updaterlauncher.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,38 +24,32 @@ Q_LOGGING_CATEGORY(lcController, "zaldo.controller")
 
 namespace {
 const QString kWindowTitle = QStringLiteral("Zaldo RGB");
+#ifdef Q_OS_WIN
 const QString kAutoRunText = QStringLiteral(" Run Zaldo RGB Program when Windows starts");
+#else
+const QString kAutoRunText = QStringLiteral(" Run Zaldo RGB Program when you log in");
+#endif
 } // namespace
 
 BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const ControllerSetup &setup)
-    : QMainWindow(nullptr), m_state(state), m_setup(setup)
+    : QMainWindow(nullptr), m_state(state), m_core(std::make_unique<ControllerCore>(state, setup, m_views))
 {
     // Built in a fixed order: each step uses only what the steps before made.
     // The window only carries the title; it is never mapped on Linux.
-    m_state.resourcePrefix = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setGeometry(0, 0, 0, 0);
     setWindowTitle(kWindowTitle);
     hide();
 
     // Settings first: everything below reads them.
-    m_store = std::make_unique<SettingsStore>(m_state, m_setup.dataDirectory);
-    m_store->parseDevice();
+    m_core->loadSettings();
 
     // The translator, before any window shows a text.
     m_translation = std::make_unique<TranslationSwitch>();
     qCDebug(lcController) << "setup language";
     loadLanguage(m_state.languageIndex);
 
-    // The update check.
-    m_updaterLauncher = std::make_unique<ProcessUpdaterLauncher>();
-    if (m_state.isStartAutoUpdate) {
-        qCDebug(lcController) << "start auto update--isStartAutoUpdate:" << m_state.isStartAutoUpdate;
-        m_autoUpdate = new AutoUpdate(m_store->dataDirectory(), m_setup.updateUrl, *m_updaterLauncher, m_state, this);
-        connect(m_autoUpdate, &AutoUpdate::updateNoteReady, this, [](const QString &note) { showUpdateNote(note); });
-        m_autoUpdate->setCurrentVersion(m_state.softwareVersion);
-        m_autoUpdate->getVersion();
-    }
+    m_core->startUpdateCheck([](const QString &note) { showUpdateNote(note); });
 
     // The alert window.
     m_alertView = new AlertView;
@@ -78,31 +65,6 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     qCDebug(lcController) << "isAutoRun:" << m_state.isAutoRun;
     setAutoRun(*m_autoStart, m_state.isAutoRun, QCoreApplication::applicationFilePath());
 
-    // Every start begins at full music level, profile 1, box 1.
-    m_state.musicLevel = 100;
-    m_state.currentProfile = 1;
-    m_state.controllerBoxNumber = 0;
-
-    // The box link and the phone-app server.
-    m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport);
-    if (m_setup.companionEnabled) {
-        const QHostAddress address = m_setup.companionAddress.isEmpty() ? QHostAddress(QHostAddress::Any)
-                                                                         : QHostAddress(m_setup.companionAddress);
-        m_socketHelper = new SocketHelper(SocketHelper::Unbound{}, this);
-        m_socketHelper->listen(address, SocketHelper::defaultPort());
-        connect(m_socketHelper, &SocketHelper::socketHelperSendData, this,
-                &BrenvarRGBFanController::socketHelperReceiveData);
-        m_socketHelper->setPasswordOn(m_state.isOpenPassword);
-        m_socketHelper->setPassword(m_state.passwordStr);
-    }
-
-    // The timers (music, RPM poll, random colour 1..3) live in the periodic tasks.
-    m_tasks = std::make_unique<PeriodicTasks>(m_state, *m_link, *m_store, m_views);
-    m_dispatcher = std::make_unique<PanelDispatcher>(m_state, *m_link, *m_store, *m_tasks, m_views);
-    m_dispatcher->setInfoReadout([this] { setInfoMessage(); });
-    m_dispatcher->setLanguageLoader([this](int index) { return loadLanguage(index); });
-    m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_tasks,
-                                                        AppCommandHandler::replyTo(m_socketHelper));
     WindowMessages::Hooks hooks;
     hooks.showPanelAndTray = [this](bool show) {
         if (show) {
@@ -120,14 +82,10 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
         m_controllerShown = false;
         m_views.setControllerShown(false);
     };
-    m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_tasks, m_views, hooks);
-    m_requests = std::make_unique<RemoteRequests>(m_state, *m_link, *m_store, *m_tasks);
-
-    // The boxes and the selected box's firmware.
-    m_link->connectAllBoxes();
-    QString firmware = m_link->readFirmwareVersion();
-    if (firmware == QLatin1String("0"))
-        firmware = QStringLiteral("1.0.0");
+    const QString firmware = m_core->connectBoxes(hooks);
+    m_dispatcher = std::make_unique<PanelDispatcher>(m_state, m_core->link(), m_core->store(), m_core->tasks(), m_views);
+    m_dispatcher->setInfoReadout([this] { setInfoMessage(); });
+    m_dispatcher->setLanguageLoader([this](int index) { return loadLanguage(index); });
 
     // The computer's address for the information area.
     m_state.ipAddressStr = buildIpAddress();
@@ -135,7 +93,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     // The panel, with the settings it shows.
     m_mainView = new MainView;
     m_views.setMainView(m_mainView);
-    m_store->parseDevice();
+    m_core->store().parseDevice();
     m_mainView->setLanguage(m_state.languageIndex);
     m_mainView->setFirmwareVersion(firmware);
     m_mainView->setSoftwareVersion(m_state.softwareVersion);
@@ -144,23 +102,15 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     m_mainView->setPasswordSwitch(m_state.isOpenPassword);
     m_mainView->setPasswordText(m_state.passwordStr);
 
-    // Select the first box, then let the panel talk to us.
-    m_tasks->setBox();
-    connect(m_mainView, &MainView::sendData, this, &BrenvarRGBFanController::receiveMainData);
-
     // The controller window counts as shown; the panel and the tray appear.
     m_controllerShown = true;
     m_views.setControllerShown(true);
+
+    // Select the first box, start the sensors and the RPM poll, then let the panel talk to us.
+    m_core->startWatching();
+    connect(m_mainView, &MainView::sendData, this, &BrenvarRGBFanController::receiveMainData);
     m_mainView->show();
     m_trayIcon->setVisible(true);
-
-    // Sensors last: their first pass drives fans of boxes already set up.
-    m_sensors = std::make_unique<HwmonSensorTable>();
-    m_cpuTemperature = std::make_unique<CpuTemperature>(m_state, *m_tasks, m_views, *m_sensors, this);
-    m_cpuTemperature->initSensorLibrary();
-
-    // The stopped-fan watch.
-    m_tasks->startRpmPoll();
 }
 
 BrenvarRGBFanController::~BrenvarRGBFanController()
@@ -234,12 +184,12 @@ QString BrenvarRGBFanController::buildIpAddress() const
 
 bool BrenvarRGBFanController::handleMessage(quint32 message, qint64 wParam, qint64 lParam)
 {
-    return m_messages->handle(message, wParam, lParam);
+    return m_core->handleMessage(message, wParam, lParam);
 }
 
 QByteArray BrenvarRGBFanController::handleRequest(const QByteArray &line)
 {
-    return m_requests->answer(line);
+    return m_core->handleRequest(line);
 }
 
 void BrenvarRGBFanController::iconActivated(QSystemTrayIcon::ActivationReason reason)
@@ -248,17 +198,17 @@ void BrenvarRGBFanController::iconActivated(QSystemTrayIcon::ActivationReason re
         m_mainView->show();
 }
 
-void BrenvarRGBFanController::updateSpeed() { m_tasks->updateSpeed(); }
-void BrenvarRGBFanController::sendBrightFan1() { m_tasks->sendBrightFan1(); }
-void BrenvarRGBFanController::sendBrightFan2() { m_tasks->sendBrightFan2(); }
-void BrenvarRGBFanController::sendBrightFan3() { m_tasks->sendBrightFan3(); }
-void BrenvarRGBFanController::controlRGBValue() { m_tasks->controlRGBValue(); }
+void BrenvarRGBFanController::updateSpeed() { tasks().updateSpeed(); }
+void BrenvarRGBFanController::sendBrightFan1() { tasks().sendBrightFan1(); }
+void BrenvarRGBFanController::sendBrightFan2() { tasks().sendBrightFan2(); }
+void BrenvarRGBFanController::sendBrightFan3() { tasks().sendBrightFan3(); }
+void BrenvarRGBFanController::controlRGBValue() { tasks().controlRGBValue(); }
 XmlProfile BrenvarRGBFanController::getProfile(int profileCount) { return ::getProfile(profileCount); }
-void BrenvarRGBFanController::updateCPUTemp() { m_cpuTemperature->updateCPUTemp(); }
-void BrenvarRGBFanController::changeBox(int box) { m_tasks->changeBox(box); }
-void BrenvarRGBFanController::setInfoMessage() { m_cpuTemperature->setInfoMessage(); }
+void BrenvarRGBFanController::updateCPUTemp() { m_core->cpuTemperature().updateCPUTemp(); }
+void BrenvarRGBFanController::changeBox(int box) { tasks().changeBox(box); }
+void BrenvarRGBFanController::setInfoMessage() { m_core->cpuTemperature().setInfoMessage(); }
 void BrenvarRGBFanController::receiveMainData(QStringList list) { m_dispatcher->receiveMainData(list); }
-void BrenvarRGBFanController::socketHelperReceiveData(QString data) { m_appCommands->socketHelperReceiveData(data); }
+void BrenvarRGBFanController::socketHelperReceiveData(QString data) { m_core->appCommands().socketHelperReceiveData(data); }
 
 void BrenvarRGBFanController::receiveData(QString)
 {
@@ -278,14 +228,10 @@ void BrenvarRGBFanController::trayIconAction()
     updateAutoRunText();
     setAutoRun(*m_autoStart, m_state.isAutoRun, QCoreApplication::applicationFilePath());
     qCDebug(lcController) << "trayIconAction---isAutoRun:" << m_state.isAutoRun;
-    m_store->saveDeviceSettings();
+    m_core->store().saveDeviceSettings();
 }
 
-void BrenvarRGBFanController::reapplyAfterResume()
-{
-    qCInfo(lcController) << "resumed: reconnecting and re-applying every box";
-    m_messages->reconnectAll();
-}
+void BrenvarRGBFanController::reapplyAfterResume() { m_core->reapplyAfterResume(); }
 
 bool BrenvarRGBFanController::anyOtherWindowVisible() const
 {

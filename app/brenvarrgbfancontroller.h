@@ -1,9 +1,8 @@
 #pragma once
 
+#include "app/controllercore.h"
 #include "app/viewadapter.h"
-#include "commands/sockethelper.h"
 #include "storage/xmlprofile.h"
-#include "update/autoupdate.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -12,33 +11,15 @@
 #include <memory>
 
 struct ControllerState;
-class HidTransport;
-class DeviceLink;
-class SettingsStore;
-class PeriodicTasks;
 class PanelDispatcher;
-class AppCommandHandler;
-class CpuTemperature;
-class SensorTable;
-class UpdaterLauncher;
 class AutoStartStore;
-class WindowMessages;
-class RemoteRequests;
 class QAction;
 class QMenu;
 class TranslationSwitch;
 
-// What main decides before the controller is built.
-struct ControllerSetup {
-    HidTransport *transport = nullptr;
-    QString dataDirectory;                // settings files
-    bool companionEnabled = true;
-    QString companionAddress;             // empty: every interface
-    QString updateUrl;                    // empty: the update checker's default
-};
-
-// The hidden controller window titled "Zaldo RGB": builds everything in its
-// fixed order and forwards its slots to the subsystems that do the work.
+// The hidden controller window titled "Zaldo RGB": builds the windows and the
+// tray around a ControllerCore in a fixed order and forwards its slots to the
+// subsystems that do the work.
 class BrenvarRGBFanController : public QMainWindow {
     Q_OBJECT
 public:
@@ -52,8 +33,8 @@ public:
 
     MainView *mainView() const { return m_mainView; }
     AlertView *alertView() const { return m_alertView; }
-    PeriodicTasks &tasks() { return *m_tasks; }
-    WindowMessages &windowMessages() { return *m_messages; }
+    PeriodicTasks &tasks() { return m_core->tasks(); }
+    WindowMessages &windowMessages() { return m_core->messages(); }
 
 public Q_SLOTS:
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
@@ -86,22 +67,12 @@ private:
     QString buildIpAddress() const;
 
     ControllerState &m_state;
-    ControllerSetup m_setup;
     ViewAdapter m_views;
-    std::unique_ptr<DeviceLink> m_link;
-    std::unique_ptr<SettingsStore> m_store;
-    std::unique_ptr<PeriodicTasks> m_tasks;
+    // After the views it draws on; the windows go first (see the destructor).
+    std::unique_ptr<ControllerCore> m_core;
     std::unique_ptr<PanelDispatcher> m_dispatcher;
-    std::unique_ptr<AppCommandHandler> m_appCommands;
-    std::unique_ptr<SensorTable> m_sensors;
-    std::unique_ptr<CpuTemperature> m_cpuTemperature;
-    std::unique_ptr<UpdaterLauncher> m_updaterLauncher;
     std::unique_ptr<AutoStartStore> m_autoStart;
-    std::unique_ptr<WindowMessages> m_messages;
-    std::unique_ptr<RemoteRequests> m_requests;
     std::unique_ptr<TranslationSwitch> m_translation;
-    QPointer<AutoUpdate> m_autoUpdate;
-    QPointer<SocketHelper> m_socketHelper;
     QPointer<MainView> m_mainView;
     QPointer<AlertView> m_alertView;
     QSystemTrayIcon *m_trayIcon = nullptr;

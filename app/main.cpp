@@ -1,5 +1,7 @@
 #include "app/brenvarrgbfancontroller.h"
+#include "app/controllercore.h"
 #include "core/controllerstate.h"
+#include "core/viewsink.h"
 #include "app/devicewatch.h"
 #include "app/options.h"
 #include "app/remotecontrol.h"
@@ -79,6 +81,97 @@ int handOverToRunningCopy()
     std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n", qPrintable(error));
     return 1;
 }
+
+// Diagnostics (report bytes, request bodies, start-up steps) are debug output,
+// shown with --verbose or as QT_LOGGING_RULES asks.
+void setLogRules(bool verbose)
+{
+    if (!qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        return;
+    // One line per report exchanged is only wanted when asked for by name.
+    QLoggingCategory::setFilterRules(verbose ? QStringLiteral("zaldo.device.hid.debug=false")
+                                             : QStringLiteral("zaldo.*.debug=false"));
+}
+
+// Without a display (a service, a remote shell) there are no windows and no tray.
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Qt 5 tries X11 unless told otherwise; a Wayland session without Xwayland has none.
+void preferWaylandWithoutX()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "wayland");
+}
+
+std::unique_ptr<HidTransport> makeTransport(const ProgramOptions &options)
+{
+    if (!options.emulate)
+        return std::make_unique<HidapiTransport>();
+    auto emulator = std::make_unique<BoxEmulator>();
+    emulator->setRecording(false);
+    if (!options.emulatedBoxFile.isEmpty())
+        emulator->setBoxListFile(options.emulatedBoxFile);
+    else
+        emulator->setBoxes(options.emulatedBoxes);
+    emulator->setStalledFans(options.stalledFans);
+    if (!options.tracePath.isEmpty())
+        emulator->setTracePath(options.tracePath);
+    return emulator;
+}
+
+// Runs the event loop with remote control, plug and resume reaching the controller.
+template <typename Controller>
+int serve(Controller &controller, LocalSocketRemoteControl &remote, bool watchDevices)
+{
+    remote.setHandler([&controller](const RemoteMessage &m) {
+        return controller.handleMessage(m.message, m.wParam, m.lParam);
+    });
+    remote.setRequestHandler([&controller](const QByteArray &line) { return controller.handleRequest(line); });
+    UdevDeviceWatch deviceWatch;
+    SleepWatch sleepWatch;
+    if (watchDevices) {
+        deviceWatch.start();
+        QObject::connect(&deviceWatch, &UdevDeviceWatch::deviceChanged, &controller, [&controller] {
+            controller.handleMessage(WindowMessages::kDeviceChange, 0, 0);
+        });
+    }
+    if (sleepWatch.start())
+        QObject::connect(&sleepWatch, &SleepWatch::resumed, &controller, [&controller] { controller.reapplyAfterResume(); });
+    const int result = QCoreApplication::exec();
+    remote.setHandler(nullptr);
+    remote.setRequestHandler(nullptr);
+    return result;
+}
+
+// The boxes, profiles, temperature curve, stopped-fan watch, phone app and
+// remote control, with nothing drawn: stopped fans and box changes are logged
+// where they are found.
+int serveWithoutWindows(ControllerState &state, const ControllerSetup &setup, LocalSocketRemoteControl &remote,
+                        bool watchDevices)
+{
+    qCInfo(lcMain) << "no display: running without windows and tray";
+    NullViewSink views;
+    ControllerCore core(state, setup, views);
+    WindowMessages::Hooks hooks;
+    hooks.showPanelAndTray = [](bool show) {
+        if (show)
+            qCInfo(lcMain) << "no display: there is no panel to show";
+    };
+    // No window is ever shown, so closing the controller ends the program.
+    hooks.closeController = [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    };
+    core.loadSettings();
+    core.startUpdateCheck([](const QString &note) { qCInfo(lcMain).noquote() << "update note:" << note; });
+    core.connectBoxes(hooks);
+    core.startWatching();
+    return serve(core, remote, watchDevices);
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -104,14 +197,18 @@ int main(int argc, char **argv)
     if (!options.verb.isEmpty())
         return runVerb(argc, argv, options);
 
-    // One line per report exchanged is only wanted when asked for.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        QLoggingCategory::setFilterRules(QStringLiteral("zaldo.device.hid.debug=false"));
-
-    QApplication app(argc, argv);
+    setLogRules(options.verbose);
+    const bool withWindows = hasDisplay();
+    preferWaylandWithoutX();
+    std::unique_ptr<QCoreApplication> app;
+    if (withWindows) {
+        app = std::make_unique<QApplication>(argc, argv);
+        // The tray keeps the program alive; it ends through Exit or message 0x8105.
+        QApplication::setQuitOnLastWindowClosed(false);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setOrganizationName(QStringLiteral("Bv"));
-    // The tray keeps the program alive; it ends through Exit or message 0x8105.
-    app.setQuitOnLastWindowClosed(false);
 
     // One copy per user: a second start shows the first copy's panel and exits.
     // Without a socket (it logs why) the program still runs, as the only copy.
@@ -119,22 +216,7 @@ int main(int argc, char **argv)
     if (remote->listen(kWindowTitle) == RemoteControlTransport::ListenResult::OtherCopyRuns)
         return handOverToRunningCopy();
 
-    std::unique_ptr<HidTransport> transport;
-    if (options.emulate) {
-        auto emulator = std::make_unique<BoxEmulator>();
-        emulator->setRecording(false);
-        if (!options.emulatedBoxFile.isEmpty())
-            emulator->setBoxListFile(options.emulatedBoxFile);
-        else
-            emulator->setBoxes(options.emulatedBoxes);
-        emulator->setStalledFans(options.stalledFans);
-        if (!options.tracePath.isEmpty())
-            emulator->setTracePath(options.tracePath);
-        transport = std::move(emulator);
-    } else {
-        transport = std::make_unique<HidapiTransport>();
-    }
-
+    const std::unique_ptr<HidTransport> transport = makeTransport(options);
     ControllerState state;
     ControllerSetup setup;
     setup.transport = transport.get();
@@ -144,28 +226,11 @@ int main(int argc, char **argv)
     setup.updateUrl = options.updateUrl;
 
     int result = 0;
-    {
+    if (withWindows) {
         BrenvarRGBFanController controller(state, setup);
-        remote->setHandler([&controller](const RemoteMessage &m) {
-            return controller.handleMessage(m.message, m.wParam, m.lParam);
-        });
-        remote->setRequestHandler([&controller](const QByteArray &line) { return controller.handleRequest(line); });
-
-        UdevDeviceWatch deviceWatch;
-        SleepWatch sleepWatch;
-        if (!options.emulate) {
-            deviceWatch.start();
-            QObject::connect(&deviceWatch, &UdevDeviceWatch::deviceChanged, &controller, [&controller] {
-                controller.handleMessage(WindowMessages::kDeviceChange, 0, 0);
-            });
-        }
-        if (sleepWatch.start())
-            QObject::connect(&sleepWatch, &SleepWatch::resumed, &controller,
-                             &BrenvarRGBFanController::reapplyAfterResume);
-
-        result = app.exec();
-        remote->setHandler(nullptr);
-        remote->setRequestHandler(nullptr);
+        result = serve(controller, *remote, !options.emulate);
+    } else {
+        result = serveWithoutWindows(state, setup, *remote, !options.emulate);
     }
     // Handles close with the transport's devices at the end of main.
     state = ControllerState();

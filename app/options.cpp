@@ -164,6 +164,7 @@ QString programUsage()
         "  --no-companion            do not start the phone-app server\n"
         "  --companion-address ADDR  listen for the phone app on ADDR only (default: all)\n"
         "  --update-url URL          update service to ask (default: ZALDO_UPDATE_URL)\n"
+        "  --verbose                 also print the diagnostic log\n"
         "  --version                 print the version and exit\n"
         "  -h, --help                print this help and exit\n");
 }
@@ -188,6 +189,8 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
             o->showHelp = true;
         } else if (a == QLatin1String("--version")) {
             o->showVersion = true;
+        } else if (a == QLatin1String("--verbose")) {
+            o->verbose = true;
         } else if (a == QLatin1String("--emulate")) {
             if (!needValue(i, a))
                 return false;

@@ -28,6 +28,7 @@ struct ProgramOptions {
     bool companionEnabled = true;         // --no-companion
     QString companionAddress;             // --companion-address
     QString updateUrl;                    // --update-url
+    bool verbose = false;                 // --verbose
 
     bool showHelp = false;
     bool showVersion = false;

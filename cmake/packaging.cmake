@@ -71,6 +71,11 @@ endforeach()
 add_custom_target(zaldo_packaging_files ALL DEPENDS ${zaldo_gzipped})
 
 install(FILES ${ZALDO_METAINFO} DESTINATION share/metainfo)
+# The user service names the program under the prefix it is installed to,
+# which for the package is only known at install time.
+install(CODE "set(ZALDO_BINDIR \"\${CMAKE_INSTALL_PREFIX}/bin\")
+    configure_file(\"${CMAKE_SOURCE_DIR}/assets/linux/${ZALDO_PACKAGE}.service.in\"
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/user/${ZALDO_PACKAGE}.service\" @ONLY)")
 install(FILES ${ZALDO_PACKAGING_DIR}/gz/${ZALDO_PACKAGE}.1.gz DESTINATION share/man/man1)
 install(FILES ${ZALDO_PACKAGING_DIR}/gz/changelog.gz ${ZALDO_PACKAGING_DIR}/copyright
     DESTINATION share/doc/${ZALDO_PACKAGE})

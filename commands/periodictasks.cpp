@@ -148,7 +148,7 @@ void PeriodicTasks::updateSpeed()
             if (rpm == 0) {
                 if (!box.isAlertShownFan[idx(f)] && box.monitorFan[idx(f)]) {
                     box.isAlertShownFan[idx(f)] = true;
-                    qCDebug(lcTasks) << "updateSpeed: fan stopped, box" << b << "fan" << f;
+                    qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b << "fan" << f;
                     m_views.showAlert(b);
                     m_views.setPanelEnabled(false);
                     m_views.setBoxFault(b, true);

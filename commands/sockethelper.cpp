@@ -77,7 +77,7 @@ QString SocketHelper::greeting() const
 
 void SocketHelper::newConnection()
 {
-    qCInfo(lcCompanion) << "Socket:newConnection";
+    qCDebug(lcCompanion) << "Socket:newConnection";
     while (server->hasPendingConnections()) {
         QTcpSocket *socket = server->nextPendingConnection();
         if (!socket)
@@ -146,7 +146,7 @@ void SocketHelper::disconnected()
     auto *socket = qobject_cast<QTcpSocket *>(sender());
     if (!socket)
         return;
-    qCInfo(lcCompanion) << "Socket:disconnected";
+    qCDebug(lcCompanion) << "Socket:disconnected";
     dropClient(socket);
     socket->deleteLater();
 }

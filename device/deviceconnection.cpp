@@ -7,6 +7,7 @@
 
 #include <QDebug>
 
+#include <array>
 #include <cstring>
 
 Q_LOGGING_CATEGORY(lcDevice, "zaldo.device")
@@ -106,7 +107,10 @@ void DeviceLink::connectAllBoxes()
     m_state.checkControllerStr.clear();
     m_missedReplies.fill(0);
     m_firstUnopenable = -1;
-    for (ControllerBox &box : m_state.boxArray) {
+    std::array<bool, kBoxCount> wasConnected{};
+    for (int n = 0; n < kBoxCount; ++n) {
+        ControllerBox &box = m_state.boxArray[size_t(n)];
+        wasConnected[size_t(n)] = box.isConnected;
         box.hidHandle.reset();
         box.isConnected = false;
     }
@@ -131,6 +135,12 @@ void DeviceLink::connectAllBoxes()
         m_state.checkControllerStr.append(box.isConnected ? QLatin1Char('1') : QLatin1Char('0'));
         if (!box.isConnected)
             qCDebug(lcDevice) << "probe rejected, box" << n;
+    }
+    // Said once per change, not per scan: a user reading the log wants to
+    // know which boxes came and went.
+    for (int n = 0; n < kBoxCount; ++n) {
+        if (m_state.boxArray[size_t(n)].isConnected != wasConnected[size_t(n)])
+            qCInfo(lcDevice) << "box" << n << (wasConnected[size_t(n)] ? "gone" : "found");
     }
 }
 

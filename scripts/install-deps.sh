@@ -9,6 +9,7 @@ packages=(
     fonts-liberation fonts-noto-cjk fonts-thai-tlwg-ttf
     clang libfuzzer-14-dev libbenchmark-dev
     python3 netcat-openbsd ccache
+    weston qtwayland5
     dpkg-dev file lintian desktop-file-utils appstream
 )
 

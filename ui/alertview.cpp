@@ -23,9 +23,6 @@ constexpr quint32 kWmDeviceChange = 0x0219;
 constexpr int kFallbackWidth = 428;
 constexpr int kFallbackHeight = 248;
 constexpr int kDragAreaHeight = 180;
-
-// There is only one alert window.
-QPoint dragStart;
 } // namespace
 
 AlertView::AlertView(QWidget *parent)
@@ -147,11 +144,10 @@ void AlertView::closeEvent(QCloseEvent *event)
 
 void AlertView::mousePressEvent(QMouseEvent *event)
 {
-    dragStart = event->pos();
+    m_drag.press(this, event, event->pos().y() < kDragAreaHeight);
 }
 
 void AlertView::mouseMoveEvent(QMouseEvent *event)
 {
-    if (event->pos().y() < kDragAreaHeight)
-        move(pos() + (event->pos() - dragStart));
+    m_drag.move(this, event, event->pos().y() < kDragAreaHeight);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/windowdrag.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -39,4 +41,5 @@ private:
     QLabel *okCaption = nullptr;
     QLabel *titleLabel = nullptr;
     QLabel *messageLabel = nullptr;
+    WindowDrag m_drag;
 };

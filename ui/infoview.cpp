@@ -18,7 +18,11 @@ constexpr quint32 kWmDeviceChange = 0x0219;
 InfoView::InfoView(QWidget *parent)
     : QWidget(parent)
 {
+#ifdef Q_OS_WIN
     setWindowTitle(QStringLiteral("HWiNFO"));
+#else
+    setWindowTitle(QStringLiteral("Sensors"));
+#endif
     setGeometry(100, 100, 500, 500);
     setFixedSize(500, 500);
     setWindowIcon(QIcon(UiImages::path(QStringLiteral("warning.png"))));

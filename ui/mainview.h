@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/vocabulary.h"
+#include "ui/windowdrag.h"
 
 #include <QPoint>
 #include <QStringList>
@@ -155,7 +156,7 @@ private:
 
     int m_lastBox = -1;
     int m_currentProfile = 1;
-    QPoint m_pressPos;
+    WindowDrag m_drag;
     QString m_firmwareVersion = QStringLiteral("0.0.0");
     QString m_softwareVersion = QStringLiteral("0.0.0");
     QString m_ipText = QStringLiteral("null");

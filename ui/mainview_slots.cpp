@@ -19,6 +19,11 @@
 
 using namespace mainview;
 
+namespace {
+// The strip along the top, left of the minimise and close buttons.
+bool inTitleStrip(const QPoint &p) { return p.y() < 35 && p.x() < 825; }
+} // namespace
+
 void MainView::sendDataToControl(const QStringList &list)
 {
     qCDebug(lcMainView) << "sendDataToControl" << list;
@@ -113,7 +118,7 @@ void MainView::closeFanControl()
 
 void MainView::mousePressEvent(QMouseEvent *event)
 {
-    m_pressPos = event->pos();
+    m_drag.press(this, event, inTitleStrip(event->pos()));
     if (m_menu->isVisible())
         m_menu->hide();
     QWidget::mousePressEvent(event);
@@ -121,10 +126,7 @@ void MainView::mousePressEvent(QMouseEvent *event)
 
 void MainView::mouseMoveEvent(QMouseEvent *event)
 {
-    // Only the title strip drags the window.
-    const QPoint current = event->pos();
-    if (current.y() < 35 && current.x() < 825)
-        move(pos() + (current - m_pressPos));
+    m_drag.move(this, event, inTitleStrip(event->pos()));
     QWidget::mouseMoveEvent(event);
 }
 

@@ -250,6 +250,7 @@ void AutoUpdate::finishedSlot(QNetworkReply *reply)
                 } else if (!isAcceptableDownloadUrl(url)) {
                     qCWarning(lcUpdate) << "download URL refused:" << url.left(kMaxUrlLength);
                 } else {
+                    qCInfo(lcUpdate).noquote() << "update offered: version" << version;
                     writeVersionFile();
                     writeFileUrl(url);
                     startUpdate();

@@ -78,7 +78,7 @@ private Q_SLOTS:
         auto *action = controller->findChild<QAction *>("autoRunAction");
         QVERIFY(action);
         const QString onText = action->text();
-        QVERIFY(onText.endsWith(" Run Zaldo RGB Program when Windows starts"));
+        QVERIFY(onText.endsWith(" Run Zaldo RGB Program when you log in"));
 
         action->trigger();
         QVERIFY(!QFile::exists(autostartEntry()));

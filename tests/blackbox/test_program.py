@@ -34,12 +34,12 @@ class ProgramTest(unittest.TestCase):
         self.addCleanup(p.stop)
         return p.start()
 
-    def emulated(self, boxes="0,2", extra=()):
+    def emulated(self, boxes="0,2", extra=(), start=True):
         p = Program(BINARY)
         p.args = ["--emulate", boxes, "--emulate-trace", p.trace] + list(extra)
         self.addCleanup(shutil.rmtree, p.dir, True)
         self.addCleanup(p.stop)
-        return p.start()
+        return p.start() if start else p
 
     def new_lines(self, p, before):
         return p.trace_lines()[before:]
@@ -158,6 +158,42 @@ class RemoteControl(ProgramTest):
         p.send(0x8101, 0, 0)
         p.send(0x8105, 1)
         self.assertEqual(p.proc.wait(10), 0)
+
+
+class Desktops(ProgramTest):
+    """Where the program runs: no display at all, or a Wayland compositor only."""
+
+    def without_display(self, p, **env):
+        for k in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "QT_LOGGING_RULES"):
+            p.env.pop(k, None)
+        p.env.update(env)
+        return p.start()
+
+    def test_service_without_display(self):
+        p = self.without_display(self.emulated("0,2", ["--emulate-stalled", "2.1"], start=False))
+        p.send(0x8113, 1, 1)  # colour cycle on fan 2 of box 1
+        self.assertIn("0 32 52 02 01 00 00 00 00", p.trace_lines())
+        self.assertEqual(p.companion("000")[1], b"1010000000000000")
+        self.assertTrue(wait_for(lambda: "fan stopped, box 2 fan 1" in p.read_log()), p.read_log())
+        self.assertNotIn("hid_open_false", p.read_log())  # diagnostics only when asked for
+        p.send(0x8105, 1)  # nothing is shown: closing ends it
+        self.assertEqual(p.proc.wait(10), 0)
+
+    @unittest.skipUnless(shutil.which("weston"), "weston is not installed")
+    def test_panel_on_wayland(self):
+        p = self.emulated("0,2", start=False)
+        weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--socket=wayland-zaldo"],
+                                  env=dict(p.env, XDG_RUNTIME_DIR=p.runtime), stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.addCleanup(weston.wait, 10)
+        self.addCleanup(weston.terminate)
+        self.addCleanup(p.stop)  # before the compositor goes
+        self.assertTrue(wait_for(lambda: os.path.exists(os.path.join(p.runtime, "wayland-zaldo"))))
+        self.without_display(p, WAYLAND_DISPLAY="wayland-zaldo", WAYLAND_DEBUG="client")
+        p.send(0x8113, 1, 1)  # colour cycle on fan 2 of box 1
+        self.assertIn("0 32 52 02 01 00 00 00 00", p.trace_lines())
+        self.assertIn('set_title("Zaldo RGB")', p.read_log())
+        self.assertRegex(p.read_log(), r"wl_surface@\d+\.attach\(")
 
 
 class HotPlug(ProgramTest):

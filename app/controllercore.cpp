@@ -1,0 +1,104 @@
+#include "app/controllercore.h"
+
+#include "app/remoterequests.h"
+#include "commands/appcommandhandler.h"
+#include "commands/periodictasks.h"
+#include "commands/sockethelper.h"
+#include "core/controllerstate.h"
+#include "device/devicelink.h"
+#include "monitor/cputemperature.h"
+#include "monitor/hwmonsensortable.h"
+#include "storage/settingsstore.h"
+#include "update/autoupdate.h"
+#include "update/updaterlauncher.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcController)
+
+ControllerCore::ControllerCore(ControllerState &state, const ControllerSetup &setup, ViewSink &views, QObject *parent)
+    : QObject(parent), m_state(state), m_setup(setup), m_views(views)
+{
+    m_state.resourcePrefix = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}
+
+ControllerCore::~ControllerCore() = default;
+
+void ControllerCore::loadSettings()
+{
+    m_store = std::make_unique<SettingsStore>(m_state, m_setup.dataDirectory);
+    m_store->parseDevice();
+}
+
+void ControllerCore::startUpdateCheck(std::function<void(const QString &)> showNote)
+{
+    m_updaterLauncher = std::make_unique<ProcessUpdaterLauncher>();
+    if (!m_state.isStartAutoUpdate)
+        return;
+    qCDebug(lcController) << "start auto update--isStartAutoUpdate:" << m_state.isStartAutoUpdate;
+    m_autoUpdate = new AutoUpdate(m_store->dataDirectory(), m_setup.updateUrl, *m_updaterLauncher, m_state, this);
+    connect(m_autoUpdate, &AutoUpdate::updateNoteReady, this, std::move(showNote));
+    m_autoUpdate->setCurrentVersion(m_state.softwareVersion);
+    m_autoUpdate->getVersion();
+}
+
+QString ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
+{
+    // Every start begins at full music level, profile 1, box 1.
+    m_state.musicLevel = 100;
+    m_state.currentProfile = 1;
+    m_state.controllerBoxNumber = 0;
+
+    // The box link and the phone-app server.
+    m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport);
+    if (m_setup.companionEnabled) {
+        const QHostAddress address = m_setup.companionAddress.isEmpty() ? QHostAddress(QHostAddress::Any)
+                                                                         : QHostAddress(m_setup.companionAddress);
+        m_socketHelper = new SocketHelper(SocketHelper::Unbound{}, this);
+        m_socketHelper->listen(address, SocketHelper::defaultPort());
+        connect(m_socketHelper, &SocketHelper::socketHelperSendData, this,
+                [this](const QString &data) { m_appCommands->socketHelperReceiveData(data); });
+        m_socketHelper->setPasswordOn(m_state.isOpenPassword);
+        m_socketHelper->setPassword(m_state.passwordStr);
+    }
+
+    // The timers (music, RPM poll, random colour 1..3) live in the periodic tasks.
+    m_tasks = std::make_unique<PeriodicTasks>(m_state, *m_link, *m_store, m_views);
+    m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_tasks,
+                                                        AppCommandHandler::replyTo(m_socketHelper));
+    m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_tasks, m_views, std::move(hooks));
+    m_requests = std::make_unique<RemoteRequests>(m_state, *m_link, *m_store, *m_tasks);
+
+    // The boxes and the selected box's firmware.
+    m_link->connectAllBoxes();
+    const QString firmware = m_link->readFirmwareVersion();
+    return firmware == QLatin1String("0") ? QStringLiteral("1.0.0") : firmware;
+}
+
+void ControllerCore::startWatching()
+{
+    m_tasks->setBox();
+    // Sensors after the boxes: their first pass drives fans already set up.
+    m_sensors = std::make_unique<HwmonSensorTable>();
+    m_cpuTemperature = std::make_unique<CpuTemperature>(m_state, *m_tasks, m_views, *m_sensors, this);
+    m_cpuTemperature->initSensorLibrary();
+    // The stopped-fan watch.
+    m_tasks->startRpmPoll();
+}
+
+bool ControllerCore::handleMessage(quint32 message, qint64 wParam, qint64 lParam)
+{
+    return m_messages->handle(message, wParam, lParam);
+}
+
+QByteArray ControllerCore::handleRequest(const QByteArray &line)
+{
+    return m_requests->answer(line);
+}
+
+void ControllerCore::reapplyAfterResume()
+{
+    qCInfo(lcController) << "resumed: reconnecting and re-applying every box";
+    m_messages->reconnectAll();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "app/windowmessages.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+struct ControllerState;
+class HidTransport;
+class DeviceLink;
+class SettingsStore;
+class PeriodicTasks;
+class AppCommandHandler;
+class CpuTemperature;
+class SensorTable;
+class UpdaterLauncher;
+class AutoUpdate;
+class SocketHelper;
+class ViewSink;
+class RemoteRequests;
+
+// What main decides before the controller is built.
+struct ControllerSetup {
+    HidTransport *transport = nullptr;
+    QString dataDirectory;                // settings files
+    bool companionEnabled = true;
+    QString companionAddress;             // empty: every interface
+    QString updateUrl;                    // empty: the update checker's default
+};
+
+// Everything that works without windows: settings, the boxes, the phone-app
+// server, the update check, the periodic tasks, the remote-control messages
+// and the CPU temperature pass. The controller window puts its panel, alert
+// and tray between the start-up steps; without a display the program runs on
+// this alone.
+class ControllerCore : public QObject {
+    Q_OBJECT
+public:
+    ControllerCore(ControllerState &state, const ControllerSetup &setup, ViewSink &views, QObject *parent = nullptr);
+    ~ControllerCore() override;
+
+    // Start-up, in this order.
+    void loadSettings();
+    void startUpdateCheck(std::function<void(const QString &)> showNote);
+    // Returns the selected box's firmware version.
+    QString connectBoxes(WindowMessages::Hooks hooks);
+    // Selects the first box, then starts the temperature pass and the RPM poll.
+    void startWatching();
+
+    bool handleMessage(quint32 message, qint64 wParam, qint64 lParam);
+    // A command-line request line; the answer line.
+    QByteArray handleRequest(const QByteArray &line);
+    // Boxes lose their settings while unpowered: reconnect and re-apply all.
+    void reapplyAfterResume();
+
+    DeviceLink &link() { return *m_link; }
+    SettingsStore &store() { return *m_store; }
+    PeriodicTasks &tasks() { return *m_tasks; }
+    WindowMessages &messages() { return *m_messages; }
+    CpuTemperature &cpuTemperature() { return *m_cpuTemperature; }
+    AppCommandHandler &appCommands() { return *m_appCommands; }
+
+private:
+    ControllerState &m_state;
+    ControllerSetup m_setup;
+    ViewSink &m_views;
+    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<UpdaterLauncher> m_updaterLauncher;
+    std::unique_ptr<DeviceLink> m_link;
+    std::unique_ptr<PeriodicTasks> m_tasks;
+    std::unique_ptr<AppCommandHandler> m_appCommands;
+    std::unique_ptr<WindowMessages> m_messages;
+    std::unique_ptr<RemoteRequests> m_requests;
+    std::unique_ptr<SensorTable> m_sensors;
+    std::unique_ptr<CpuTemperature> m_cpuTemperature;
+    QPointer<AutoUpdate> m_autoUpdate;
+    QPointer<SocketHelper> m_socketHelper;
+};
