@@ -8,6 +8,7 @@
 #include "commands/appcommandhandler.h"
 #include "commands/paneldispatcher.h"
 #include "commands/sockethelper.h"
+#include "device/boxexecutor.h"
 #include "device/devicelink.h"
 #include "monitor/cputemperature.h"
 #include "monitor/hwmonsensortable.h"
@@ -83,7 +84,8 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     m_state.controllerBoxNumber = 0;
 
     // The box link and the phone-app server.
-    m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport);
+    m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport,
+                                          m_setup.threadedIo ? std::make_unique<ThreadedExecutor>() : nullptr);
     if (m_setup.companionEnabled) {
         const QHostAddress address = m_setup.companionAddress.isEmpty() ? QHostAddress(QHostAddress::Any)
                                                                          : QHostAddress(m_setup.companionAddress);
@@ -123,9 +125,10 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
 
     // The boxes and the selected box's firmware.
     m_link->connectAllBoxes();
-    QString firmware = m_link->readFirmwareVersion();
-    if (firmware == QLatin1String("0"))
-        firmware = QStringLiteral("1.0.0");
+    m_link->readFirmwareVersion([this](const QString &version) {
+        m_firmware = version == QLatin1String("0") ? QStringLiteral("1.0.0") : version;
+        m_views.setFirmwareVersion(m_firmware);
+    });
 
     // The computer's address for the information area.
     m_state.ipAddressStr = buildIpAddress();
@@ -135,7 +138,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     m_views.setMainView(m_mainView);
     m_store->parseDevice();
     m_mainView->setLanguage(m_state.languageIndex);
-    m_mainView->setFirmwareVersion(firmware);
+    m_mainView->setFirmwareVersion(m_firmware);
     m_mainView->setSoftwareVersion(m_state.softwareVersion);
     m_mainView->setIPAddress(m_state.ipAddressStr);
     m_mainView->setAutoUpdateSwitch(m_state.isStartAutoUpdate);

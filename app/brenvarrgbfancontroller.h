@@ -34,6 +34,9 @@ struct ControllerSetup {
     bool companionEnabled = true;
     QString companionAddress;             // empty: every interface
     QString updateUrl;                    // empty: the update checker's default
+    // Box exchanges on a worker per box (the program); off, they run inline
+    // on the GUI thread, which keeps tests deterministic.
+    bool threadedIo = false;
 };
 
 // The hidden controller window titled "Zaldo RGB": builds everything in its
@@ -106,4 +109,5 @@ private:
     QAction *m_autoRunAction = nullptr;
     QAction *m_exitAction = nullptr;
     bool m_controllerShown = false;
+    QString m_firmware = QStringLiteral("1.0.0");  // until the selected box answers
 };

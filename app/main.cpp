@@ -95,6 +95,9 @@ int main(int argc, char **argv)
         else
             emulator->setBoxes(options.emulatedBoxes);
         emulator->setStalledFans(options.stalledFans);
+        emulator->setLatencyMicroseconds(options.latencyUs);
+        for (int box : options.silentBoxes)
+            emulator->setFault(box, BoxEmulator::Fault::NoReply);
         if (!options.tracePath.isEmpty())
             emulator->setTracePath(options.tracePath);
         transport = std::move(emulator);
@@ -109,6 +112,7 @@ int main(int argc, char **argv)
     setup.companionEnabled = options.companionEnabled;
     setup.companionAddress = options.companionAddress;
     setup.updateUrl = options.updateUrl;
+    setup.threadedIo = true;
 
     int result = 0;
     {

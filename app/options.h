@@ -13,6 +13,8 @@ struct ProgramOptions {
     QString emulatedBoxFile;
     QList<QPair<int, int>> stalledFans;   // --emulate-stalled
     QString tracePath;                    // --emulate-trace
+    int latencyUs = 0;                    // --emulate-latency
+    QList<int> silentBoxes;               // --emulate-silent
 
     // --send MSG [WPARAM [LPARAM]]
     bool send = false;
