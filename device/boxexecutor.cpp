@@ -77,7 +77,26 @@ void ThreadedExecutor::run(Worker &w)
 
 void ThreadedExecutor::deliver(Job result)
 {
-    QMetaObject::invokeMethod(&m_relay, std::move(result), Qt::QueuedConnection);
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> lock(m_resultMutex);
+        wake = m_results.empty();
+        m_results.push_back(std::move(result));
+    }
+    // One wake per batch: a busy poll must not flood the event queue.
+    if (wake)
+        QMetaObject::invokeMethod(&m_relay, "fetch", Qt::QueuedConnection);
+}
+
+void ThreadedExecutor::runResults()
+{
+    std::deque<Job> batch;
+    {
+        std::lock_guard<std::mutex> lock(m_resultMutex);
+        batch.swap(m_results);
+    }
+    for (Job &result : batch)
+        result();
 }
 
 void ThreadedExecutor::drain()

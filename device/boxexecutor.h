@@ -42,6 +42,20 @@ public:
     void drain() override {}
 };
 
+// Wakes the state's thread to fetch results. The results themselves wait in a
+// queue of ours under our lock; the queued call carries nothing, so every
+// hand-over is visible to ThreadSanitizer, which cannot see Qt's own locks.
+class ResultRelay : public QObject {
+    Q_OBJECT
+public:
+    explicit ResultRelay(std::function<void()> fetch) : m_fetch(std::move(fetch)) {}
+public Q_SLOTS:
+    void fetch() { m_fetch(); }
+
+private:
+    std::function<void()> m_fetch;
+};
+
 // One worker thread per box, started when the box gets its first job. Idle
 // workers sleep on a condition variable.
 class ThreadedExecutor final : public BoxExecutor {
@@ -74,9 +88,12 @@ private:
     static void run(Worker &w);
     Worker &workerFor(int box);
 
-    // Results queue here; destroyed after the workers stop, it drops what
-    // never ran.
-    QObject m_relay;
+    void runResults();
+
+    std::mutex m_resultMutex;
+    std::deque<Job> m_results;
+    // Destroyed after the workers stop; a wake still queued then is dropped.
+    ResultRelay m_relay{[this] { runResults(); }};
     std::mutex m_startMutex;
     std::array<std::unique_ptr<Worker>, kBoxCount> m_workers;
 };
