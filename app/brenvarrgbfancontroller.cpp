@@ -82,7 +82,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
         m_controllerShown = false;
         m_views.setControllerShown(false);
     };
-    const QString firmware = m_core->connectBoxes(hooks);
+    m_core->connectBoxes(hooks);
     m_dispatcher = std::make_unique<PanelDispatcher>(m_state, m_core->link(), m_core->store(), m_core->tasks(), m_views);
     m_dispatcher->setInfoReadout([this] { setInfoMessage(); });
     m_dispatcher->setLanguageLoader([this](int index) { return loadLanguage(index); });
@@ -95,7 +95,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     m_views.setMainView(m_mainView);
     m_core->store().parseDevice();
     m_mainView->setLanguage(m_state.languageIndex);
-    m_mainView->setFirmwareVersion(firmware);
+    m_mainView->setFirmwareVersion(m_core->firmwareText());
     m_mainView->setSoftwareVersion(m_state.softwareVersion);
     m_mainView->setIPAddress(m_state.ipAddressStr);
     m_mainView->setAutoUpdateSwitch(m_state.isStartAutoUpdate);
@@ -187,9 +187,9 @@ bool BrenvarRGBFanController::handleMessage(quint32 message, qint64 wParam, qint
     return m_core->handleMessage(message, wParam, lParam);
 }
 
-QByteArray BrenvarRGBFanController::handleRequest(const QByteArray &line)
+void BrenvarRGBFanController::handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply)
 {
-    return m_core->handleRequest(line);
+    m_core->handleRequest(line, std::move(reply));
 }
 
 void BrenvarRGBFanController::iconActivated(QSystemTrayIcon::ActivationReason reason)

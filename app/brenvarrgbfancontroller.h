@@ -29,7 +29,7 @@ public:
     // A remote-control message (message number, wParam, lParam).
     bool handleMessage(quint32 message, qint64 wParam, qint64 lParam);
     // A command-line request ("status", "set ...", "profile ...") and its answer line.
-    QByteArray handleRequest(const QByteArray &line);
+    void handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply);
 
     MainView *mainView() const { return m_mainView; }
     AlertView *alertView() const { return m_alertView; }

@@ -5,6 +5,8 @@
 #include "commands/periodictasks.h"
 #include "commands/sockethelper.h"
 #include "core/controllerstate.h"
+#include "core/viewsink.h"
+#include "device/boxexecutor.h"
 #include "device/devicelink.h"
 #include "monitor/cputemperature.h"
 #include "monitor/hwmonsensortable.h"
@@ -43,7 +45,7 @@ void ControllerCore::startUpdateCheck(std::function<void(const QString &)> showN
     m_autoUpdate->getVersion();
 }
 
-QString ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
+void ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
 {
     // Every start begins at full music level, profile 1, box 1.
     m_state.musicLevel = 100;
@@ -51,7 +53,8 @@ QString ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
     m_state.controllerBoxNumber = 0;
 
     // The box link and the phone-app server.
-    m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport);
+    m_link = std::make_unique<DeviceLink>(m_state, *m_setup.transport,
+                                          m_setup.threadedIo ? std::make_unique<ThreadedExecutor>() : nullptr);
     if (m_setup.companionEnabled) {
         const QHostAddress address = m_setup.companionAddress.isEmpty() ? QHostAddress(QHostAddress::Any)
                                                                          : QHostAddress(m_setup.companionAddress);
@@ -72,8 +75,11 @@ QString ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
 
     // The boxes and the selected box's firmware.
     m_link->connectAllBoxes();
-    const QString firmware = m_link->readFirmwareVersion();
-    return firmware == QLatin1String("0") ? QStringLiteral("1.0.0") : firmware;
+    m_link->readFirmwareVersion([this](const QString &version) {
+        if (version != QLatin1String("0"))
+            m_firmware = version;
+        m_views.setFirmwareVersion(m_firmware);
+    });
 }
 
 void ControllerCore::startWatching()
@@ -92,9 +98,9 @@ bool ControllerCore::handleMessage(quint32 message, qint64 wParam, qint64 lParam
     return m_messages->handle(message, wParam, lParam);
 }
 
-QByteArray ControllerCore::handleRequest(const QByteArray &line)
+void ControllerCore::handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply)
 {
-    return m_requests->answer(line);
+    m_requests->answer(line, std::move(reply));
 }
 
 void ControllerCore::reapplyAfterResume()

@@ -30,6 +30,9 @@ struct ControllerSetup {
     bool companionEnabled = true;
     QString companionAddress;             // empty: every interface
     QString updateUrl;                    // empty: the update checker's default
+    // Box exchanges on a worker per box (the program); off, they run inline
+    // on the GUI thread, which keeps tests deterministic.
+    bool threadedIo = false;
 };
 
 // Everything that works without windows: settings, the boxes, the phone-app
@@ -46,14 +49,17 @@ public:
     // Start-up, in this order.
     void loadSettings();
     void startUpdateCheck(std::function<void(const QString &)> showNote);
-    // Returns the selected box's firmware version.
-    QString connectBoxes(WindowMessages::Hooks hooks);
+    // Opens the boxes and asks the selected one for its firmware; the views
+    // get it when it answers.
+    void connectBoxes(WindowMessages::Hooks hooks);
+    // The selected box's firmware as the panel shows it ("1.0.0" until known).
+    QString firmwareText() const { return m_firmware; }
     // Selects the first box, then starts the temperature pass and the RPM poll.
     void startWatching();
 
     bool handleMessage(quint32 message, qint64 wParam, qint64 lParam);
     // A command-line request line; the answer line.
-    QByteArray handleRequest(const QByteArray &line);
+    void handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply);
     // Boxes lose their settings while unpowered: reconnect and re-apply all.
     void reapplyAfterResume();
 
@@ -79,4 +85,5 @@ private:
     std::unique_ptr<CpuTemperature> m_cpuTemperature;
     QPointer<AutoUpdate> m_autoUpdate;
     QPointer<SocketHelper> m_socketHelper;
+    QString m_firmware = QStringLiteral("1.0.0");
 };

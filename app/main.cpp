@@ -119,6 +119,9 @@ std::unique_ptr<HidTransport> makeTransport(const ProgramOptions &options)
     else
         emulator->setBoxes(options.emulatedBoxes);
     emulator->setStalledFans(options.stalledFans);
+    emulator->setLatencyMicroseconds(options.latencyUs);
+    for (int box : options.silentBoxes)
+        emulator->setFault(box, BoxEmulator::Fault::NoReply);
     if (!options.tracePath.isEmpty())
         emulator->setTracePath(options.tracePath);
     return emulator;
@@ -131,7 +134,9 @@ int serve(Controller &controller, LocalSocketRemoteControl &remote, bool watchDe
     remote.setHandler([&controller](const RemoteMessage &m) {
         return controller.handleMessage(m.message, m.wParam, m.lParam);
     });
-    remote.setRequestHandler([&controller](const QByteArray &line) { return controller.handleRequest(line); });
+    remote.setRequestHandler([&controller](const QByteArray &line, RemoteControlTransport::Reply reply) {
+        controller.handleRequest(line, std::move(reply));
+    });
     UdevDeviceWatch deviceWatch;
     SleepWatch sleepWatch;
     if (watchDevices) {
@@ -224,6 +229,7 @@ int main(int argc, char **argv)
     setup.companionEnabled = options.companionEnabled;
     setup.companionAddress = options.companionAddress;
     setup.updateUrl = options.updateUrl;
+    setup.threadedIo = !options.inlineIo;
 
     int result = 0;
     if (withWindows) {

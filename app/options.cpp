@@ -159,6 +159,12 @@ QString programUsage()
         "  --emulate @PATH           as above, reading LIST from PATH at every scan\n"
         "  --emulate-stalled LIST    emulated fans that report 0 RPM, as box.fan pairs (e.g. 2.1)\n"
         "  --emulate-trace PATH      append one line per report sent to an emulated box\n"
+        "  --emulate-latency MICROSECONDS\n"
+        "                            each emulated write and reply read takes this long\n"
+        "                            (about 1000 on a real USB bus; default 0)\n"
+        "  --emulate-silent LIST     emulated boxes that take reports but never answer\n"
+        "  --io-inline               talk to the boxes on the panel's own thread, the old\n"
+        "                            way (for comparison in benchmarks)\n"
         "  --send MSG [W [L]]        deliver a remote-control message to the running copy\n"
         "                            (numbers decimal or 0x-hex; missing ones are 0)\n"
         "  --no-companion            do not start the phone-app server\n"
@@ -218,6 +224,26 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
             if (!needValue(i, a))
                 return false;
             o->tracePath = args.at(++i);
+        } else if (a == QLatin1String("--emulate-latency")) {
+            if (!needValue(i, a))
+                return false;
+            bool ok = false;
+            o->latencyUs = args.at(++i).toInt(&ok);
+            if (!ok || o->latencyUs < 0 || o->latencyUs > 1000000) {
+                *error = QStringLiteral("--emulate-latency: \"%1\" is not a number of microseconds (0-1000000)")
+                             .arg(args.at(i));
+                return false;
+            }
+        } else if (a == QLatin1String("--io-inline")) {
+            o->inlineIo = true;
+        } else if (a == QLatin1String("--emulate-silent")) {
+            if (!needValue(i, a))
+                return false;
+            const QString v = args.at(++i);
+            if (!BoxEmulator::parseBoxList(v, &o->silentBoxes)) {
+                *error = QStringLiteral("--emulate-silent: malformed box list \"%1\" (box numbers 0-15, comma-separated)").arg(v);
+                return false;
+            }
         } else if (a == QLatin1String("--send")) {
             if (!needValue(i, a))
                 return false;
@@ -258,8 +284,8 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
             return false;
         }
     }
-    if (!o->emulate && (!o->stalledFans.isEmpty() || !o->tracePath.isEmpty())) {
-        *error = QStringLiteral("--emulate-stalled and --emulate-trace need --emulate");
+    if (!o->emulate && (!o->stalledFans.isEmpty() || !o->tracePath.isEmpty() || o->latencyUs || !o->silentBoxes.isEmpty())) {
+        *error = QStringLiteral("--emulate-stalled, --emulate-trace, --emulate-latency and --emulate-silent need --emulate");
         return false;
     }
     return true;

@@ -13,6 +13,9 @@ struct ProgramOptions {
     QString emulatedBoxFile;
     QList<QPair<int, int>> stalledFans;   // --emulate-stalled
     QString tracePath;                    // --emulate-trace
+    int latencyUs = 0;                    // --emulate-latency
+    QList<int> silentBoxes;               // --emulate-silent
+    bool inlineIo = false;                // --io-inline
 
     // --send MSG [WPARAM [LPARAM]]
     bool send = false;

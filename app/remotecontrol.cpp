@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QLockFile>
 #include <QLoggingCategory>
 #include <QSocketNotifier>
@@ -207,9 +208,14 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadlin
     const QByteArray line = socket->readLine(kMaxLineLength + 1);
     // Requests start with a word; messages are numbers only.
     if (!line.isEmpty() && std::isalpha(static_cast<unsigned char>(line.at(0)))) {
-        socket->write(answer(line.trimmed()) + '\n');
-        socket->flush();
-        socket->disconnectFromServer();
+        QPointer<QLocalSocket> sender(socket);
+        answer(line.trimmed(), [sender](const QByteArray &reply) {
+            if (!sender || sender->state() != QLocalSocket::ConnectedState)
+                return;  // the sender gave up
+            sender->write(reply + '\n');
+            sender->flush();
+            sender->disconnectFromServer();
+        });
         return;
     }
     RemoteMessage m;

@@ -24,8 +24,10 @@ class RemoteControlTransport : public QObject {
     Q_OBJECT
 public:
     using Handler = std::function<bool(const RemoteMessage &)>;
-    // A request line (a word first, e.g. "status") to its one-line answer.
-    using RequestHandler = std::function<QByteArray(const QByteArray &)>;
+    // A request line (a word first, e.g. "status") is answered with one line,
+    // possibly later: the answer may wait for the boxes, the panel does not.
+    using Reply = std::function<void(const QByteArray &)>;
+    using RequestHandler = std::function<void(const QByteArray &, Reply)>;
     enum class ListenResult {
         Listening,     // this is the only copy and takes messages
         OtherCopyRuns, // hand over to it
@@ -39,9 +41,12 @@ public:
 
 protected:
     bool deliver(const RemoteMessage &m) { return m_handler ? m_handler(m) : false; }
-    QByteArray answer(const QByteArray &request)
+    void answer(const QByteArray &request, Reply reply)
     {
-        return m_requestHandler ? m_requestHandler(request) : QByteArray("failed: requests are not taken yet");
+        if (m_requestHandler)
+            m_requestHandler(request, std::move(reply));
+        else
+            reply("failed: requests are not taken yet");
     }
 
 private:

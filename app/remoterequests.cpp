@@ -47,7 +47,27 @@ RemoteRequests::RemoteRequests(ControllerState &state, DeviceLink &link, Setting
 {
 }
 
-QByteArray RemoteRequests::answer(const QByteArray &line)
+void RemoteRequests::answer(const QByteArray &line, std::function<void(const QByteArray &)> reply)
+{
+    const bool showsStatus = line.startsWith("status") || line.startsWith("profile");
+    auto pending = std::make_shared<int>(1);
+    auto finish = [this, line, reply = std::move(reply), pending] {
+        if (--*pending == 0)
+            reply(answerNow(line));
+    };
+    for (int n = 0; showsStatus && n < kBoxCount; ++n) {
+        if (!m_state.boxArray[idx(n)].isConnected)
+            continue;
+        ++*pending;
+        m_link.readFirmwareVersion(n, [this, n, finish](const QString &version) {
+            m_firmware[idx(n)] = version;
+            finish();
+        });
+    }
+    finish();
+}
+
+QByteArray RemoteRequests::answerNow(const QByteArray &line)
 {
     const QStringList w = QString::fromUtf8(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString verb = w.value(0);
@@ -151,8 +171,8 @@ QJsonObject RemoteRequests::status()
         if (connected) {
             for (int f = 0; f < kFanCount; ++f)
                 fans.append(fanObject(n, f));
-            const QString version = m_link.readFirmwareVersion(n);
-            if (version != QLatin1String("0"))
+            const QString version = m_firmware[idx(n)];
+            if (!version.isEmpty() && version != QLatin1String("0"))
                 firmware = version;
         }
         boxes.append(QJsonObject{{QStringLiteral("box"), n + 1},

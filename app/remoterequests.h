@@ -1,8 +1,13 @@
 #pragma once
 
 #include "commands/fanoperations.h"
+#include "core/controllerstate.h"
 
 #include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <functional>
 #include <QJsonObject>
 
 struct ControllerState;
@@ -19,12 +24,15 @@ class RemoteRequests {
 public:
     RemoteRequests(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks);
 
-    QByteArray answer(const QByteArray &line);
+    // Answers are given once the firmware of every connected box has been read
+    // afresh, for the answers that show it.
+    void answer(const QByteArray &line, std::function<void(const QByteArray &)> reply);
 
     // What a person reads from an answer: the status, or one fan after a set.
     static QString describe(const QJsonObject &answer);
 
 private:
+    QByteArray answerNow(const QByteArray &line);
     QJsonObject status();
     QJsonObject fanObject(int box, int fan) const;
     QString set(const QStringList &words, QJsonObject *result);
@@ -33,4 +41,5 @@ private:
     DeviceLink &m_link;
     PeriodicTasks &m_tasks;
     FanOperations m_ops;
+    std::array<QString, kBoxCount> m_firmware;  // "0": none given
 };

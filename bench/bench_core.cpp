@@ -79,8 +79,9 @@ void BM_ReadFanStatusAndParse(benchmark::State &st)
 {
     Core core;
     for (auto _ : st) {
-        const FanStatusReply r = core.link.readFanStatus(3, 2);
-        benchmark::DoNotOptimize(DeviceLink::parseFanStatus(r.data.data(), r.length));
+        core.link.readFanStatus(3, 2, [](const FanStatusReply &r) {
+            benchmark::DoNotOptimize(DeviceLink::parseFanStatus(r.data.data(), r.length));
+        });
     }
     st.SetItemsProcessed(st.iterations());
 }

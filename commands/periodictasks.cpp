@@ -128,47 +128,51 @@ bool PeriodicTasks::isRandomColorRunning(int fan) const
 void PeriodicTasks::updateSpeed()
 {
     for (int b = 0; b < kBoxCount; ++b) {
-        ControllerBox &box = m_state.boxArray[idx(b)];
-        if (!box.isConnected)
+        if (!m_state.boxArray[idx(b)].isConnected)
             continue;
-        for (int requested = 0; requested < kFanCount; ++requested) {
-            const FanStatusReply reply = m_link.readFanStatus(b, requested);
-            if (reply.length <= 0 || !box.monitorFan[idx(requested)])
-                continue;
-            const FanStatus status = DeviceLink::parseFanStatus(reply.data.data(), reply.length);
-            if (!status.valid || !isValidFan(status.fan)) {
-                qCDebug(lcTasks) << "updateSpeed: invalid fan status reply from box" << b << "fan" << requested;
-                continue;
-            }
-            const int f = status.fan;
-            const int rpm = status.rpm;
-            box.rpmFan[idx(f)] = rpm;
-
-            m_views.placeAlert();
-            if (rpm == 0) {
-                if (!box.isAlertShownFan[idx(f)] && box.monitorFan[idx(f)]) {
-                    box.isAlertShownFan[idx(f)] = true;
-                    qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b << "fan" << f;
-                    m_views.showAlert(b);
-                    m_views.setPanelEnabled(false);
-                    m_views.setBoxFault(b, true);
-                }
-            } else {
-                box.isAlertShownFan[idx(f)] = false;
-            }
-
-            if (b == m_state.controllerBoxNumber) {
-                m_views.setRPM(rpm, f);
-                m_views.setFanMonitor(f, true);
-                m_views.setFanErrorHidden(f, rpm != 0);
-            }
-
-            bool fault = false;
-            for (int k = 0; k < kFanCount; ++k)
-                fault = fault || (box.isAlertShownFan[idx(k)] && box.monitorFan[idx(k)]);
-            m_views.setBoxFault(b, fault);
-        }
+        for (int requested = 0; requested < kFanCount; ++requested)
+            m_link.readFanStatus(b, requested,
+                                 [this, b, requested](const FanStatusReply &reply) { showFanStatus(b, requested, reply); });
     }
+}
+
+void PeriodicTasks::showFanStatus(int b, int requested, const FanStatusReply &reply)
+{
+    ControllerBox &box = m_state.boxArray[idx(b)];
+    if (reply.length <= 0 || !box.monitorFan[idx(requested)])
+        return;
+    const FanStatus status = DeviceLink::parseFanStatus(reply.data.data(), reply.length);
+    if (!status.valid || !isValidFan(status.fan)) {
+        qCDebug(lcTasks) << "updateSpeed: invalid fan status reply from box" << b << "fan" << requested;
+        return;
+    }
+    const int f = status.fan;
+    const int rpm = status.rpm;
+    box.rpmFan[idx(f)] = rpm;
+
+    m_views.placeAlert();
+    if (rpm == 0) {
+        if (!box.isAlertShownFan[idx(f)] && box.monitorFan[idx(f)]) {
+            box.isAlertShownFan[idx(f)] = true;
+            qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b << "fan" << f;
+            m_views.showAlert(b);
+            m_views.setPanelEnabled(false);
+            m_views.setBoxFault(b, true);
+        }
+    } else {
+        box.isAlertShownFan[idx(f)] = false;
+    }
+
+    if (b == m_state.controllerBoxNumber) {
+        m_views.setRPM(rpm, f);
+        m_views.setFanMonitor(f, true);
+        m_views.setFanErrorHidden(f, rpm != 0);
+    }
+
+    bool fault = false;
+    for (int k = 0; k < kFanCount; ++k)
+        fault = fault || (box.isAlertShownFan[idx(k)] && box.monitorFan[idx(k)]);
+    m_views.setBoxFault(b, fault);
 }
 
 void PeriodicTasks::sendBrightFan(int fan)

@@ -10,6 +10,7 @@
 
 struct ControllerState;
 class DeviceLink;
+struct FanStatusReply;
 class SettingsStore;
 class ViewSink;
 
@@ -60,6 +61,8 @@ public Q_SLOTS:
     void controlRGBValue();
 
 private:
+    // One fan's status reply from the RPM poll, shown and checked for a stop.
+    void showFanStatus(int box, int requestedFan, const FanStatusReply &reply);
     void sendBrightFan(int fan);
     void reportSave(bool saved);
 

@@ -22,7 +22,7 @@ struct ControllerBox {
     ControllerBox(ControllerBox &&) noexcept;
     ControllerBox &operator=(ControllerBox &&) noexcept;
 
-    std::unique_ptr<HidDevice> hidHandle;
+    std::shared_ptr<HidDevice> hidHandle;
     bool isConnected = false;
     std::array<int, kFanCount> RColorFan{{255, 255, 255}};
     std::array<int, kFanCount> GColorFan{{0, 0, 0}};

@@ -9,6 +9,9 @@
 #include <QDebug>
 #include <QFile>
 
+#include <chrono>
+#include <thread>
+
 #include <cerrno>
 #include <string>
 
@@ -116,6 +119,13 @@ void EmulatorCore::appendTrace(const QString &line) const
     file.flush();
 }
 
+void EmulatorCore::waitLatency() const
+{
+    const int us = latencyUs.load();
+    if (us > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
+}
+
 BoxEmulator::BoxEmulator() : d(std::make_unique<Impl>())
 {
     d->core->owner = this;
@@ -123,6 +133,7 @@ BoxEmulator::BoxEmulator() : d(std::make_unique<Impl>())
 
 BoxEmulator::~BoxEmulator()
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     // Handles that outlive the emulator fail from now on.
     d->core->owner = nullptr;
     for (const auto &p : d->core->plugs)
@@ -139,22 +150,26 @@ void BoxEmulator::setBoxes(const QList<int> &boxes)
         else
             qCWarning(lcBoxEmulator) << "ignoring box number out of range:" << b;
     }
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     d->core->plug(valid);
 }
 
 void BoxEmulator::setBoxListFile(const QString &path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     d->core->boxListFile = path;
     d->core->rescanBoxListFile();
 }
 
 void BoxEmulator::setStalledFans(const QList<QPair<int, int>> &fans)
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     d->core->stalled = fans;
 }
 
 void BoxEmulator::setTracePath(const QString &path)
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     d->core->tracePath = path;
 }
 
@@ -164,7 +179,13 @@ void BoxEmulator::setFault(int box, Fault fault)
         qCWarning(lcBoxEmulator) << "fault for box out of range ignored:" << box;
         return;
     }
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     d->core->boxes[static_cast<size_t>(box)].fault = fault;
+}
+
+void BoxEmulator::setLatencyMicroseconds(int us)
+{
+    d->core->latencyUs = us < 0 ? 0 : us;
 }
 
 bool BoxEmulator::parseBoxList(const QString &text, QList<int> *boxes)
@@ -213,6 +234,7 @@ int BoxEmulator::nominalRpm(int speedPercent)
 
 QStringList BoxEmulator::traceLines() const
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     QStringList lines;
     for (const SentReport &r : m_sent)
         lines.append(traceLine(r.box, r.command.data()));
@@ -223,6 +245,7 @@ BoxEmulator::FanState BoxEmulator::fanState(int box, int fan) const
 {
     if (!isValidBox(box) || !isValidFan(fan))
         return {};
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     return d->core->boxes[static_cast<size_t>(box)].live[static_cast<size_t>(fan)];
 }
 
@@ -230,16 +253,19 @@ BoxEmulator::FanState BoxEmulator::savedFanState(int box, int fan) const
 {
     if (!isValidBox(box) || !isValidFan(fan))
         return {};
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     return d->core->boxes[static_cast<size_t>(box)].saved[static_cast<size_t>(fan)];
 }
 
 int BoxEmulator::saveCount(int box) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     return isValidBox(box) ? d->core->boxes[static_cast<size_t>(box)].saves : 0;
 }
 
 int BoxEmulator::pluggedCount(int box) const
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     int n = 0;
     for (const auto &p : d->core->plugs)
         n += p->box == box ? 1 : 0;
@@ -255,6 +281,7 @@ static int boxForIds(std::uint16_t vendorId, std::uint16_t productId)
 
 std::unique_ptr<HidDevice> BoxEmulator::open(std::uint16_t vendorId, std::uint16_t productId)
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     const int box = boxForIds(vendorId, productId);
     if (box < 0)
         return nullptr;
@@ -270,6 +297,7 @@ std::unique_ptr<HidDevice> BoxEmulator::open(std::uint16_t vendorId, std::uint16
 
 int BoxEmulator::countDevices(std::uint16_t vendorId, std::uint16_t productId)
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     const int box = boxForIds(vendorId, productId);
     if (box < 0)
         return 0;
@@ -279,6 +307,7 @@ int BoxEmulator::countDevices(std::uint16_t vendorId, std::uint16_t productId)
 
 std::vector<HidOpenFailure> BoxEmulator::unopenableDevices(std::uint16_t vendorId, std::uint16_t productId)
 {
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     const int box = boxForIds(vendorId, productId);
     if (box < 0 || d->core->boxes[static_cast<size_t>(box)].fault != Fault::NoPermission)
         return {};

@@ -60,6 +60,9 @@ public:
     // Appends one line per output report to this file.
     void setTracePath(const QString &path);
     void setFault(int box, Fault fault);
+    // Each write and each reply read then takes this long, as on a real USB
+    // bus (about 1000 for a full-speed box); 0, the default, answers at once.
+    void setLatencyMicroseconds(int us);
 
     // Parses "0,2,2" (box numbers 0..15); false on anything malformed.
     static bool parseBoxList(const QString &text, QList<int> *boxes);
@@ -73,7 +76,8 @@ public:
     static constexpr int kMaxIdleWaitMs = 5;
 
     // Keeps every report sent in memory for sentReports(); on by default for
-    // tests, off in the running program, where it would only grow.
+    // tests, off in the running program, where it would only grow. Read it
+    // only while no handle is in use on another thread.
     void setRecording(bool on) { m_recording = on; }
     const std::vector<SentReport> &sentReports() const { return m_sent; }
     void clearSentReports() { m_sent.clear(); }

@@ -6,7 +6,9 @@
 
 #include <QString>
 
+#include <atomic>
 #include <deque>
+#include <mutex>
 #include <random>
 
 // One plugged device. Handles keep it after it is unplugged and then fail.
@@ -26,6 +28,11 @@ struct EmulatedFirmware {
 
 // Outlives the emulator while any device handle still refers to it.
 struct EmulatorCore {
+    // Each box's handle is used from its own worker thread while the program
+    // configures the emulator and scans from another; one lock keeps it whole.
+    mutable std::recursive_mutex lock;
+    // How long each write and each reply read takes, like a USB frame.
+    std::atomic<int> latencyUs{0};
     BoxEmulator *owner = nullptr;  // cleared when the emulator goes away
     std::array<EmulatedFirmware, 16> boxes{};
     std::vector<std::shared_ptr<EmulatedPlug>> plugs;  // oldest first
@@ -39,6 +46,7 @@ struct EmulatorCore {
     void rescanBoxListFile();
     bool isStalled(int box, int fan) const;
     void appendTrace(const QString &line) const;
+    void waitLatency() const;
 };
 
 // A device opened from the emulator.

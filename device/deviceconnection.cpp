@@ -2,6 +2,7 @@
 // a request is written and its reply read.
 #include "device/devicelink.h"
 
+#include "device/boxexecutor.h"
 #include "device/devicelog.h"
 #include "core/hidtransport.h"
 
@@ -12,10 +13,29 @@
 
 Q_LOGGING_CATEGORY(lcDevice, "zaldo.device")
 
-DeviceLink::DeviceLink(ControllerState &state, HidTransport &transport)
-    : m_state(state), m_transport(transport)
+// A box's open handle and what its worker learns about it. Only that worker
+// touches it after the scan that made it.
+struct BoxChannel {
+    explicit BoxChannel(std::shared_ptr<HidDevice> d) : device(std::move(d)) {}
+    std::shared_ptr<HidDevice> device;
+    int missedReplies = 0;
+    bool dead = false;  // the probe was refused: nothing more is sent
+
+    int replyTimeout() const
+    {
+        if (missedReplies < DeviceLink::kSilentAfterMisses || missedReplies % DeviceLink::kSilentProbeEvery == 0)
+            return DeviceLink::kReplyTimeoutMs;
+        return 0;
+    }
+};
+
+DeviceLink::DeviceLink(ControllerState &state, HidTransport &transport, std::unique_ptr<BoxExecutor> executor)
+    : m_state(state), m_transport(transport),
+      m_executor(executor ? std::move(executor) : std::make_unique<InlineExecutor>())
 {
 }
+
+DeviceLink::~DeviceLink() = default;
 
 Report DeviceLink::makeCommand(std::initializer_list<std::uint8_t> bytes)
 {
@@ -52,60 +72,66 @@ int DeviceLink::drainStaleReplies(int box, HidDevice &device)
     return kMaxDrainReads;
 }
 
-int DeviceLink::replyTimeoutFor(int box) const
+void DeviceLink::post(int box, const Report &command, int key, Then then)
 {
-    const int missed = m_missedReplies[static_cast<size_t>(box)];
-    if (missed < kSilentAfterMisses || missed % kSilentProbeEvery == 0)
-        return kReplyTimeoutMs;
-    return 0;
+    std::shared_ptr<BoxChannel> channel = m_channels[idx(box)];
+    if (!channel) {
+        qCWarning(lcDevice) << "box" << box << "is marked connected but has no open handle";
+        if (then)
+            then(Outcome{});
+        return;
+    }
+    m_executor->post(
+        box,
+        [channel = std::move(channel), box, command, then = std::move(then)] {
+            const Outcome outcome = exchange(*channel, box, command);
+            if (then)
+                then(outcome);
+        },
+        key);
 }
 
-int DeviceLink::exchange(int box, const Report &command, Report &reply, int *written)
+DeviceLink::Outcome DeviceLink::exchange(BoxChannel &channel, int box, const Report &command)
 {
-    reply.fill(0);
-    if (written)
-        *written = -1;
-    HidDevice *device = m_state.boxArray[static_cast<size_t>(box)].hidHandle.get();
-    if (!device) {
-        qCWarning(lcDevice) << "box" << box << "is marked connected but has no open handle";
-        return -1;
-    }
-    int &missed = m_missedReplies[static_cast<size_t>(box)];
+    Outcome out;
+    if (channel.dead)
+        return out;
+    HidDevice &device = *channel.device;
+    int &missed = channel.missedReplies;
     // A reply that came after its read timed out must not answer this request;
     // it does show that the box is alive.
-    if (drainStaleReplies(box, *device) > 0)
+    if (drainStaleReplies(box, device) > 0)
         missed = 0;
 
-    std::array<std::uint8_t, kWriteSize> out{};
-    std::copy(command.begin(), command.end(), out.begin() + 1);
-    const int result = device->write(out.data(), out.size());
-    if (written)
-        *written = result;
-    if (result < 0) {
+    std::array<std::uint8_t, kWriteSize> bytes{};
+    std::copy(command.begin(), command.end(), bytes.begin() + 1);
+    out.written = device.write(bytes.data(), bytes.size());
+    if (out.written < 0) {
         // Nothing went out, so no reply can come: do not wait for one.
         qCDebug(lcDevice) << "write failed, box" << box;
-        return -1;
+        return out;
     }
-    const int timeout = replyTimeoutFor(box);
-    const int n = device->read(reply.data(), reply.size(), timeout);
-    if (n > 0) {
+    const int timeout = channel.replyTimeout();
+    out.result = device.read(out.reply.data(), out.reply.size(), timeout);
+    if (out.result > 0) {
         if (missed >= kSilentAfterMisses)
             qCInfo(lcDevice) << "box" << box << "answers again";
         missed = 0;
-    } else if (n == 0) {
+    } else if (out.result == 0) {
         qCDebug(lcDevice) << "no reply within" << timeout << "ms, box" << box;
         if (++missed == kSilentAfterMisses)
             qCWarning(lcDevice) << "box" << box << "does not answer; its replies are no longer waited for until it answers again";
     } else {
         qCDebug(lcDevice) << "read failed, box" << box;
     }
-    return n;
+    // Bytes past what was read are never stale.
+    if (out.result < static_cast<int>(out.reply.size()))
+        std::fill(out.reply.begin() + std::max(out.result, 0), out.reply.end(), 0);
+    return out;
 }
 
 void DeviceLink::connectAllBoxes()
 {
-    m_state.checkControllerStr.clear();
-    m_missedReplies.fill(0);
     m_firstUnopenable = -1;
     std::array<bool, kBoxCount> wasConnected{};
     for (int n = 0; n < kBoxCount; ++n) {
@@ -114,34 +140,51 @@ void DeviceLink::connectAllBoxes()
         box.hidHandle.reset();
         box.isConnected = false;
     }
+    // Jobs still queued keep their old channel, so they finish on the old
+    // handle, in order, before the new one's probe.
+    m_channels.fill(nullptr);
     const Report probe = makeCommand({0xFE, 0x33});
     for (int n = 0; n < kBoxCount; ++n) {
-        ControllerBox &box = m_state.boxArray[static_cast<size_t>(n)];
+        ControllerBox &box = m_state.boxArray[idx(n)];
         box.hidHandle = m_transport.open(kControllerVendorId, productIdForBox(n));
         if (!box.hidHandle) {
-            m_state.checkControllerStr.append(QLatin1Char('0'));
-            box.isConnected = false;
             qCDebug(lcDevice) << "hid_open_false:" << n;
             if (reportUnopenable(n) && m_firstUnopenable < 0)
                 m_firstUnopenable = n;
             continue;
         }
-        Report reply{};
-        int written = -1;
-        exchange(n, probe, reply, &written);
-        // The reply's content says nothing; only a refused write marks a dead box.
-        // The handle stays open until the next scan.
-        box.isConnected = written >= 0;
-        m_state.checkControllerStr.append(box.isConnected ? QLatin1Char('1') : QLatin1Char('0'));
-        if (!box.isConnected)
-            qCDebug(lcDevice) << "probe rejected, box" << n;
+        auto channel = std::make_shared<BoxChannel>(box.hidHandle);
+        m_channels[idx(n)] = channel;
+        box.isConnected = true;
+        // The reply's content says nothing; only a refused write marks a dead
+        // box. Its handle stays open until the next scan.
+        post(n, probe, BoxExecutor::kKeep, [this, n, channel](const Outcome &o) {
+            if (o.written >= 0)
+                return;
+            channel->dead = true;
+            m_executor->deliver([this, n, channel] {
+                if (m_channels[idx(n)] != channel)
+                    return;  // a later scan replaced it
+                m_state.boxArray[idx(n)].isConnected = false;
+                qCDebug(lcDevice) << "probe rejected, box" << n;
+                rebuildControllerStr();
+            });
+        });
     }
+    rebuildControllerStr();
     // Said once per change, not per scan: a user reading the log wants to
     // know which boxes came and went.
     for (int n = 0; n < kBoxCount; ++n) {
         if (m_state.boxArray[size_t(n)].isConnected != wasConnected[size_t(n)])
             qCInfo(lcDevice) << "box" << n << (wasConnected[size_t(n)] ? "gone" : "found");
     }
+}
+
+void DeviceLink::rebuildControllerStr()
+{
+    m_state.checkControllerStr.clear();
+    for (const ControllerBox &box : m_state.boxArray)
+        m_state.checkControllerStr.append(box.isConnected ? QLatin1Char('1') : QLatin1Char('0'));
 }
 
 bool DeviceLink::reportUnopenable(int box)
@@ -155,9 +198,7 @@ bool DeviceLink::reportUnopenable(int box)
 
 QString DeviceLink::buildControllerStr()
 {
-    m_state.checkControllerStr.clear();
-    for (const ControllerBox &box : m_state.boxArray)
-        m_state.checkControllerStr.append(box.isConnected ? QLatin1Char('1') : QLatin1Char('0'));
+    rebuildControllerStr();
     qCDebug(lcDevice) << "checkControllerStrzzzz:" << m_state.checkControllerStr;
     return m_state.checkControllerStr;
 }

@@ -2,6 +2,7 @@
 // the two replies that carry data.
 #include "device/devicelink.h"
 
+#include "device/boxexecutor.h"
 #include "device/devicelog.h"
 
 #include <QDebug>
@@ -49,12 +50,12 @@ void DeviceLink::setFanSpeedLevel(int box, int fan, int level)
     if (!validTarget(box, fan) || !connectedBox(box))
         return;
     const auto percent = static_cast<std::uint8_t>(speedLevelToPercent(level));
-    Report reply{};
-    const int res = exchange(box, makeCommand({0x32, 0x51, portOf(fan), 0x03, percent}), reply);
-    qCDebug(lcDevice) << "SetFanNormal:" << res;
-    qCDebug(lcDevice) << "buf[0]:" << reply[0];
-    qCDebug(lcDevice) << "buf[1]:" << reply[1];
-    qCDebug(lcDevice) << "buf[2]:" << reply[2];
+    post(box, makeCommand({0x32, 0x51, portOf(fan), 0x03, percent}), speedKey(fan), [](const Outcome &o) {
+        qCDebug(lcDevice) << "SetFanNormal:" << o.result;
+        qCDebug(lcDevice) << "buf[0]:" << o.reply[0];
+        qCDebug(lcDevice) << "buf[1]:" << o.reply[1];
+        qCDebug(lcDevice) << "buf[2]:" << o.reply[2];
+    });
 }
 
 void DeviceLink::setFanSpeedByTemperature(int temperature, int box, int fan)
@@ -67,8 +68,7 @@ void DeviceLink::setFanSpeedByTemperature(int temperature, int box, int fan)
         return;
     // A level outside 0..5 in a damaged profile must still give a valid percent.
     const int percent = qBound(0, qMin(temperatureCurvePercent(temperature), cap), 100);
-    Report reply{};
-    exchange(box, makeCommand({0x32, 0x51, portOf(fan), 0x03, static_cast<std::uint8_t>(percent)}), reply);
+    post(box, makeCommand({0x32, 0x51, portOf(fan), 0x03, static_cast<std::uint8_t>(percent)}), speedKey(fan));
     qCDebug(lcDevice) << "Send speed:" << percent << "Fan = " << fan;
 }
 
@@ -76,11 +76,10 @@ void DeviceLink::sendLed(int box, int fan, std::uint8_t mode, int red, int green
 {
     if (!validTarget(box, fan) || !connectedBox(box))
         return;
-    Report reply{};
-    exchange(box,
-             makeCommand({0x32, 0x52, portOf(fan), mode, scaleColour(red, bright), scaleColour(green, bright),
-                          scaleColour(blue, bright)}),
-             reply);
+    post(box,
+         makeCommand({0x32, 0x52, portOf(fan), mode, scaleColour(red, bright), scaleColour(green, bright),
+                      scaleColour(blue, bright)}),
+         lightingKey(fan));
 }
 
 void DeviceLink::setFanLedSteady(int box, int fan, int red, int green, int blue, float bright)
@@ -166,21 +165,26 @@ void DeviceLink::saveToController(int box)
         return;
     for (int fan = 0; fan < kFanCount; ++fan)
         applyFan(box, fan, false);
-    Report reply{};
-    const int res = exchange(box, makeCommand({0x32, 0x53}), reply);
-    qCDebug(lcDevice) << "SAVE_RES:" << res;
-    qCDebug(lcDevice) << "SAVE_RES-buf[0]:" << reply[0];
-    qCDebug(lcDevice) << "SAVE_RES-buf[1]:" << reply[1];
-    qCDebug(lcDevice) << "SAVE_RES-buf[2]:" << reply[2];
+    post(box, makeCommand({0x32, 0x53}), BoxExecutor::kKeep, [](const Outcome &o) {
+        qCDebug(lcDevice) << "SAVE_RES:" << o.result;
+        qCDebug(lcDevice) << "SAVE_RES-buf[0]:" << o.reply[0];
+        qCDebug(lcDevice) << "SAVE_RES-buf[1]:" << o.reply[1];
+        qCDebug(lcDevice) << "SAVE_RES-buf[2]:" << o.reply[2];
+    });
 }
 
-FanStatusReply DeviceLink::readFanStatus(int box, int fan)
+void DeviceLink::readFanStatus(int box, int fan, std::function<void(const FanStatusReply &)> done)
 {
-    FanStatusReply result;
     if (!validTarget(box, fan) || !connectedBox(box))
-        return result;
-    result.length = exchange(box, makeCommand({0x33, 0x51, portOf(fan)}), result.data);
-    return result;
+        return;
+    BoxExecutor *executor = m_executor.get();
+    post(box, makeCommand({0x33, 0x51, portOf(fan)}), BoxExecutor::kKeep,
+         [executor, done = std::move(done)](const Outcome &o) {
+             FanStatusReply reply;
+             reply.length = o.result;
+             reply.data = o.reply;
+             executor->deliver([done, reply] { done(reply); });
+         });
 }
 
 FanStatus DeviceLink::parseFanStatus(const std::uint8_t *reply, int length)
@@ -212,14 +216,18 @@ QString DeviceLink::parseFirmwareVersion(const std::uint8_t *reply, int length)
     return QStringLiteral("%1.%2.%3").arg(reply[2]).arg(reply[3]).arg(reply[4]);
 }
 
-QString DeviceLink::readFirmwareVersion(int box)
+void DeviceLink::readFirmwareVersion(int box, std::function<void(const QString &)> done)
 {
-    if (!connectedBox(box))
-        return QStringLiteral("0");
-    Report reply{};
-    const int res = exchange(box, makeCommand({0x33, 0x50}), reply);
-    qCDebug(lcDevice) << "res:" << res;
-    for (int i = 0; i < 5; ++i)
-        qCDebug(lcDevice).noquote() << QStringLiteral("buf[%1]:").arg(i) << reply[static_cast<size_t>(i)];
-    return parseFirmwareVersion(reply.data(), res);
+    if (!connectedBox(box)) {
+        done(QStringLiteral("0"));
+        return;
+    }
+    BoxExecutor *executor = m_executor.get();
+    post(box, makeCommand({0x33, 0x50}), BoxExecutor::kKeep, [executor, done = std::move(done)](const Outcome &o) {
+        qCDebug(lcDevice) << "res:" << o.result;
+        for (int i = 0; i < 5; ++i)
+            qCDebug(lcDevice).noquote() << QStringLiteral("buf[%1]:").arg(i) << o.reply[static_cast<size_t>(i)];
+        const QString version = parseFirmwareVersion(o.reply.data(), o.result);
+        executor->deliver([done, version] { done(version); });
+    });
 }

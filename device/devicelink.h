@@ -1,15 +1,19 @@
 #pragma once
 
 #include "core/controllerstate.h"
+#include "device/boxexecutor.h"
 
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <memory>
 
 class HidDevice;
 class HidTransport;
+struct BoxChannel;
 
 constexpr int kReportSize = 64;
 using Report = std::array<std::uint8_t, kReportSize>;
@@ -26,10 +30,14 @@ struct FanStatus {
 };
 
 // The report protocol and box connection. Every operation checks isConnected of
-// the box first and sends nothing when it is clear.
+// the box first and sends nothing when it is clear. Reports are built from the
+// box table on the caller's thread; the exchanges run on the executor's worker
+// for the box, and what they read comes back through deliver().
 class DeviceLink {
 public:
-    DeviceLink(ControllerState &state, HidTransport &transport);
+    // Without an executor every exchange runs at once on the caller's thread.
+    DeviceLink(ControllerState &state, HidTransport &transport, std::unique_ptr<BoxExecutor> executor = nullptr);
+    ~DeviceLink();
 
     // How long a read waits for a box's reply.
     static constexpr int kReplyTimeoutMs = 50;
@@ -62,11 +70,17 @@ public:
     void sendEffectiveLighting(int box, int fan);
     void applyBoxSettings(int box);
     void saveToController(int box);
-    FanStatusReply readFanStatus(int box, int fan);
+    // done runs on the state's thread with the reply (length -1 when nothing
+    // was sent); it does not run when the box is not connected.
+    void readFanStatus(int box, int fan, std::function<void(const FanStatusReply &)> done);
     static FanStatus parseFanStatus(const std::uint8_t *reply, int length);
-    // The selected box's firmware, or box n's; "0" when it gave none.
-    QString readFirmwareVersion() { return readFirmwareVersion(m_state.controllerBoxNumber); }
-    QString readFirmwareVersion(int box);
+    // Box n's firmware version, or the selected box's; "0" at once when that
+    // box is not connected.
+    void readFirmwareVersion(int box, std::function<void(const QString &)> done);
+    void readFirmwareVersion(std::function<void(const QString &)> done)
+    {
+        readFirmwareVersion(m_state.controllerBoxNumber, std::move(done));
+    }
     static QString parseFirmwareVersion(const std::uint8_t *reply, int length);
 
     // Temperature curve in percent for whole degrees Celsius, before the cap.
@@ -75,21 +89,33 @@ public:
     static std::uint8_t scaleColour(int component, float bright);
 
     HidTransport &transport() { return m_transport; }
+    BoxExecutor &executor() { return *m_executor; }
 
     // Builds a command with the given leading bytes, the rest 0.
     static Report makeCommand(std::initializer_list<std::uint8_t> bytes);
 
 private:
-    // One write + read with box b's handle. Returns the read result: bytes read,
-    // 0 when no reply came in time, -1 when the write or the read failed.
-    // reply is zeroed first, so bytes past the result are never stale.
-    // written, when given, receives the write result.
-    int exchange(int box, const Report &command, Report &reply, int *written = nullptr);
+    // What one exchange gave: bytes read (0 when no reply came in time, -1 when
+    // the write or the read failed), the write result and the reply, zeroed
+    // past what was read.
+    struct Outcome {
+        int result = -1;
+        int written = -1;
+        Report reply{};
+    };
+    using Then = std::function<void(const Outcome &)>;
+    // Queues one write + read with box's handle; then runs on the box's worker.
+    // Commands with a key replace an older queued one with the same key.
+    void post(int box, const Report &command, int key, Then then = nullptr);
+    // Keys under which a newer command replaces a queued older one.
+    static int lightingKey(int fan) { return fan; }
+    static int speedKey(int fan) { return kFanCount + fan; }
+    static Outcome exchange(BoxChannel &channel, int box, const Report &command);
     // Discards replies that arrived after an earlier read gave up on them.
     // Returns how many were discarded.
     static int drainStaleReplies(int box, HidDevice &device);
-    int replyTimeoutFor(int box) const;
     bool connectedBox(int box) const;
+    void rebuildControllerStr();
     void sendLed(int box, int fan, std::uint8_t mode, int red, int green, int blue, float bright);
     void sendStoredLed(int box, int fan, std::uint8_t mode);
     void applyFan(int box, int fan, bool logSpeed);
@@ -98,8 +124,10 @@ private:
 
     ControllerState &m_state;
     HidTransport &m_transport;
-    std::array<int, kBoxCount> m_missedReplies{};
+    std::array<std::shared_ptr<BoxChannel>, kBoxCount> m_channels;
     int m_firstUnopenable = -1;
+    // Last: stopped first, while everything its jobs refer to still exists.
+    std::unique_ptr<BoxExecutor> m_executor;
 };
 
 // Counts attached devices per product ID for the missing/duplicate box report.

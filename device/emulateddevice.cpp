@@ -87,6 +87,8 @@ std::vector<std::uint8_t> EmulatedDevice::replyFor(int box, const std::uint8_t *
 
 int EmulatedDevice::write(const std::uint8_t *data, std::size_t length)
 {
+    m_core->waitLatency();
+    const std::lock_guard<std::recursive_mutex> guard(m_core->lock);
     if (!usable() || !data || length < 2)
         return -1;
     if (data[0] != 0) {
@@ -135,6 +137,7 @@ int EmulatedDevice::write(const std::uint8_t *data, std::size_t length)
 
 int EmulatedDevice::read(std::uint8_t *data, std::size_t length, int timeoutMs)
 {
+    std::unique_lock<std::recursive_mutex> guard(m_core->lock);
     if (!usable() || !data)
         return -1;
     std::vector<std::uint8_t> bytes;
@@ -146,14 +149,20 @@ int EmulatedDevice::read(std::uint8_t *data, std::size_t length, int timeoutMs)
     // Every read call brings each late reply one read closer.
     for (PendingReply &p : m_replies)
         p.hiddenReads = std::max(0, p.hiddenReads - 1);
+    guard.unlock();
     if (ready) {
+        m_core->waitLatency();
         const std::size_t n = std::min(length, bytes.size());
         std::memcpy(data, bytes.data(), n);
         return static_cast<int>(n);
     }
-    // Nothing to read: a real read would sleep until its timeout; a short nap
-    // keeps tests fast while a caller polling in a loop still cannot spin.
-    if (timeoutMs != 0)
+    // Nothing to read: a real read sleeps until its timeout, and so does an
+    // emulator with USB timing; otherwise a short nap keeps tests fast while a
+    // caller polling in a loop still cannot spin.
+    const bool realTiming = m_core->latencyUs.load() > 0;
+    if (timeoutMs > 0 && realTiming)
+        QThread::msleep(static_cast<unsigned long>(timeoutMs));
+    else if (timeoutMs != 0)
         QThread::msleep(static_cast<unsigned long>(
             timeoutMs < 0 ? BoxEmulator::kMaxIdleWaitMs : std::min(timeoutMs, BoxEmulator::kMaxIdleWaitMs)));
     return 0;

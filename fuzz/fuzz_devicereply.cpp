@@ -89,9 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SettingsStore store(state, scratch.reset());
     NullViewSink views;
     PeriodicTasks tasks(state, link, store, views);
-    link.readFirmwareVersion();
+    link.readFirmwareVersion([](const QString &) {});
     tasks.updateSpeed();
-    const FanStatusReply reply = link.readFanStatus(2, 1);
+    FanStatusReply reply;
+    link.readFanStatus(2, 1, [&reply](const FanStatusReply &r) { reply = r; });
     if (reply.length > kReportSize)
         std::abort();
     checkStatus(DeviceLink::parseFanStatus(reply.data.data(), reply.length));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite: once as a
-# normal build, once with AddressSanitizer and UndefinedBehaviorSanitizer,
-# every fuzz harness for a short time, and the Debian package's checks.
+# normal build, once with AddressSanitizer and UndefinedBehaviorSanitizer, the
+# tests that cross threads with ThreadSanitizer, every fuzz harness for a short
+# time, and the Debian package's checks.
 #   scripts/test.sh          everything
 #   scripts/test.sh --quick  the normal build only
 set -euo pipefail
@@ -25,6 +26,15 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZALDO_SANITIZE=ON -DZALDO_BUILD_TESTS=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -LE soak -j"$jobs"
+
+echo "== thread sanitizer build"
+# The box workers, the device link on them, and the whole program driven from outside.
+tsan_tests="tst_boxworkers test_devicelink tst_devicefaults"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZALDO_TSAN=ON -DZALDO_BUILD_TESTS=ON >/dev/null
+cmake --build build-tsan -j"$jobs" --target brenvar-rgb-fan-controller $tsan_tests
+TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
+    ctest --test-dir build-tsan --output-on-failure -j"$jobs" \
+    -R "^($(echo $tsan_tests | tr ' ' '|')|blackbox_program)\$"
 
 if [ -x fuzz/run-fuzzers.sh ]; then
     echo "== fuzzing"

@@ -2,6 +2,7 @@
 #include "core/controllerstate.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
+#include "common/syncreads.h"
 
 #include <QtTest>
 
@@ -150,10 +151,10 @@ private Q_SLOTS:
 
         Fixture fx;
         fx.state.controllerBoxNumber = 2;
-        QCOMPARE(fx.link.readFirmwareVersion(), QStringLiteral("1.4.2"));
+        QCOMPARE(readFirmwareNow(fx.link), QStringLiteral("1.4.2"));
         for (int absent : {1, 16}) {
             fx.state.controllerBoxNumber = absent;
-            QCOMPARE(fx.link.readFirmwareVersion(), QStringLiteral("0"));
+            QCOMPARE(readFirmwareNow(fx.link), QStringLiteral("0"));
         }
         QCOMPARE(fx.sent(), QStringList{"2 33 50 00 00 00 00 00 00"});
     }
@@ -162,11 +163,11 @@ private Q_SLOTS:
     {
         Fixture fx;
         fx.emulator.setStalledFans({{2, 1}});
-        const FanStatusReply r = fx.link.readFanStatus(2, 2);
+        const FanStatusReply r = readStatusNow(fx.link, 2, 2);
         QCOMPARE(fx.sent(), QStringList{"2 33 51 03 00 00 00 00 00"});
         const FanStatus turning = DeviceLink::parseFanStatus(r.data.data(), r.length);
         QVERIFY(r.length == 64 && turning.fan == 2 && turning.rpm > 0);
-        const FanStatusReply s = fx.link.readFanStatus(2, 1);
+        const FanStatusReply s = readStatusNow(fx.link, 2, 1);
         const FanStatus stalled = DeviceLink::parseFanStatus(s.data.data(), s.length);
         QVERIFY(stalled.valid && stalled.fan == 1 && stalled.rpm == 0);
     }
@@ -188,7 +189,7 @@ private Q_SLOTS:
                 fx.link.applyBoxSettings(b);
                 fx.link.saveToController(b);
             }
-            QCOMPARE(fx.link.readFanStatus(b, f).length, -1);
+            QCOMPARE(readStatusNow(fx.link, b, f).length, -1);
         }
         QVERIFY(fx.sent().isEmpty());
         QCOMPARE(fx.emulator.saveCount(0), 0);

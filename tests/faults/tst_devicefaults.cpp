@@ -2,6 +2,7 @@
 // model survives, and the event loop keeps turning while a box is silent.
 #include "app/windowmessages.h"
 #include "commands/periodictasks.h"
+#include "common/syncreads.h"
 #include "common/recordingviewsink.h"
 #include "core/controllerstate.h"
 #include "device/boxemulator.h"
@@ -149,9 +150,9 @@ private Q_SLOTS:
         rig.link.setFanSpeedByTemperature(45, 1, 0);
         rig.link.setFanLedFlash(1, 1, 1, 2, 3, 1.0f);
         rig.link.saveToController(1);
-        const QString version = rig.link.readFirmwareVersion();
+        const QString version = readFirmwareNow(rig.link);
         for (int f = 0; f < kFanCount; ++f) {
-            const FanStatusReply reply = rig.link.readFanStatus(1, f);
+            const FanStatusReply reply = readStatusNow(rig.link, 1, f);
             QVERIFY(reply.length <= kReportSize);
             // Nothing past what the read returned is left from an earlier reply.
             QVERIFY(std::all_of(reply.data.begin() + qMax(reply.length, 0), reply.data.end(),
@@ -191,7 +192,7 @@ private Q_SLOTS:
             return;
         rig.emu.setFault(1, Fault::None);
         for (int f = 0; f < kFanCount; ++f) {
-            const FanStatusReply r = rig.link.readFanStatus(1, f);
+            const FanStatusReply r = readStatusNow(rig.link, 1, f);
             const FanStatus status = DeviceLink::parseFanStatus(r.data.data(), r.length);
             QVERIFY(status.valid && status.fan == f);
         }

@@ -1,0 +1,128 @@
+// The per-box workers: the same reports in the same order as running inline,
+// the newest setting winning in a backed-up queue, a rescan while exchanges
+// wait, and a silent box that holds up nobody else.
+#include "core/controllerstate.h"
+#include "device/boxemulator.h"
+#include "device/devicelink.h"
+
+#include <QtTest>
+
+#include <future>
+
+namespace {
+
+struct Rig {
+    explicit Rig(bool threaded)
+        : link(state, emu, threaded ? std::make_unique<ThreadedExecutor>() : nullptr)
+    {
+        emu.setBoxes({0, 1, 2, 5});
+        link.connectAllBoxes();
+        link.executor().drain();
+        emu.clearSentReports();
+    }
+    // Per box, the trace lines of every report sent so far.
+    QMap<int, QStringList> traces()
+    {
+        link.executor().drain();
+        QMap<int, QStringList> perBox;
+        for (const BoxEmulator::SentReport &r : emu.sentReports())
+            perBox[r.box].append(BoxEmulator::traceLine(r.box, r.command.data()));
+        return perBox;
+    }
+    // Holds box's worker until the returned promise is set.
+    std::promise<void> hold(int box)
+    {
+        std::promise<void> gate;
+        auto opened = std::make_shared<std::shared_future<void>>(gate.get_future().share());
+        link.executor().post(box, [opened] { opened->wait(); });
+        return gate;
+    }
+    ControllerState state;
+    BoxEmulator emu;
+    DeviceLink link;
+};
+
+} // namespace
+
+class TstBoxWorkers : public QObject {
+    Q_OBJECT
+private slots:
+    void sameReportsPerBoxAsInline()
+    {
+        // One action at a time, so nothing waits long enough to be replaced.
+        auto script = [](Rig &rig) {
+            DeviceLink &l = rig.link;
+            rig.state.boxArray[1].LEDModeFan[2] = LedMode::Flash;
+            rig.state.boxArray[5].isTurnOffLedFan[0] = true;
+            for (int b : {0, 1, 2, 5, 7}) {
+                const std::function<void()> actions[] = {
+                    [&] { l.applyBoxSettings(b); },
+                    [&] { l.setFanLedSteady(b, 1, 10, 20, 30, 0.5f); },
+                    [&] { l.setFanSpeedByTemperature(50, b, 2); },
+                    [&] { l.readFanStatus(b, 0, [](const FanStatusReply &) {}); },
+                    [&] { l.setFanLedCycle(b, 0); },
+                    [&] { l.saveToController(b); },
+                };
+                for (const auto &act : actions) {
+                    act();
+                    l.executor().drain();
+                }
+            }
+        };
+        Rig inline_(false), threaded(true);
+        script(inline_);
+        script(threaded);
+        for (int b : {0, 1, 2, 5})
+            QCOMPARE(threaded.traces().value(b), inline_.traces().value(b));
+        QCOMPARE(threaded.traces().keys(), inline_.traces().keys());
+        QCOMPARE(threaded.traces().value(5).size(), 11);
+    }
+
+    void newestSettingWinsButSavesAndReadsStay()
+    {
+        Rig rig(true);
+        std::promise<void> gate = rig.hold(1);
+        rig.link.setFanLedSteady(1, 0, 1, 0, 0, 1.0f);
+        rig.link.setFanSpeedLevel(1, 0, 1);
+        rig.link.setFanLedSteady(1, 0, 2, 0, 0, 1.0f);  // replaces the first
+        rig.link.readFanStatus(1, 0, [](const FanStatusReply &) {});
+        rig.link.setFanLedSteady(1, 0, 3, 0, 0, 1.0f);  // after a read: kept apart
+        rig.link.setFanLedFlash(1, 0, 4, 0, 0, 1.0f);   // replaces the third
+        rig.link.setFanSpeedLevel(1, 0, 2);
+        gate.set_value();
+        QCOMPARE(rig.traces().value(1), QStringList({"1 32 52 01 00 02 00 00 00", "1 32 51 01 03 14 00 00 00",
+                                                     "1 33 51 01 00 00 00 00 00", "1 32 52 01 02 04 00 00 00",
+                                                     "1 32 51 01 03 28 00 00 00"}));
+    }
+
+    // A save queued before a rescan still reaches the box, on the handle it was
+    // queued for, before the new handle's probe.
+    void rescanWaitsForQueuedExchanges()
+    {
+        Rig rig(true);
+        std::promise<void> gate = rig.hold(2);
+        rig.link.saveToController(2);
+        rig.link.connectAllBoxes();
+        gate.set_value();
+        const QStringList trace = rig.traces().value(2);
+        QCOMPARE(trace.size(), 5);
+        QCOMPARE(trace.mid(3), QStringList({"2 32 53 00 00 00 00 00 00", "2 fe 33 00 00 00 00 00 00"}));
+        QCOMPARE(rig.emu.saveCount(2), 1);
+    }
+
+    void silentBoxHoldsUpNobody()
+    {
+        Rig rig(true);
+        rig.emu.setLatencyMicroseconds(1);  // real timing: a missing reply takes the whole timeout
+        rig.emu.setFault(2, BoxEmulator::Fault::NoReply);
+        QStringList arrivals;
+        for (int i = 0; i < 2; ++i)
+            rig.link.readFanStatus(2, i, [&](const FanStatusReply &r) { arrivals << QString("2:%1").arg(r.length); });
+        rig.link.readFanStatus(0, 1, [&](const FanStatusReply &r) { arrivals << QString("0:%1").arg(r.length); });
+        QTRY_COMPARE(arrivals.size(), 3);
+        QCOMPARE(arrivals, QStringList({"0:64", "2:0", "2:0"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstBoxWorkers)
+#include "tst_boxworkers.moc"
