@@ -7,13 +7,6 @@
 
 #include "fuzzcommon.h"
 
-#include "commands/periodictasks.h"
-#include "core/controllerstate.h"
-#include "core/hidtransport.h"
-#include "core/viewsink.h"
-#include "device/devicelink.h"
-#include "storage/settingsstore.h"
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -67,9 +60,6 @@ void checkStatus(const FanStatus &status)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::app();
-    static fuzz::ScratchDir scratch;
-
     // The heap copy lets the sanitizer see any read past the given length.
     std::vector<uint8_t> exact(data, data + size);
     checkStatus(DeviceLink::parseFanStatus(exact.empty() ? nullptr : exact.data(), int(size)));
@@ -83,18 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     Script script{data, size};
     ScriptedTransport transport(script);
-    ControllerState state;
-    DeviceLink link(state, transport);
-    link.connectAllBoxes();
-    SettingsStore store(state, scratch.reset());
-    NullViewSink views;
-    PeriodicTasks tasks(state, link, store, views);
-    link.readFirmwareVersion();
-    tasks.updateSpeed();
-    const FanStatusReply reply = link.readFanStatus(2, 1);
+    fuzz::Core core(transport, fuzz::start());
+    core.link.readFirmwareVersion();
+    core.tasks.updateSpeed();
+    const FanStatusReply reply = core.link.readFanStatus(2, 1);
     if (reply.length > kReportSize)
         std::abort();
     checkStatus(DeviceLink::parseFanStatus(reply.data.data(), reply.length));
-    tasks.updateSpeed();
+    core.tasks.updateSpeed();
     return 0;
 }

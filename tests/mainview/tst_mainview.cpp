@@ -1,12 +1,12 @@
-// Main view: box strip, profiles, monitor switches, Info, errors, temperature
-// and window handling.
+// Main view: box strip, profiles, monitor switches, errors, temperature,
+// window handling, the settings menu, the password keypad and setLanguage.
 #include "mainviewfixture.h"
+#include "ui/translationswitch.h"
 
-#include "ui/infoview.h"
 #include "ui/zaldorgbfanview.h"
 
+#include <QPushButton>
 #include <QRegularExpression>
-#include <QTextEdit>
 
 #include <climits>
 
@@ -21,6 +21,31 @@ class TestMainView : public QObject {
     QSignalSpy *spy = nullptr;
 
     QString text(const char *name) const { return label(v, name)->text(); }
+    QWidget *menu() const { return child<QWidget>(v, "menuPanel"); }
+    QWidget *cover() const { return child<QWidget>(v, "keypadCover"); }
+    QAbstractButton *settingsButton() const { return child(v, "Min_Window", "settings"); }
+    QString cells() const
+    {
+        QString s;
+        for (int k = 0; k < 4; ++k)
+            s += label(v, QStringLiteral("digitCell%1").arg(k))->text();
+        return s;
+    }
+    void choose(int entry)
+    {
+        if (menu()->isHidden())
+            click(settingsButton());
+        QVERIFY(menu()->isVisible());
+        click(menuEntry(v, entry));
+        QVERIFY(menu()->isHidden());
+    }
+    // Keys as text: "0".."9" digits, "ok", "ret".
+    void press(const QString &keys)
+    {
+        for (const QString &k : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            click(key(v, k == QLatin1String("ok") ? 10 : k == QLatin1String("ret") ? 11 : k.toInt()));
+    }
+    bool styled(QWidget *w, int px) const { return w->styleSheet().contains(QStringLiteral("font-size:%1px").arg(px)); }
 
 private Q_SLOTS:
     void initTestCase() { isolate(m_home); }
@@ -62,32 +87,6 @@ private Q_SLOTS:
         }
     }
 
-    void saveAndFanListsPassedOn()
-    {
-        click(child(v, "btn_save"));
-        Q_EMIT v->fanView(2)->sendData({"changeSliderLight", "2", "0.71"});
-        QCOMPARE(lists(*spy), (Lists{{"saveProfile"}, {"changeSliderLight", "2", "0.71"}}));
-    }
-
-    void infoOnlyWhileHidden()
-    {
-        QAbstractButton *info = child(v, "btn_info");
-        QTextEdit *edit = v->infoView()->textEdit();
-        v->appendInfo(QStringLiteral("stale"));
-        click(info);
-        QCOMPARE(lists(*spy), Lists{{"showInfo"}});
-        QVERIFY(v->infoView()->isVisible());
-        QVERIFY(edit->toPlainText().isEmpty());
-        v->appendInfo(QStringLiteral("CPU: 40"));
-        click(info); // open: nothing
-        QCOMPARE(spy->count(), 1);
-        QCOMPARE(edit->toPlainText(), QStringLiteral("CPU: 40"));
-        v->infoView()->hide();
-        click(info);
-        QCOMPARE(spy->count(), 2);
-        QVERIFY(edit->toPlainText().isEmpty());
-    }
-
     void monitorSwitchOffAndOn()
     {
         click(monitorSwitch(v, 1));
@@ -106,7 +105,6 @@ private Q_SLOTS:
         QTest::newRow("H 2") << 0 << 2 << "Error_Code_H_0x0003 (Error Code:H_0x0003)";
         QTest::newRow("S 1") << 1 << 1 << "Error_Code_S_0x0002 (Error Code:S_0x0002)";
         QTest::newRow("S 2 has no text") << 1 << 2 << "(Error Code:S_0x0010)";
-        QTest::newRow("category 2") << 2 << 0 << "";
         QTest::newRow("huge") << INT_MAX << INT_MIN << "";
     }
     // setLanguage rebuilds the shown text (staying in bounds) and keeps the visibility.
@@ -133,7 +131,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("celsius");
         QTest::addColumn<QString>("text");
-        QTest::newRow("-4") << -4 << QString::fromUtf8("TEMP:-4°C / 25°F");
         QTest::newRow("-1 truncates toward zero") << -1 << QString::fromUtf8("TEMP:-1°C / 31°F");
         QTest::newRow("INT_MAX") << INT_MAX << QString::fromUtf8("TEMP:2147483647°C / 3865470596°F");
     }
@@ -167,10 +164,106 @@ private Q_SLOTS:
         v->show();
         click(child(v, "Close_Window"));
         QVERIFY(v->isHidden());
-        v->show();
-        click(child(v, "Min_Window", "minimise"));
-        QTRY_VERIFY(v->windowState() & Qt::WindowMinimized);
         QCOMPARE(spy->count(), 0);
+    }
+
+    void switchEntries_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("onText");
+        QTest::addColumn<QString>("offText");
+        QTest::newRow("auto update") << 7 << "AutoUpdate" << "Auto Update On" << "Auto Update Off";
+        QTest::newRow("password") << 8 << "Password" << "Password On" << "Password Off";
+    }
+    void switchEntries()
+    {
+        QFETCH(int, entry);
+        QFETCH(QString, command);
+        QFETCH(QString, onText);
+        QFETCH(QString, offText);
+        QAbstractButton *e = menuEntry(v, entry);
+        entry == 7 ? v->setAutoUpdateSwitch(true) : v->setPasswordSwitch(true);
+        QVERIFY(e->isChecked());
+        QCOMPARE(e->text(), onText);
+        choose(entry);
+        QCOMPARE(e->text(), offText);
+        choose(entry);
+        QCOMPARE(e->text(), onText);
+        QCOMPARE(lists(*spy), (Lists{{command, "0"}, {command, "1"}}));
+        entry == 7 ? v->setAutoUpdateSwitch(false) : v->setPasswordSwitch(false);
+        QCOMPARE(e->text(), offText);
+        QVERIFY(!e->isChecked());
+    }
+
+    void keypadSequences_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("emitted"); // empty: nothing
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("full default entry") << "ok" << "7391" << "7391";
+        QTest::newRow("fourth digit after OK") << "ret 1 2 3 ok 4 ok" << "1234" << "1234";
+        QTest::newRow("return mid-entry") << "ret 1 2 ret 0 0 0 8 ok" << "0008" << "0008";
+        QTest::newRow("OK on empty") << "ret ok" << "" << "";
+    }
+    void keypadSequences()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, emitted);
+        QFETCH(QString, shown);
+        choose(9);
+        QVERIFY(cover()->isVisible());
+        QCOMPARE(spy->count(), 0);
+        press(keys);
+        QCOMPARE(cells(), shown);
+        QCOMPARE(cover()->isVisible(), emitted.isEmpty());
+        QCOMPARE(lists(*spy), (emitted.isEmpty() ? Lists{} : Lists{{QStringLiteral("changePassword"), emitted}}));
+        const QString password = emitted.isEmpty() ? QStringLiteral("7391") : emitted;
+        QCOMPARE(menuEntry(v, 9)->text(), QStringLiteral("Password:") + password);
+        QCOMPARE(v->passwordText(), password);
+        if (!emitted.isEmpty()) { // the next opening shows the new digits
+            choose(9);
+            QCOMPARE(cells(), emitted);
+            press(QStringLiteral("ok"));
+            QCOMPARE(spy->count(), 2);
+        }
+    }
+
+    // Any other stored index unchecks the language entries only and keeps the
+    // last fonts; a real language afterwards checks its entry again.
+    void setLanguageOutsideTable_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i : {-1, 7, INT_MIN})
+            QTest::addRow("%d", i) << i;
+    }
+    void setLanguageOutsideTable()
+    {
+        QFETCH(int, index);
+        v->setAutoUpdateSwitch(true);
+        v->setPasswordSwitch(true);
+        v->setLanguage(4);
+        v->setLanguage(index);
+        for (int k = 0; k < 9; ++k)
+            QCOMPARE(menuEntry(v, k)->isChecked(), k >= 7);
+        QVERIFY(styled(child(v, "btn_save"), 8));
+        v->setLanguage(2);
+        QVERIFY(menuEntry(v, 2)->isChecked());
+    }
+
+    // A missing or damaged file leaves the texts of the language in use.
+    void failedLoadKeepsTexts()
+    {
+        TranslationSwitch translation;
+        QVERIFY(translation.load(resourcePrefix() + QStringLiteral("Language/de.qm")));
+        QFile damaged(m_home.filePath(QStringLiteral("fr.qm")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a translation") > 0);
+        damaged.close();
+        for (const QString &file : {m_home.filePath(QStringLiteral("missing.qm")), damaged.fileName()}) {
+            QVERIFY(!translation.load(file));
+            v->setLanguage(4);
+            QCOMPARE(child(v, "btn_save")->text(), QStringLiteral("SPEICHERN"));
+        }
     }
 };
 

@@ -94,9 +94,9 @@ inline QString dumpState(const ControllerState &s)
     QString out;
     QDebug d(&out);
     d << s.controllerBoxNumber << s.currentProfile << s.languageIndex << s.isStartAutoUpdate << s.isOpenPassword
-      << s.passwordStr << s.musicLevel;
+      << s.passwordStr << s.musicLevel << s.volumePercent << s.checkControllerStr;
     for (const ControllerBox &b : s.boxArray) {
-        d << b.profileValue;
+        d << b.isConnected << bool(b.hidHandle) << b.profileValue;
         for (size_t f = 0; f < kFanCount; ++f)
             d << b.RColorFan[f] << b.GColorFan[f] << b.BColorFan[f] << b.brightFan[f] << b.speedFan[f]
               << b.speedModeFan[f] << b.LEDModeFan[f] << b.monitorFan[f] << b.isRandomColorFan[f]
