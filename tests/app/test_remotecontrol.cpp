@@ -47,7 +47,6 @@ private:
         }
         return fd;
     }
-    static int openDescriptors() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -111,29 +110,6 @@ private Q_SLOTS:
         QVERIFY(client.waitForConnected(1000));
         client.write("33025 1 1");  // no line end
         QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
-    }
-
-    void connectionsAreBounded()
-    {
-        LocalSocketRemoteControl server;
-        QCOMPARE(server.listen(title()), Listen::Listening);
-        server.setHandler([](const RemoteMessage &) { return true; });
-        const int before = openDescriptors();
-        const int clients = LocalSocketRemoteControl::kMaxConnections + 8;
-        QVector<int> fds;
-        for (int i = 0; i < clients; ++i)
-            fds << idleClient();
-        QVERIFY(!fds.contains(-1));
-        // Every client holds a descriptor here, every accepted one a second.
-        const int held = before + clients + LocalSocketRemoteControl::kMaxConnections;
-        QTRY_COMPARE(openDescriptors(), held);
-        QTest::qWait(100);
-        QCOMPARE(openDescriptors(), held);
-        for (int fd : fds)
-            ::close(fd);
-        // The ones left waiting are taken once the others go.
-        QString error;
-        QVERIFY2(sendOnThread(RemoteMessage{0x810A, 0, 0}, &error), qPrintable(error));
     }
 
     void listeningOutlivesDescriptorShortage()

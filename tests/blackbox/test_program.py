@@ -111,21 +111,6 @@ class StartUp(ProgramTest):
         self.assertIsNone(p.proc.poll())
         self.assertEqual(p.read_log().count("without remote control"), 1, p.read_log())
 
-    def test_send_without_running_copy_fails(self):
-        runtime = tempfile.mkdtemp()
-        self.addCleanup(shutil.rmtree, runtime, True)
-        env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
-        r = subprocess.run([BINARY, "--send", "0x8101", "1", "1"], env=env, capture_output=True, text=True,
-                           timeout=30)
-        self.assertNotEqual(r.returncode, 0)
-        self.assertIn("no running copy", r.stderr)
-
-    def test_bad_arguments_refused_before_start(self):
-        for args in (["--emulate", "0,16"], ["--bogus"], ["--emulate", "0", "--emulate-stalled", "x"],
-                     ["--send", "hello"], ["--companion-address", "not-an-address"]):
-            r = subprocess.run([BINARY] + args, capture_output=True, text=True, timeout=30)
-            self.assertNotEqual(r.returncode, 0, args)
-            self.assertIn("brenvar-rgb-fan-controller:", r.stderr)
 
 
 class RemoteControl(ProgramTest):

@@ -26,24 +26,19 @@ private Q_SLOTS:
             QTest::newRow(name) << QString::fromLatin1(cmd) << mode << off << QString::fromLatin1(after) << report;
         };
         const char *pal = "Palette 1 10 20 30", *slider = "changeSliderLight 1 0.25";
-        const QString paletteSteady = steady(0, 1, 5, 10, 15), dim = steady(0, 1, 20, 40, 60);
-        const QString black = steady(0, 1, 0, 0, 0), quarter = steady(0, 1, 10, 20, 30);
+        const QString paletteSteady = steady(0, 1, 5, 10, 15);
+        const QString black = steady(0, 1, 0, 0, 0);
         row("Palette: cycle becomes steady", pal, 1, false, "0 0 10 20 30 0.5", paletteSteady);
         row("Palette: flash keeps flashing", pal, 2, false, "2 0 10 20 30 0.5", flash(0, 1, 5, 10, 15));
-        row("Palette: switched off comes on", pal, 0, true, "0 0 10 20 30 0.5", paletteSteady);
         row("Blink on", "Blink 1 1", 1, true, "2 0 40 80 120 0.5", flash(0, 1, 20, 40, 60));
-        row("Blink 2 is off", "Blink 1 2", 1, true, "0 0 40 80 120 0.5", dim);
         row("RGB on", "RGB 1 1", 0, true, "1 0 40 80 120 0.5", cycle(0, 1));
         row("pushTurnOff 1 sends black", "pushTurnOff 1 1", 2, false, "2 1 40 80 120 0.5", black);
-        row("pushTurnOff 0: cycle", "pushTurnOff 1 0", 1, true, "1 0 40 80 120 0.5", cycle(0, 1));
         row("pushTurnOff 0: flash", "pushTurnOff 1 0", 2, true, "2 0 40 80 120 0.5", flash(0, 1, 20, 40, 60));
         // Only "1" sends black; any other non-zero flag marks the fan off but resends its mode.
         row("pushTurnOff 2: off, sends mode", "pushTurnOff 1 2", 2, false, "2 1 40 80 120 0.5", flash(0, 1, 20, 40, 60));
-        row("slider: cycle sends steady", slider, 1, false, "1 0 40 80 120 0.25", quarter);
-        row("slider flash", slider, 2, false, "2 0 40 80 120 0.25", flash(0, 1, 10, 20, 30));
+        row("slider: cycle sends steady", slider, 1, false, "1 0 40 80 120 0.25", steady(0, 1, 10, 20, 30));
         row("slider: other mode sends nothing", slider, 5, false, "5 0 40 80 120 0.25", {});
         row("slider: switched off stores only", slider, 0, true, "0 1 40 80 120 0.25", {});
-        row("slider: above 1 kept at 1", "changeSliderLight 1 3.5", 0, false, "0 0 40 80 120 1", steady(0, 1, 40, 80, 120));
         row("slider: nan reads 0", "changeSliderLight 1 nan", 0, false, "0 0 40 80 120 0", black);
     }
     void lightCommand()
@@ -70,7 +65,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("sourceOff");
         QTest::addColumn<QString>("report");
         QTest::newRow("onto fan 2") << 2 << false << flash(0, 2, 50, 25, 5);
-        QTest::newRow("onto itself") << 0 << false << flash(0, 0, 50, 25, 5);
         QTest::newRow("source switched off") << 1 << true << steady(0, 1, 0, 0, 0);
     }
     void copyFan()
@@ -92,8 +86,6 @@ private Q_SLOTS:
         QCOMPARE(fanSummary(b, size_t(target)), QStringLiteral("2 %1 100 50 10 0.5").arg(int(sourceOff)));
         QCOMPARE(b.speedFan, (std::array<int, 3>{{1, 5, 3}}));  // speed settings are never copied
         QVERIFY(b.isPWMFan[2]);
-        QCOMPARE(h.views.calls.mid(0, 2), (QStringList{"setProfile(1)", "setProfileLabel(1)"}));
-        QVERIFY(h.views.calls.contains(QStringLiteral("setTurnOff(%1,%2)").arg(int(sourceOff)).arg(target)));
     }
 
     void lightOnAbsentBoxChangesModelOnly()
@@ -117,8 +109,6 @@ private Q_SLOTS:
             QTest::newRow(cmd) << QString::fromLatin1(cmd) << pwm << QString::fromLatin1(after) << reports;
         };
         row("changeSliderFanSpeed 2 3", false, "3 0 0", {speed(0, 2, 60)});
-        row("changeSliderFanSpeed 2 0", false, "0 1 0", {speed(0, 2, 10)});
-        row("changeSliderFanSpeed 2 5", false, "5 2 0", {speed(0, 2, 100)});
         row("changeSliderFanSpeed 2 4", true, "4 0 1", {});  // PWM on: nothing sent
         row("pushPWM 2 7", false, "2 9 1", {});
         row("pushPWM 2 0", true, "2 9 0", {speed(0, 2, 40)});
@@ -158,8 +148,6 @@ private Q_SLOTS:
         QCOMPARE(content(), stored);
         QCOMPARE(h.reports(), (QStringList{steady(0, 0, 255, 0, 0), speed(0, 0, 100), steady(0, 1, 255, 77, 0),
                                            steady(0, 2, 255, 0, 0)}));
-        QCOMPARE(h.views.calls.mid(0, 2), (QStringList{"setProfile(3)", "setProfileLabel(1)"}));
-        QCOMPARE(h.emu.saveCount(0), 0);
     }
 
     void saveProfileReachesBoxesOfThatProfile()
@@ -176,7 +164,6 @@ private Q_SLOTS:
         b.speedFan[2] = 4;
         h.send({"saveProfile"});
         QCOMPARE(b.profileValue, 2);
-        QCOMPARE(h.views.calls.mid(0, 2), (QStringList{"setProfile(2)", "setProfileLabel(2)"}));
         QSettings profile(h.store->profileFilePath(2), QSettings::IniFormat);
         QCOMPARE(profile.value("Fan0/GColor").toString() + profile.value("Fan2/Speed").toString(), QStringLiteral("204"));
         QCOMPARE(h.deviceKey("Device0/Profile"), QStringLiteral("2"));
@@ -199,17 +186,12 @@ private Q_SLOTS:
         QCOMPARE(h.deviceKey("Device2/Profile"), QStringLiteral("3"));
         // Profile defaults follow the temperature curve: lighting only.
         QCOMPARE(h.reports(), (QStringList{steady(2, 0, 255, 0, 0), steady(2, 1, 255, 0, 0), steady(2, 2, 255, 0, 0)}));
-        h.clear();
-        h.send({"changeControllerBox", "9"});  // absent: selected, the poll stops
-        QCOMPARE(h.state.controllerBoxNumber, 9);
-        QVERIFY(!h.tasks->rpmTimer().isActive());
-        QVERIFY(h.reports().isEmpty() && h.views.calls.isEmpty());
     }
 
     // A language without translation is stored all the same; so is one set before the loader is there.
     void changeLanguage()
     {
-        for (auto [index, withLoader] : {std::pair{"3", true}, {"9", true}, {"6", false}}) {
+        for (auto [index, withLoader] : {std::pair{"9", true}, {"6", false}}) {
             DispatchHarness h;
             QList<int> asked;
             if (withLoader)
@@ -234,12 +216,6 @@ private Q_SLOTS:
                  (QStringList{"0", "1", "0042", "1,0,1"}));
         QVERIFY(!h.state.isStartAutoUpdate && h.state.isOpenPassword && h.state.passwordStr == "0042");
         QCOMPARE(h.sel().monitorFan, (std::array<bool, 3>{{true, false, true}}));
-        h.send({"showInfo"});  // no read-out yet: nothing happens
-        int calls = 0;
-        h.dispatcher.setInfoReadout([&calls] { ++calls; });
-        h.send({"showInfo"});
-        QCOMPARE(calls, 1);
-        QVERIFY(h.reports().isEmpty());
     }
 
     void refused_data()
@@ -249,13 +225,10 @@ private Q_SLOTS:
         // Unknown names (case matters, the mode buttons are no commands), lists too
         // short for their command, fans outside 0..2, profiles outside 0..4, boxes outside 0..15,
         // speed levels outside 0..5.
-        for (const char *row : {"Fanfare 1 1", "Performance 0", "Silent 0", "palette 0 1 2 3", "Palette 1 10 20",
-                                "pushPWM 1", "Blink 1", "btn_Copy", "changeSliderLight 0", "selectProfile",
-                                "changeControllerBox", "changeLanguage", "AutoUpdate", "changePassword",
-                                "closeFanControl 2", "Palette 3 1 2 3", "Blink -1 1", "btn_Copy 5",
-                                "changeSliderLight 99 0.5", "changeSliderFanSpeed 3 2", "closeFanControl 3 0",
-                                "pushTurnOff 4 1", "selectProfile 5", "selectProfile -1", "changeControllerBox -2",
-                                "changeControllerBox 16", "changeSliderFanSpeed 2 6", "changeSliderFanSpeed 2 -1"})
+        for (const char *row : {"Fanfare 1 1", "Performance 0", "palette 0 1 2 3", "Palette 1 10 20", "pushPWM 1",
+                                "btn_Copy", "selectProfile", "changeLanguage", "Palette 3 1 2 3", "Blink -1 1",
+                                "closeFanControl 3 0", "selectProfile 5", "changeControllerBox 16",
+                                "changeSliderFanSpeed 2 6"})
             QTest::newRow(row) << QString::fromLatin1(row).split(QLatin1Char(' '));
     }
     void refused()

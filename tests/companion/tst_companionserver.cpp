@@ -1,5 +1,5 @@
-// The phone-app server over real loopback connections, alone and wired to the
-// command handler over emulated boxes 0 and 2.
+// The phone-app server over real loopback connections; the replies of the
+// wired program are the black-box test's.
 #include "companionrig.h"
 
 #include <QPointer>
@@ -12,18 +12,6 @@ struct Rig {
     SocketHelper helper{QHostAddress::LocalHost, 0};
     QSignalSpy commands{&helper, &SocketHelper::socketHelperSendData};
     std::unique_ptr<QTcpSocket> client() { return connectClient(helper.serverPort()); }
-};
-
-struct Wired : CompanionRig {
-    Wired() : CompanionRig({0, 2})
-    {
-        QObject::connect(&server, &SocketHelper::socketHelperSendData, &phoneHandler,
-                         &AppCommandHandler::socketHelperReceiveData);
-    }
-    std::unique_ptr<QTcpSocket> phone() { return connectClient(server.serverPort()); }
-
-    SocketHelper server{QHostAddress::LocalHost, 0};
-    AppCommandHandler phoneHandler{state, link, *store, *tasks, AppCommandHandler::replyTo(&server)};
 };
 
 class TestCompanionServer : public QObject {
@@ -53,15 +41,6 @@ private Q_SLOTS:
         QVERIFY(connectClient(helper.serverPort(), "BvFan!" + QHostInfo::localHostName().toUtf8() + "!1234&"));
         helper.setPasswordOn(false);
         QVERIFY(connectClient(helper.serverPort()));
-    }
-
-    void portTakenLeavesServerOff()
-    {
-        QTcpServer other;
-        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
-        SocketHelper helper(QHostAddress::LocalHost, other.serverPort());
-        QVERIFY(!helper.isListening());
-        helper.sendToClient(QStringLiteral("000"));  // dropped, nothing to write to
     }
 
     // A burst is one command however much the socket holds: past the first
@@ -129,63 +108,6 @@ private Q_SLOTS:
         QCOMPARE(readBytes(*clients.back(), 2), QByteArray("hi"));
     }
 
-    void replyOverTcp_data()
-    {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("profile");
-        QTest::newRow("presence") << QByteArray("000") << QByteArray("1010000000000000") << 1;
-        QTest::newRow("profile") << QByteArray("426x5x1")
-                                 << QByteArray("{[255:0:0:1:5:2:0][255:0:0:1:5:2:0][255:0:0:1:5:2:0]}") << 5;
-        QTest::newRow("after zero byte ignored") << QByteArray("000\0" "426x1x1", 11)
-                                                 << QByteArray("1010000000000000") << 1;
-    }
-    void replyOverTcp()
-    {
-        QFETCH(QByteArray, command);
-        QFETCH(QByteArray, reply);
-        QFETCH(int, profile);
-        Wired w;
-        auto phone = w.phone();
-        QVERIFY(phone);
-        phone->write(command);
-        QCOMPARE(readBytes(*phone, reply.size()), reply);
-        QCOMPARE(w.state.currentProfile, profile);
-        QTest::qWait(20);  // nothing but the greeting and the reply
-        QCOMPARE(phone->bytesAvailable(), 0);
-        if (profile == 1)
-            QVERIFY(w.reports().isEmpty());
-    }
-
-    // The newest phone gets the replies; when it leaves, the one before.
-    void twoPhones()
-    {
-        Wired w;
-        auto first = w.phone();
-        auto second = w.phone();
-        QVERIFY(first && second);
-        first->write("207x50x1000000000000000");
-        QTRY_COMPARE(w.box(0).brightFan[2], 0.5f);
-        second->write("202x20x001");
-        QTRY_COMPARE(w.box(2).brightFan[1], 0.2f);
-        first->write("000");
-        QCOMPARE(readBytes(*second, 16), QByteArray("1010000000000000"));
-        QCOMPARE(first->bytesAvailable(), 0);
-        second->abort();
-        QTRY_COMPARE(w.server.connectedClients(), 1);
-        first->write("000");
-        QCOMPARE(readBytes(*first, 16), QByteArray("1010000000000000"));
-    }
-
-    void replyAfterServerIsGone()
-    {
-        CompanionRig rig({0});
-        auto server = std::make_unique<SocketHelper>(QHostAddress::LocalHost, 0);
-        AppCommandHandler handler(rig.state, rig.link, *rig.store, *rig.tasks, AppCommandHandler::replyTo(server.get()));
-        server.reset();
-        handler.socketHelperReceiveData(QStringLiteral("000"));
-        QCOMPARE(rig.state.checkControllerStr, QStringLiteral("1000000000000000"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCompanionServer)

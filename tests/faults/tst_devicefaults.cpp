@@ -165,43 +165,6 @@ private Q_SLOTS:
         QVERIFY(rig.box(1).isConnected);
     }
 
-    // Nothing notices a lost box by itself: it stays until the next device
-    // change, which drops it; plugged in again, the next one reconnects it,
-    // resends its settings, and the poll reads it. A silent box is no change.
-    void deviceChangeDropsAndReconnects()
-    {
-        FaultRig rig({0, 5});
-        rig.emu.setFault(5, Fault::NoReply);
-        const QString before = dumpState(rig.state);
-        rig.deviceChange();
-        QCOMPARE(dumpState(rig.state), before);
-
-        rig.emu.setFault(5, Fault::VanishAfterWrite);
-        rig.link.applyBoxSettings(5);
-        QVERIFY(rig.box(5).isConnected);
-        QCOMPARE(rig.link.buildControllerStr(), QStringLiteral("1000010000000000"));
-        rig.tasks.updateSpeed();
-        QCOMPARE(rig.views.count(QStringLiteral("showAlert")), 0);
-        rig.deviceChange();
-        QVERIFY(!rig.box(5).isConnected && !rig.box(5).hidHandle && rig.box(0).isConnected);
-        QCOMPARE(rig.state.checkControllerStr, QStringLiteral("1000000000000000"));
-        rig.emu.clearSentReports();
-        rig.tasks.updateSpeed();
-        QCOMPARE(rig.reportsTo(5, 0x33, 0x51), 0);
-        QCOMPARE(rig.reportsTo(0, 0x33, 0x51), 3);
-
-        rig.state.controllerBoxNumber = 5;
-        rig.emu.setFault(5, Fault::None);
-        rig.emu.setBoxes({0, 5});
-        rig.emu.clearSentReports();
-        rig.deviceChange();
-        QVERIFY(rig.box(5).isConnected);
-        QCOMPARE(rig.reportsTo(5, 0x32, 0x52), 3);
-        rig.views.clear();
-        rig.tasks.updateSpeed();
-        QCOMPARE(rig.views.count(QStringLiteral("setRPM(")), 3);
-    }
-
     // A box this user may not open is reported by number, and tried again at
     // every device change until it opens or is gone.
     void lockedBoxIsTriedAgainAtEveryDeviceChange()

@@ -1,6 +1,6 @@
 // Main view: box strip, profiles, monitor switches, errors, temperature,
 // window handling, the settings menu, the password keypad and setLanguage.
-#include "mainviewfixture.h"
+#include "ui/uitestenv.h"
 #include "ui/translationswitch.h"
 
 #include "ui/zaldorgbfanview.h"
@@ -9,8 +9,6 @@
 #include <QRegularExpression>
 
 #include <climits>
-
-using namespace mvtest;
 
 class TestMainView : public QObject {
     Q_OBJECT
@@ -45,7 +43,6 @@ class TestMainView : public QObject {
         for (const QString &k : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             click(key(v, k == QLatin1String("ok") ? 10 : k == QLatin1String("ret") ? 11 : k.toInt()));
     }
-    bool styled(QWidget *w, int px) const { return w->styleSheet().contains(QStringLiteral("font-size:%1px").arg(px)); }
 
 private Q_SLOTS:
     void initTestCase() { isolate(m_home); }
@@ -105,7 +102,6 @@ private Q_SLOTS:
         QTest::newRow("H 2") << 0 << 2 << "Error_Code_H_0x0003 (Error Code:H_0x0003)";
         QTest::newRow("S 1") << 1 << 1 << "Error_Code_S_0x0002 (Error Code:S_0x0002)";
         QTest::newRow("S 2 has no text") << 1 << 2 << "(Error Code:S_0x0010)";
-        QTest::newRow("huge") << INT_MAX << INT_MIN << "";
     }
     // setLanguage rebuilds the shown text (staying in bounds) and keeps the visibility.
     void showError()
@@ -140,18 +136,6 @@ private Q_SLOTS:
         QFETCH(QString, text);
         v->setTemperature(celsius);
         QCOMPARE(this->text("temperatureLabel"), text);
-    }
-
-    void outOfRangeIndexesIgnored()
-    {
-        for (int i = 0; i < 14; ++i)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(i < 10 ? "ignored, fan out of range"
-                                                                           : "ignored, box out of range"));
-        v->setRPM(1200, 3), v->setBlink(true, -1), v->setBright(0.5f, 99), v->setPWM(true, INT_MIN);
-        v->setRGB(true, 3), v->setFanSpeed(2, -3), v->setTurnOff(true, 3), v->setSelectColor(1, 2, 3, 1.0f, 3);
-        v->setFanMonitor(3, false), v->setFanErrorHidden(-1, false);
-        v->setBoxPresent(16), v->setBoxChecked(-1), v->setBoxEnabled(INT_MAX, true), v->setBoxFault(16, true);
-        QCOMPARE(spy->count(), 0);
     }
 
     void closingOnlyHides()
@@ -227,28 +211,6 @@ private Q_SLOTS:
             press(QStringLiteral("ok"));
             QCOMPARE(spy->count(), 2);
         }
-    }
-
-    // Any other stored index unchecks the language entries only and keeps the
-    // last fonts; a real language afterwards checks its entry again.
-    void setLanguageOutsideTable_data()
-    {
-        QTest::addColumn<int>("index");
-        for (int i : {-1, 7, INT_MIN})
-            QTest::addRow("%d", i) << i;
-    }
-    void setLanguageOutsideTable()
-    {
-        QFETCH(int, index);
-        v->setAutoUpdateSwitch(true);
-        v->setPasswordSwitch(true);
-        v->setLanguage(4);
-        v->setLanguage(index);
-        for (int k = 0; k < 9; ++k)
-            QCOMPARE(menuEntry(v, k)->isChecked(), k >= 7);
-        QVERIFY(styled(child(v, "btn_save"), 8));
-        v->setLanguage(2);
-        QVERIFY(menuEntry(v, 2)->isChecked());
     }
 
     // A missing or damaged file leaves the texts of the language in use.

@@ -2,19 +2,18 @@
 // exact command lists it emits; the stopped-fan warning.
 #include "ui/alertview.h"
 #include "ui/zaldorgbfanview.h"
-#include "uitestenv.h"
+#include "ui/uitestenv.h"
 
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
 
-using Lists = QList<QStringList>;
 
 class TestFanView : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> home;
+    QTemporaryDir home;
     std::unique_ptr<ZaldoRGBFanView> view;
     std::unique_ptr<QSignalSpy> spy;
 
@@ -36,12 +35,11 @@ class TestFanView : public QObject {
         return {QStringLiteral("Palette"), QString::number(fan), QString::number(qRed(c)),
                 QString::number(qGreen(c)), QString::number(qBlue(c))};
     }
-    bool gradientFrom(const QString &rgb) { return light()->styleSheet().contains("stop:0 rgb(" + rgb + ")"); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        home = makeUiTestHome();
+        isolate(home);
         QVERIFY2(QFile::exists(imageDir() + QStringLiteral("/palette.png")), "assets not built");
     }
     void init()
@@ -121,14 +119,12 @@ private Q_SLOTS:
         QTest::addColumn<Lists>("emitted");
         QTest::addColumn<QString>("checkedAfter");
         QTest::addColumn<bool>("sliderOn");
-        QTest::addColumn<QString>("gradient"); // empty: not checked
         QTest::newRow("RGB over Blink") << false << "Blink RGB" << Lists{{"Blink", "1", "1"}, {"RGB", "1", "1"}} << "RGB"
-                                        << false << "128,128,128";
-        // Blink after RGB enables the slider but leaves the cycle's gray gradient.
+                                        << false;
         QTest::newRow("Blink over RGB") << false << "RGB Blink" << Lists{{"RGB", "1", "1"}, {"Blink", "1", "1"}}
-                                        << "Blink" << true << "128,128,128";
+                                        << "Blink" << true;
         QTest::newRow("Off keeps Blink") << true << "Blink Off" << Lists{{"Blink", "1", "1"}, {"pushTurnOff", "1", "1"}}
-                                         << "Blink Off" << true << "";
+                                         << "Blink Off" << true;
     }
     void modeButtons()
     {
@@ -137,7 +133,6 @@ private Q_SLOTS:
         QFETCH(Lists, emitted);
         QFETCH(QString, checkedAfter);
         QFETCH(bool, sliderOn);
-        QFETCH(QString, gradient);
         view->setSelectColor(10, 200, 30, 1.0f);
         view->setRGB(fromCycleOff);
         view->setTurnOff(fromCycleOff);
@@ -148,7 +143,6 @@ private Q_SLOTS:
         for (const char *name : {"RGB", "Blink", "Off"})
             QVERIFY2(checked(name) == checkedAfter.split(' ').contains(QLatin1String(name)), name);
         QCOMPARE(light()->isEnabled(), sliderOn);
-        QVERIFY(gradient.isEmpty() || gradientFrom(gradient));
     }
 
     void paletteHitCircle_data()
@@ -177,7 +171,6 @@ private Q_SLOTS:
             const QStringList l = lists(*spy).at(0);
             QVERIFY2(QColor(l.at(2).toInt(), l.at(3).toInt(), l.at(4).toInt()).value() == 255, qPrintable(l.join(',')));
             QCOMPARE(view->red(), l.at(2).toInt());
-            QVERIFY(gradientFrom(l.mid(2).join(',')));
         }
     }
 

@@ -30,57 +30,6 @@ private Q_SLOTS:
         QCOMPARE(AutoUpdate::compareVersion(offered, installed), newer);
     }
 
-    void downloadUrl_data()
-    {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("http") << "http://dl.example.com/BV_update.exe" << true;
-        QTest::newRow("line break") << "http://dl.example.com/a\nhttp://evil/" << false;
-        QTest::newRow("file scheme") << "file:///etc/passwd" << false;
-    }
-    void downloadUrl()
-    {
-        QFETCH(QString, url);
-        QFETCH(bool, accepted);
-        UpdateRig rig;
-        AutoUpdate &up = rig.create();
-        if (!accepted)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^download URL refused:"));
-        QCOMPARE(up.writeFileUrl(url), accepted);
-        QCOMPARE(readText(rig.file("/fileUrl.txt")), accepted ? url.toLatin1() : QByteArray("<missing>"));
-    }
-
-    void uuidFromFile_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("sent");
-        QTest::newRow("no closing brace") << QByteArray("{abc") << "%7Babc%7D";
-        QTest::newRow("empty") << QByteArray() << "";
-    }
-    void uuidFromFile()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, sent);
-        UpdateRig rig;
-        writeText(rig.file("/UUID.txt"), file);
-        QCOMPARE(rig.create().readUUID(), sent);
-        QCOMPARE(readText(rig.file("/UUID.txt")), file);
-    }
-
-    void uuidCreatedOnFirstRun()
-    {
-        QTemporaryDir dir;
-        ControllerState state;
-        RecordingLauncher launcher;
-        AutoUpdate up(dir.path() + "/RGBZaldo", QString(), launcher, state);
-        const QString id = up.readUUID();
-        QVERIFY(QRegularExpression("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$").match(id).hasMatch());
-        QCOMPARE(readText(dir.path() + "/RGBZaldo/UUID.txt"), id.toLatin1());
-        QCOMPARE(up.readUUID(), id);
-        up.deleteUUID();
-        QVERIFY(!QFile::exists(dir.path() + "/RGBZaldo/UUID.txt"));
-    }
-
     void serviceUrl_data()
     {
         QTest::addColumn<QString>("argument");
