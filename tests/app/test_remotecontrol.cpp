@@ -55,14 +55,6 @@ private Q_SLOTS:
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     }
 
-    void parseLine()
-    {
-        RemoteMessage m;
-        QVERIFY(LocalSocketRemoteControl::parseLine("33042 -1 0\n", &m) && m.message == 33042 && m.wParam == -1);
-        QVERIFY(!LocalSocketRemoteControl::parseLine("33025 1\n", &m));
-        QVERIFY(!LocalSocketRemoteControl::parseLine("99999999999 0 0\n", &m));
-    }
-
     // A message the running copy did not carry out (not one of the set, or a
     // profile save that could not write) fails the sender.
     void sendWaitsForHandler()

@@ -131,33 +131,6 @@ class RemoteControl(ProgramTest):
         self.assertEqual(p.proc.wait(10), 0)
 
 
-class HotPlug(ProgramTest):
-    def test_plug_and_unplug_through_box_file(self):
-        p = Program(BINARY)
-        boxes = os.path.join(p.dir, "boxes")
-        with open(boxes, "w") as f:
-            f.write("0")
-        p.args = ["--emulate", "@" + boxes, "--emulate-trace", p.trace]
-        self.addCleanup(shutil.rmtree, p.dir, True)
-        self.addCleanup(p.stop)
-        p.start()
-        self.assertEqual(p.companion("000")[1], b"1000000000000000")
-
-        with open(boxes, "w") as f:
-            f.write("0,3")
-        n = len(p.trace_lines())
-        p.send(0x219)
-        lines = self.new_lines(p, n)
-        self.assertIn("3 fe 33 00 00 00 00 00 00", lines)
-        self.assertIn("3 32 52 01 00 ff 00 00 00", lines)
-        self.assertEqual(p.companion("000")[1], b"1001000000000000")
-
-        with open(boxes, "w") as f:
-            f.write("3")
-        p.send(0x219)
-        self.assertEqual(p.companion("000")[1], b"0001000000000000")
-
-
 class Companion(ProgramTest):
     def test_profile_reply_and_password_in_greeting_after_restart(self):
         p = self.emulated("0")

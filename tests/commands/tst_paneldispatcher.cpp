@@ -88,16 +88,6 @@ private Q_SLOTS:
         QVERIFY(b.isPWMFan[2]);
     }
 
-    void lightOnAbsentBoxChangesModelOnly()
-    {
-        DispatchHarness h;
-        h.state.controllerBoxNumber = 5;
-        h.send({"Blink", "1", "1"});
-        h.send({"Palette", "0", "1", "2", "3"});
-        QVERIFY(h.reports().isEmpty());
-        QCOMPARE(fanSummary(h.box(5), 1) + ' ' + fanSummary(h.box(5), 0), "2 0 255 0 0 1 0 0 1 2 3 1");
-    }
-
     // Fan 2 starts at level 2 with speed mode 9.
     void fanSpeed_data()
     {

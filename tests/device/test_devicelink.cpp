@@ -156,29 +156,6 @@ private Q_SLOTS:
         QCOMPARE(fx.sent(), QStringList{"2 33 50 00 00 00 00 00 00"});
     }
 
-    // A box cleared by the last scan (though plugged), an absent one, and box or
-    // fan numbers out of range: nothing is sent and no read is made.
-    void unusableTargetsSendNothing()
-    {
-        Fixture fx;
-        fx.box(0).isConnected = false;
-        const QList<QPair<int, int>> targets{{0, 0}, {1, 0}, {-1, 0}, {16, 0}, {2, -1}, {2, 3}};
-        for (const auto &[b, f] : targets) {
-            fx.link.setFanSpeedLevel(b, f, 3);
-            fx.link.setFanSpeedByTemperature(70, b, f);
-            fx.link.setFanLedSteady(b, f, 1, 2, 3, 1.0f);
-            fx.link.setFanLedCycle(b, f);
-            fx.link.setFanLedFlash(b, f, 1, 2, 3, 1.0f);
-            if (f == 0) {
-                fx.link.applyBoxSettings(b);
-                fx.link.saveToController(b);
-            }
-            QCOMPARE(fx.link.readFanStatus(b, f).length, -1);
-        }
-        QVERIFY(fx.sent().isEmpty());
-        QCOMPARE(fx.emulator.saveCount(0), 0);
-    }
-
     // Fan 0: LEDs off over flashing, fixed level 3. Fan 1: colour cycle, PWM.
     // Fan 2: flashing at half brightness, fixed level 0.
     void applyAndSaveSequence()

@@ -138,19 +138,6 @@ private Q_SLOTS:
         QCOMPARE(this->text("temperatureLabel"), text);
     }
 
-    void closingOnlyHides()
-    {
-        QVERIFY(v->handleWindowMessage(0x0219));
-        QVERIFY(!v->handleWindowMessage(0x0001));
-        QVERIFY(v->isVisible());
-        QVERIFY(v->handleWindowMessage(0x0010));
-        QVERIFY(v->isHidden());
-        v->show();
-        click(child(v, "Close_Window"));
-        QVERIFY(v->isHidden());
-        QCOMPARE(spy->count(), 0);
-    }
-
     void switchEntries_data()
     {
         QTest::addColumn<int>("entry");
@@ -187,7 +174,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::newRow("full default entry") << "ok" << "7391" << "7391";
         QTest::newRow("fourth digit after OK") << "ret 1 2 3 ok 4 ok" << "1234" << "1234";
-        QTest::newRow("return mid-entry") << "ret 1 2 ret 0 0 0 8 ok" << "0008" << "0008";
         QTest::newRow("OK on empty") << "ret ok" << "" << "";
     }
     void keypadSequences()

@@ -34,11 +34,9 @@ void writeStandardTree(const QString &root, int first = 0)
 // One sensor of scripted temperature readings; nothing of any other kind.
 struct FakeSensors : SensorTable {
     QList<QPair<QByteArray, double>> temps;
-    bool loads = true;
-    int initResult = 0;
-    bool load() override { return loaded = loads; }
+    bool load() override { return loaded = true; }
     bool isLoaded() const override { return loaded; }
-    int initialise(int) override { return initResult; }
+    int initialise(int) override { return 0; }
     int sensorCount() override { return 1; }
     void prepareSensor(int) override {}
     void sensorName(int, char *buf, int size) override { copySensorText("cpu", buf, size); }
@@ -179,20 +177,6 @@ private Q_SLOTS:
         }
     }
 
-    void libraryFails()
-    {
-        for (auto [loads, initResult, log] : {std::tuple{false, 0, "CANNOT LOAD DLL"}, {true, 3, "INIT FAILED: 3"}}) {
-            FakeSensors sensors;
-            sensors.temps.append({"CPU", 50.0});
-            sensors.loads = loads;
-            sensors.initResult = initResult;
-            CpuRig rig(sensors, {0});
-            QTest::ignoreMessage(QtDebugMsg, log);
-            QVERIFY(!rig.cpu.initSensorLibrary());
-            rig.cpu.updateCPUTemp();
-            QVERIFY(!rig.cpu.timer() && rig.views.calls.isEmpty() && rig.reports().isEmpty());
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestMonitor)

@@ -169,26 +169,6 @@ private slots:
         QCOMPARE(state.boxArray[5].profileValue, profile);
     }
 
-    // Hand edits (a byte-order mark, comments, CRLF, escapes, unknown keys, a
-    // Monitor list without quotes) are not damage and survive a rewrite.
-    void handEditsSurviveRewrite()
-    {
-        QVERIFY(writeBytes(device(), "\xEF\xBB\xBF; note\r\n[Device0]\r\nProfile=3\r\nMonitor=1,0,0\nColourName=sky\n"
-                                     "\n[Main]\n# x\nLanguage=2\nTheme=\"a\\\"b\"\nPassword=12\\\n34\n[Extra]\nnote=kept\n"));
-        ControllerState state;
-        SettingsStore store(state, data);
-        store.parseDevice();
-        QCOMPARE(state.passwordStr, QStringLiteral("1234"));
-        state.passwordStr = "2468";
-        QVERIFY(store.saveDeviceSettings());
-        QVERIFY(readBytes(device()).contains("Monitor=\"1,0,0\""));
-        QVERIFY(damagedCopies(device()).isEmpty());
-        QStringList values;
-        for (const char *key : {"Device0/ColourName", "Main/Theme", "Extra/note", "Device0/Profile", "Main/Language", "Main/Password"})
-            values << iniValue(device(), key);
-        QCOMPARE(values, (QStringList{"sky", "a\"b", "kept", "3", "2", "2468"}));
-    }
-
     void damagedDeviceFile_data()
     {
         QTest::addColumn<QByteArray>("content");

@@ -163,33 +163,6 @@ private Q_SLOTS:
         QCOMPARE(h.views.calls.last(), QStringLiteral("showError(1,0,0)"));
     }
 
-    void checkUSBDevice_data()
-    {
-        QTest::addColumn<QList<int>>("boxes");
-        QTest::addColumn<int>("locked");  // box this user may not open, or -1
-        QTest::addColumn<QStringList>("errors");
-        QTest::newRow("one") << QList<int>{7} << -1 << QStringList{"showError(1,0,0)"};
-        QTest::newRow("duplicates report once") << QList<int>{1, 1, 4, 4} << -1
-                                                << QStringList{"showError(1,0,0)", "showError(0,0,1,1)"};
-        QTest::newRow("no permission beside a usable box") << QList<int>{0, 5} << 5
-                                                           << QStringList{"showError(1,0,0)", "showError(0,0,2,5)"};
-    }
-    void checkUSBDevice()
-    {
-        QFETCH(QList<int>, boxes);
-        QFETCH(int, locked);
-        QFETCH(QStringList, errors);
-        CoreHarness h(boxes);
-        if (locked >= 0) {
-            h.emu.setFault(locked, BoxEmulator::Fault::NoPermission);
-            h.link.connectAllBoxes();
-            h.emu.clearSentReports();
-        }
-        h.tasks->checkUSBDevice();
-        QCOMPARE(h.views.calls, errors);
-        QVERIFY(h.reports().isEmpty());
-    }
-
 };
 
 QTEST_GUILESS_MAIN(TestPeriodicTasks)

@@ -174,20 +174,6 @@ private Q_SLOTS:
         }
     }
 
-    void disabledCoverBlocksControls()
-    {
-        view->setFanSpeed(3);
-        view->setDisabledCoverHidden(false);
-        spy->clear();
-        for (const char *name : {"Performance", "Silent", "PWM", "RGB", "Off", "Blink", "btn_Copy", "slider_Light_Fan",
-                                 "slider_RPM_Fan"})
-            click(name);
-        QCOMPARE(spy->count(), 0);
-        // The palette press still reaches the view.
-        clickAt(QPoint(88, 285));
-        QCOMPARE(lists(*spy), (Lists{paletteList(1, 75, 75)}));
-    }
-
     void resetEchoesChangedValuesOnce()
     {
         for (int round = 0; round < 2; ++round) {

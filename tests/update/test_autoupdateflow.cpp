@@ -165,15 +165,6 @@ private Q_SLOTS:
         QCOMPARE(f.stub.requests.size(), AutoUpdate::kMaxRequestsPerRun);
     }
 
-    void handsOverOnlyOnce()
-    {
-        Flow f(QVector<HttpStub::Response>(2, offer("001", "V2.1.6", "http://dl.example.com/a", {})));
-        f.create(f.stub.baseUrl());
-        f.up->getUpdateUrl();
-        f.up->getUpdateUrl();
-        QTRY_COMPARE(f.handled->count(), 2);
-        QCOMPARE(f.launcher.parameters.size(), 1);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAutoUpdateFlow)

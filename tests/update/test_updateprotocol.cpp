@@ -30,32 +30,6 @@ private Q_SLOTS:
         QCOMPARE(AutoUpdate::compareVersion(offered, installed), newer);
     }
 
-    void serviceUrl_data()
-    {
-        QTest::addColumn<QString>("argument");
-        QTest::addColumn<QString>("environment");
-        QTest::addColumn<QString>("expected");
-        const QString fallback = "http://update.zaldo.invalid/download/getVersionV1";
-        QTest::newRow("default") << "" << "" << fallback;
-        QTest::newRow("argument wins") << "http://localhost:81/" << "http://127.0.0.1:8080"
-                                       << "http://localhost:81/download/getVersionV1";
-        QTest::newRow("bad scheme") << "ftp://h.example" << "" << fallback;
-    }
-    void serviceUrl()
-    {
-        QFETCH(QString, argument);
-        QFETCH(QString, environment);
-        QFETCH(QString, expected);
-        if (!environment.isEmpty())
-            qputenv("ZALDO_UPDATE_URL", environment.toUtf8());
-        if (argument.startsWith("ftp") || argument == "http://")
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^update service URL refused"));
-        UpdateRig rig;
-        rig.create(argument);
-        qunsetenv("ZALDO_UPDATE_URL");
-        QCOMPARE(rig.up->requestUrl().toString(), expected);
-    }
-
     void updaterParameter_data()
     {
         QTest::addColumn<int>("language");
