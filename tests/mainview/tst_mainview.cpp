@@ -94,77 +94,41 @@ private Q_SLOTS:
         QVERIFY(v->fanView(1)->isDisabledCoverHidden());
     }
 
-    void showError_data()
+    // setLanguage rebuilds the shown error text and keeps its visibility.
+    void errorAndTemperatureTexts()
     {
-        QTest::addColumn<int>("category");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("text"); // empty: outside the table, the text stays
-        QTest::newRow("H 2") << 0 << 2 << "Error_Code_H_0x0003 (Error Code:H_0x0003)";
-        QTest::newRow("S 1") << 1 << 1 << "Error_Code_S_0x0002 (Error Code:S_0x0002)";
-        QTest::newRow("S 2 has no text") << 1 << 2 << "(Error Code:S_0x0010)";
-    }
-    // setLanguage rebuilds the shown text (staying in bounds) and keeps the visibility.
-    void showError()
-    {
-        QFETCH(int, category);
-        QFETCH(int, index);
-        QFETCH(QString, text);
         QLabel *message = label(v, "messageLabel");
-        v->showError(true, 0, 1);
-        if (text.isEmpty())
-            text = message->text();
-        v->showError(false, category, index);
-        v->setLanguage(3);
-        QCOMPARE(message->text(), text);
-        QVERIFY(message->isVisible());
-        v->showError(true, category, index);
-        v->setLanguage(1);
-        QVERIFY(message->isHidden());
-        QCOMPARE(message->text(), text);
+        for (auto [category, index, text] : {std::tuple{0, 2, "Error_Code_H_0x0003 (Error Code:H_0x0003)"},
+                                             {1, 2, "(Error Code:S_0x0010)"}}) {
+            v->showError(false, category, index);
+            v->setLanguage(3);
+            QVERIFY(message->text() == text && message->isVisible());
+            v->showError(true, category, index);
+            v->setLanguage(1);
+            QVERIFY(message->text() == text && message->isHidden());
+        }
+        for (auto [celsius, text] : {std::pair{-1, "TEMP:-1°C / 31°F"}, {INT_MAX, "TEMP:2147483647°C / 3865470596°F"}}) {
+            v->setTemperature(celsius);
+            QCOMPARE(this->text("temperatureLabel"), QString::fromUtf8(text));
+        }
     }
 
-    void temperature_data()
-    {
-        QTest::addColumn<int>("celsius");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("-1 truncates toward zero") << -1 << QString::fromUtf8("TEMP:-1°C / 31°F");
-        QTest::newRow("INT_MAX") << INT_MAX << QString::fromUtf8("TEMP:2147483647°C / 3865470596°F");
-    }
-    void temperature()
-    {
-        QFETCH(int, celsius);
-        QFETCH(QString, text);
-        v->setTemperature(celsius);
-        QCOMPARE(this->text("temperatureLabel"), text);
-    }
-
-    void switchEntries_data()
-    {
-        QTest::addColumn<int>("entry");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("onText");
-        QTest::addColumn<QString>("offText");
-        QTest::newRow("auto update") << 7 << "AutoUpdate" << "Auto Update On" << "Auto Update Off";
-        QTest::newRow("password") << 8 << "Password" << "Password On" << "Password Off";
-    }
     void switchEntries()
     {
-        QFETCH(int, entry);
-        QFETCH(QString, command);
-        QFETCH(QString, onText);
-        QFETCH(QString, offText);
-        QAbstractButton *e = menuEntry(v, entry);
-        entry == 7 ? v->setAutoUpdateSwitch(true) : v->setPasswordSwitch(true);
-        QVERIFY(e->isChecked());
-        QCOMPARE(e->text(), onText);
-        choose(entry);
-        QCOMPARE(e->text(), offText);
-        choose(entry);
-        QCOMPARE(e->text(), onText);
-        QCOMPARE(lists(*spy), (Lists{{command, "0"}, {command, "1"}}));
-        entry == 7 ? v->setAutoUpdateSwitch(false) : v->setPasswordSwitch(false);
-        QCOMPARE(e->text(), offText);
-        QVERIFY(!e->isChecked());
+        for (auto [entry, command, on, off] : {std::tuple{7, "AutoUpdate", "Auto Update On", "Auto Update Off"},
+                                               {8, "Password", "Password On", "Password Off"}}) {
+            QAbstractButton *e = menuEntry(v, entry);
+            entry == 7 ? v->setAutoUpdateSwitch(true) : v->setPasswordSwitch(true);
+            QVERIFY(e->isChecked() && e->text() == on);
+            spy->clear();
+            choose(entry);
+            QCOMPARE(e->text(), QString(off));
+            choose(entry);
+            QCOMPARE(e->text(), QString(on));
+            QCOMPARE(lists(*spy), (Lists{{command, "0"}, {command, "1"}}));
+            entry == 7 ? v->setAutoUpdateSwitch(false) : v->setPasswordSwitch(false);
+            QVERIFY(e->text() == off && !e->isChecked());
+        }
     }
 
     void keypadSequences_data()

@@ -56,58 +56,32 @@ private Q_SLOTS:
         view.reset();
     }
 
-    void speedText_data()
+    // The speed text for PWM on and off; pressing PWM flips it and says so.
+    void speedTextAndBrightness()
     {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<bool>("pwm");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("flipped"); // after pressing PWM
-        QTest::newRow("0 pwm") << 0 << true << "Silent  50 %" << "Silent  0 %";
-        QTest::newRow("2 pwm") << 2 << true << "70 %" << "40 %";
-    }
-    void speedText()
-    {
-        QFETCH(int, level);
-        QFETCH(bool, pwm);
-        QFETCH(QString, text);
-        QFETCH(QString, flipped);
-        view->setPWM(pwm);
-        view->setFanSpeed(level);
-        QCOMPARE(view->speedText(), text);
-        QCOMPARE(checked("Performance"), level >= 5);
-        QCOMPARE(checked("Silent"), level == 0);
-        spy->clear();
-        click("PWM");
-        QCOMPARE(view->speedText(), flipped);
-        click("PWM");
-        QCOMPARE(lists(*spy), (Lists{{"pushPWM", "1", pwm ? "0" : "1"}, {"pushPWM", "1", pwm ? "1" : "0"}}));
-        QCOMPARE(view->speedText(), text);
-    }
-
-    void brightnessSlider_data()
-    {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0 << QStringLiteral("1");
-        QTest::newRow("29") << 29 << QStringLiteral("0.71");
-        QTest::newRow("100") << 100 << QStringLiteral("0");
-    }
-    // Both ways: the slider emits the brightness text, and setBright of that
-    // value puts the slider back through the same path (echoing the command).
-    void brightnessSlider()
-    {
-        QFETCH(int, position);
-        QFETCH(QString, text);
-        light()->setValue(50);
-        spy->clear();
-        light()->setValue(position);
-        QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}}));
-        QCOMPARE(QString::number(double(view->brightness()), 'g', 6), text);
-        light()->setValue(50);
-        spy->clear();
-        view->setBright(text.toFloat());
-        QCOMPARE(light()->value(), position);
-        QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}}));
+        for (auto [level, text, flipped] : {std::tuple{0, "Silent  50 %", "Silent  0 %"}, {2, "70 %", "40 %"}}) {
+            view->setPWM(true);
+            view->setFanSpeed(level);
+            QCOMPARE(view->speedText(), QString(text));
+            QVERIFY(checked("Silent") == (level == 0) && !checked("Performance"));
+            spy->clear();
+            click("PWM");
+            QCOMPARE(view->speedText(), QString(flipped));
+            click("PWM");
+            QCOMPARE(lists(*spy), (Lists{{"pushPWM", "1", "0"}, {"pushPWM", "1", "1"}}));
+        }
+        // Both ways: the slider position is darkness; setBright puts the slider
+        // back through the same path (echoing the command).
+        for (auto [position, text] : {std::pair{0, "1"}, {29, "0.71"}, {100, "0"}}) {
+            light()->setValue(50);
+            spy->clear();
+            light()->setValue(position);
+            view->setBright(0.5f);
+            view->setBright(QString(text).toFloat());
+            QCOMPARE(light()->value(), position);
+            QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}, {"changeSliderLight", "1", "0.5"},
+                                         {"changeSliderLight", "1", text}}));
+        }
     }
 
     // Mode buttons from steady (or from colour cycle with LEDs off): what each
@@ -145,33 +119,22 @@ private Q_SLOTS:
         QCOMPARE(light()->isEnabled(), sliderOn);
     }
 
-    void paletteHitCircle_data()
-    {
-        QTest::addColumn<QPoint>("press");
-        QTest::addColumn<bool>("picks");
-        QTest::addColumn<QPoint>("pixel");
-        QTest::newRow("centre") << QPoint(88, 285) << true << QPoint(75, 75);
-        QTest::newRow("distance 76 left") << QPoint(12, 285) << false << QPoint();
-        // The circle reaches past the picture's right and bottom edges: the
-        // nearest edge pixel (a rim colour, not transparent black) is picked.
-        QTest::newRow("corner margin") << QPoint(155, 320) << true << QPoint(139, 110);
-    }
+    // A press inside the circle (which reaches past the picture's right and
+    // bottom edges: the nearest edge pixel is picked) sends that colour and
+    // leaves the colour cycle and the LEDs-off state.
     void paletteHitCircle()
     {
-        QFETCH(QPoint, press);
-        QFETCH(bool, picks);
-        QFETCH(QPoint, pixel);
-        view->setRGB(true);
-        view->setTurnOff(true);
-        clickAt(press);
-        QCOMPARE(lists(*spy), (picks ? Lists{paletteList(1, pixel.x(), pixel.y())} : Lists{}));
-        // A pick leaves the colour cycle and the LEDs-off state.
-        QCOMPARE(!checked("RGB") && !checked("Off") && light()->isEnabled(), picks);
-        if (picks) {
-            const QStringList l = lists(*spy).at(0);
-            QVERIFY2(QColor(l.at(2).toInt(), l.at(3).toInt(), l.at(4).toInt()).value() == 255, qPrintable(l.join(',')));
-            QCOMPARE(view->red(), l.at(2).toInt());
+        for (auto [press, pixel] : {std::pair{QPoint(88, 285), QPoint(75, 75)}, {QPoint(12, 285), QPoint()},
+                                    {QPoint(155, 320), QPoint(139, 110)}, {QPoint(40, 250), QPoint(27, 40)}}) {
+            const bool picks = !pixel.isNull();
+            view->setRGB(true);
+            view->setTurnOff(true);
+            spy->clear();
+            clickAt(press);
+            QCOMPARE(lists(*spy), (picks ? Lists{paletteList(1, pixel.x(), pixel.y())} : Lists{}));
+            QCOMPARE(!checked("RGB") && !checked("Off") && light()->isEnabled(), picks);
         }
+        QVERIFY(paletteList(1, 27, 40)[3] != paletteList(1, 27, 40)[4]);  // a green-blue swap shows
     }
 
     void resetEchoesChangedValuesOnce()

@@ -1,34 +1,152 @@
+// The update check: version rules, the updater hand-over, and whole runs
+// against a loopback stub of the service.
 #include "httpstub.h"
-#include "updatetestenv.h"
+#include "core/controllerstate.h"
+#include "update/autoupdate.h"
+#include "update/updaterlauncher.h"
 
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
 
 namespace {
-// An update checker talking to a loopback stub scripted with replies.
-struct Flow : UpdateRig {
+// Records the updater starts instead of running anything.
+struct RecordingLauncher : UpdaterLauncher {
+    QStringList parameters;
+    bool result = true;
+    bool launch(const QString &parameter) override { return parameters << parameter, result; }
+};
+
+QByteArray readText(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeText(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+}
+
+// An update checker over a private data directory and a loopback stub
+// scripted with replies; create() once the directory and state are set up.
+struct Flow {
+    QTemporaryDir dir;
+    ControllerState state;
+    RecordingLauncher launcher;
+    std::unique_ptr<AutoUpdate> up;
+    std::unique_ptr<QSignalSpy> handled, notes, started;
     HttpStub stub;
+
     explicit Flow(const QVector<HttpStub::Response> &replies = {})
     {
         stub.listen();
         for (const auto &r : replies)
             stub.enqueue(r);
     }
+    AutoUpdate &create(const QString &serviceUrl = QString())
+    {
+        up = std::make_unique<AutoUpdate>(dir.path(), serviceUrl, launcher, state);
+        up->setTransferTimeout(300);
+        handled = std::make_unique<QSignalSpy>(up.get(), &AutoUpdate::replyHandled);
+        notes = std::make_unique<QSignalSpy>(up.get(), &AutoUpdate::updateNoteReady);
+        started = std::make_unique<QSignalSpy>(up.get(), &AutoUpdate::updaterStarted);
+        return *up;
+    }
     AutoUpdate &start()
     {
         create(stub.baseUrl()).getVersion();
         return *up;
     }
+    QString file(const char *name) const { return dir.path() + QLatin1String(name); }
     QJsonObject sent(int i) const { return stub.requests.value(i).activeData(); }
 };
 const auto offer = HttpStub::dataReply;
 } // namespace
 
-class TestAutoUpdateFlow : public QObject {
+class TestAutoUpdate : public QObject {
     Q_OBJECT
     QTemporaryDir m_home;
 
 private Q_SLOTS:
-    void initTestCase() { isolateUpdateTest(m_home); }
+    // Private XDG home, no proxies, no service URL from the environment.
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", (m_home.path() + "/config").toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", (m_home.path() + "/runtime").toLocal8Bit());
+        for (const char *var : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "ZALDO_UPDATE_URL"})
+            qunsetenv(var);
+    }
+
+    void compareVersion_data()
+    {
+        QTest::addColumn<QString>("offered");
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<bool>("newer");
+        QTest::addColumn<QString>("marker");
+        QTest::newRow("same") << "V2.1.5" << "2.1.5" << false << "33333";
+        QTest::newRow("numeric minor") << "V2.10.0" << "2.9.9" << true << "55555";
+        QTest::newRow("minor older") << "V2.0.9" << "2.1.0" << false << "22222";
+        QTest::newRow("short installed") << "V2.1.1" << "2.1" << true << "44444";
+    }
+    void compareVersion()
+    {
+        QFETCH(QString, offered);
+        QFETCH(QString, installed);
+        QFETCH(bool, newer);
+        QFETCH(QString, marker);
+        QTest::ignoreMessage(QtDebugMsg, marker.toLatin1().constData());
+        QCOMPARE(AutoUpdate::compareVersion(offered, installed), newer);
+    }
+
+    void updaterParameter_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("launched");
+        QTest::addColumn<QString>("parameter");
+        QTest::newRow("0") << 0 << true << "RGBZaldo;en;2.1.5";
+        QTest::newRow("5") << 5 << true << "RGBZaldo;ja;2.1.5";
+        QTest::newRow("7") << 7 << true << "RGBZaldo;en;2.1.5";
+        QTest::newRow("-1, launch fails") << -1 << false << "RGBZaldo;en;2.1.5";
+    }
+    void updaterParameter()
+    {
+        QFETCH(int, language);
+        QFETCH(bool, launched);
+        QFETCH(QString, parameter);
+        QCOMPARE(::updaterParameter(language, "2.1.5"), parameter);
+        Flow rig;
+        rig.state.languageIndex = language;
+        rig.launcher.result = launched;
+        rig.create().startUpdate();
+        QCOMPARE(rig.launcher.parameters, QStringList{parameter});
+        QCOMPARE(rig.started->count(), launched ? 1 : 0); // a failed start is quiet
+    }
+
+    // The real launcher: the updater beside the program, run in its folder with one argument.
+    void processLauncher()
+    {
+        QTemporaryDir dir;
+        ProcessUpdaterLauncher launcher(dir.path());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^updater missing:"));
+        QVERIFY(!launcher.launch("RGBZaldo;en;2.1.5"));
+        QFile script(dir.path() + "/BrenvarUpdate");
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n{ pwd; echo \"$#\"; printf '%s\\n' \"$1\"; } > out.tmp && mv out.tmp out.txt\n");
+        script.close();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^updater missing:"));  // not executable yet
+        QVERIFY(!launcher.launch("RGBZaldo;en;2.1.5"));
+        script.setPermissions(script.permissions() | QFile::ExeOwner);
+        QVERIFY(launcher.launch("RGBZaldo;de;2.1.5"));
+        QTRY_VERIFY(QFile::exists(dir.path() + "/out.txt"));
+        const QList<QByteArray> lines = readText(dir.path() + "/out.txt").split('\n');
+        QCOMPARE(QDir(QString::fromLocal8Bit(lines.value(0))).canonicalPath(), QDir(dir.path()).canonicalPath());
+        QCOMPARE(lines.mid(1, 2), (QList<QByteArray>{"1", "RGBZaldo;de;2.1.5"}));
+    }
 
     void getVersionRequest()
     {
@@ -167,5 +285,5 @@ private Q_SLOTS:
 
 };
 
-QTEST_GUILESS_MAIN(TestAutoUpdateFlow)
-#include "test_autoupdateflow.moc"
+QTEST_GUILESS_MAIN(TestAutoUpdate)
+#include "test_autoupdate.moc"
