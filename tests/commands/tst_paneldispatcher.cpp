@@ -1,123 +1,102 @@
-#include "commands/dispatchharness.h"
+// Commands of the fan view on the selected box, and what the dispatcher refuses.
+#include "commands/paneldispatcher.h"
+#include "tasks/coreharness.h"
+
+// The core plus the panel dispatcher; box 0 selected, boxes 0 and 2 attached
+// unless a test asks for others.
+struct DispatchHarness : CoreHarness {
+    PanelDispatcher dispatcher;
+    explicit DispatchHarness(const QList<int> &boxes = {0, 2})
+        : CoreHarness(boxes), dispatcher(state, link, *store, *tasks, views)
+    {
+    }
+    void send(const QStringList &list) { dispatcher.receiveMainData(list); }
+    ControllerBox &sel() { return state.selectedBox(); }
+};
 
 // Mode, off switch, colour and brightness of one fan, as "mode off r g b bright".
 static QString fanSummary(const ControllerBox &b, size_t f)
 {
     return QStringLiteral("%1 %2 %3 %4 %5 %6")
-        .arg(b.LEDModeFan[f]).arg(int(b.isTurnOffLedFan[f])).arg(b.RColorFan[f]).arg(b.GColorFan[f])
+        .arg(static_cast<int>(b.LEDModeFan[f])).arg(int(b.isTurnOffLedFan[f])).arg(b.RColorFan[f]).arg(b.GColorFan[f])
         .arg(b.BColorFan[f]).arg(double(b.brightFan[f]));
 }
 
-// Commands of the fan view on the selected box, and what the dispatcher refuses.
 class TestPanelDispatcher : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { QVERIFY(isolateEnvironment()); }
 
-    // Fan 1 starts with colour (40, 80, 120) at brightness 0.5.
-    void lightCommand_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("off");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<QString>("report");
-        auto row = [](const char *name, const char *cmd, int mode, bool off, const char *after, const QString &report) {
-            QTest::newRow(name) << QString::fromLatin1(cmd) << mode << off << QString::fromLatin1(after) << report;
-        };
-        const char *pal = "Palette 1 10 20 30", *slider = "changeSliderLight 1 0.25";
-        const QString paletteSteady = steady(0, 1, 5, 10, 15);
-        const QString black = steady(0, 1, 0, 0, 0);
-        row("Palette: cycle becomes steady", pal, 1, false, "0 0 10 20 30 0.5", paletteSteady);
-        row("Palette: flash keeps flashing", pal, 2, false, "2 0 10 20 30 0.5", flash(0, 1, 5, 10, 15));
-        row("Blink on", "Blink 1 1", 1, true, "2 0 40 80 120 0.5", flash(0, 1, 20, 40, 60));
-        row("RGB on", "RGB 1 1", 0, true, "1 0 40 80 120 0.5", cycle(0, 1));
-        row("pushTurnOff 1 sends black", "pushTurnOff 1 1", 2, false, "2 1 40 80 120 0.5", black);
-        row("pushTurnOff 0: flash", "pushTurnOff 1 0", 2, true, "2 0 40 80 120 0.5", flash(0, 1, 20, 40, 60));
-        // Only "1" sends black; any other non-zero flag marks the fan off but resends its mode.
-        row("pushTurnOff 2: off, sends mode", "pushTurnOff 1 2", 2, false, "2 1 40 80 120 0.5", flash(0, 1, 20, 40, 60));
-        row("slider: cycle sends steady", slider, 1, false, "1 0 40 80 120 0.25", steady(0, 1, 10, 20, 30));
-        row("slider: other mode sends nothing", slider, 5, false, "5 0 40 80 120 0.25", {});
-        row("slider: switched off stores only", slider, 0, true, "0 1 40 80 120 0.25", {});
-        row("slider: nan reads 0", "changeSliderLight 1 nan", 0, false, "0 0 40 80 120 0", black);
-    }
+    // Fan 1 starts with colour (40, 80, 120) at brightness 0.5 in the given mode
+    // and off switch; after the command: "mode off r g b bright" and the report.
     void lightCommand()
     {
-        QFETCH(QString, command);
-        QFETCH(int, mode);
-        QFETCH(bool, off);
-        QFETCH(QString, after);
-        QFETCH(QString, report);
-        DispatchHarness h;
-        h.paint(0, 1, 40, 80, 120);
-        h.sel().brightFan[1] = 0.5f;
-        h.sel().LEDModeFan[1] = mode;
-        h.sel().isTurnOffLedFan[1] = off;
-        h.send(command.split(QLatin1Char(' ')));
-        QCOMPARE(fanSummary(h.sel(), 1), after);
-        QCOMPARE(h.reports(), report.isEmpty() ? QStringList{} : QStringList{report});
+        const char *pal = "Palette 1 10 20 30", *slider = "changeSliderLight 1 0.25";
+        const QString black = steady(0, 1, 0, 0, 0), dimFlash = flash(0, 1, 20, 40, 60);
+        const QList<std::tuple<const char *, int, bool, const char *, QString>> rows{
+            {pal, 1, false, "0 0 10 20 30 0.5", steady(0, 1, 5, 10, 15)},  // a cycle becomes steady
+            {pal, 2, false, "2 0 10 20 30 0.5", flash(0, 1, 5, 10, 15)},
+            {"Blink 1 1", 1, true, "2 0 40 80 120 0.5", dimFlash},
+            {"RGB 1 1", 0, true, "1 0 40 80 120 0.5", cycle(0, 1)},
+            {"pushTurnOff 1 1", 2, false, "2 1 40 80 120 0.5", black},
+            {"pushTurnOff 1 0", 2, true, "2 0 40 80 120 0.5", dimFlash},
+            // Only "1" sends black; any other non-zero flag marks the fan off but resends its mode.
+            {"pushTurnOff 1 2", 2, false, "2 1 40 80 120 0.5", dimFlash},
+            {slider, 1, false, "1 0 40 80 120 0.25", steady(0, 1, 10, 20, 30)},
+            {slider, 5, false, "5 0 40 80 120 0.25", {}},  // another mode sends nothing
+            {slider, 0, true, "0 1 40 80 120 0.25", {}},   // switched off: stored only
+            {"changeSliderLight 1 nan", 0, false, "0 0 40 80 120 0", black}};
+        for (const auto &[command, mode, off, after, report] : rows) {
+            DispatchHarness h;
+            h.paint(0, 1, 40, 80, 120);
+            h.sel().brightFan[1] = 0.5f;
+            setMode(h.sel().LEDModeFan[1], mode);
+            h.sel().isTurnOffLedFan[1] = off;
+            h.send(QString(command).split(QLatin1Char(' ')));
+            QCOMPARE(fanSummary(h.sel(), 1), QString(after));
+            QCOMPARE(h.reports(), report.isEmpty() ? QStringList{} : QStringList{report});
+        }
     }
 
-    // Fan 0 flashes (100, 50, 10) at half brightness; copied onto fan 2, itself, or from switched off.
-    void copyFan_data()
-    {
-        QTest::addColumn<int>("target");
-        QTest::addColumn<bool>("sourceOff");
-        QTest::addColumn<QString>("report");
-        QTest::newRow("onto fan 2") << 2 << false << flash(0, 2, 50, 25, 5);
-        QTest::newRow("source switched off") << 1 << true << steady(0, 1, 0, 0, 0);
-    }
+    // Fan 0 flashes (100, 50, 10) at half brightness; copied onto fan 2, or from switched off.
     void copyFan()
     {
-        QFETCH(int, target);
-        QFETCH(bool, sourceOff);
-        QFETCH(QString, report);
-        DispatchHarness h;
-        ControllerBox &b = h.sel();
-        h.paint(0, 0, 100, 50, 10);
-        b.brightFan[0] = 0.5f;
-        b.LEDModeFan[0] = 2;
-        b.speedFan = {{1, 5, 3}};
-        b.isPWMFan[0] = false;
-        b.isTurnOffLedFan[0] = sourceOff;
-        b.isTurnOffLedFan[2] = true;
-        h.send({"btn_Copy", QString::number(target)});
-        QCOMPARE(h.reports(), QStringList{report});
-        QCOMPARE(fanSummary(b, size_t(target)), QStringLiteral("2 %1 100 50 10 0.5").arg(int(sourceOff)));
-        QCOMPARE(b.speedFan, (std::array<int, 3>{{1, 5, 3}}));  // speed settings are never copied
-        QVERIFY(b.isPWMFan[2]);
+        for (auto [target, sourceOff, report] : {std::tuple{2, false, flash(0, 2, 50, 25, 5)},
+                                                 {1, true, steady(0, 1, 0, 0, 0)}}) {
+            DispatchHarness h;
+            ControllerBox &b = h.sel();
+            h.paint(0, 0, 100, 50, 10);
+            b.brightFan[0] = 0.5f;
+            setMode(b.LEDModeFan[0], 2);
+            b.speedFan = {{1, 5, 3}};
+            b.isPWMFan[0] = false;
+            b.isTurnOffLedFan[0] = sourceOff;
+            b.isTurnOffLedFan[2] = true;
+            h.send({"btn_Copy", QString::number(target)});
+            QCOMPARE(h.reports(), QStringList{report});
+            QCOMPARE(fanSummary(b, size_t(target)), QStringLiteral("2 %1 100 50 10 0.5").arg(int(sourceOff)));
+            QCOMPARE(b.speedFan, (std::array<int, 3>{{1, 5, 3}}));  // speed settings are never copied
+            QVERIFY(b.isPWMFan[2]);
+        }
     }
 
-    // Fan 2 starts at level 2 with speed mode 9.
-    void fanSpeed_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("pwm");
-        QTest::addColumn<QString>("after");  // level, speed mode, PWM
-        QTest::addColumn<QStringList>("reports");
-        auto row = [](const char *cmd, bool pwm, const char *after, const QStringList &reports) {
-            QTest::newRow(cmd) << QString::fromLatin1(cmd) << pwm << QString::fromLatin1(after) << reports;
-        };
-        row("changeSliderFanSpeed 2 3", false, "3 0 0", {speed(0, 2, 60)});
-        row("changeSliderFanSpeed 2 4", true, "4 0 1", {});  // PWM on: nothing sent
-        row("pushPWM 2 7", false, "2 9 1", {});
-        row("pushPWM 2 0", true, "2 9 0", {speed(0, 2, 40)});
-    }
+    // Fan 2 starts at level 2 with speed mode 9; after: level, speed mode, PWM.
     void fanSpeed()
     {
-        QFETCH(QString, command);
-        QFETCH(bool, pwm);
-        QFETCH(QString, after);
-        QFETCH(QStringList, reports);
-        DispatchHarness h;
-        ControllerBox &b = h.sel();
-        b.isPWMFan[2] = pwm;
-        b.speedFan[2] = 2;
-        b.speedModeFan[2] = 9;
-        h.send(command.split(QLatin1Char(' ')));
-        QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.speedFan[2]).arg(b.speedModeFan[2]).arg(int(b.isPWMFan[2])), after);
-        QCOMPARE(h.reports(), reports);
-        QVERIFY(h.views.calls.isEmpty());
+        for (auto [command, pwm, after, report] : {std::tuple{"changeSliderFanSpeed 2 3", false, "3 0 0", speed(0, 2, 60)},
+                                                   {"changeSliderFanSpeed 2 4", true, "4 0 1", QString()},  // PWM on: nothing sent
+                                                   {"pushPWM 2 7", false, "2 9 1", QString()},
+                                                   {"pushPWM 2 0", true, "2 9 0", speed(0, 2, 40)}}) {
+            DispatchHarness h;
+            ControllerBox &b = h.sel();
+            b.isPWMFan[2] = pwm;
+            b.speedFan[2] = 2;
+            b.speedModeFan[2] = 9;
+            h.send(QString(command).split(QLatin1Char(' ')));
+            QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.speedFan[2]).arg(b.speedModeFan[2]).arg(int(b.isPWMFan[2])), QString(after));
+            QCOMPARE(h.reports(), report.isEmpty() ? QStringList{} : QStringList{report});
+            QVERIFY(h.views.calls.isEmpty());
+        }
     }
 
     void selectProfileWritesNoFile()
@@ -148,7 +127,7 @@ private Q_SLOTS:
         h.box(4).RColorFan[2] = 1;
         ControllerBox &b = h.sel();
         h.paint(0, 0, 10, 20, 30);
-        b.LEDModeFan[1] = 1;
+        setMode(b.LEDModeFan[1], 1);
         b.isTurnOffLedFan[2] = true;
         b.isPWMFan[2] = false;
         b.speedFan[2] = 4;

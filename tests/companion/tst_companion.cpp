@@ -93,7 +93,8 @@ private Q_SLOTS:
             rig.paint(15, f, 10 + f, 20 + f, 30 + f);
         rig.box(15).brightFan.fill(0.5f);
         rig.box(15).speedFan.fill(3);
-        rig.box(15).LEDModeFan.fill(2);
+        for (auto &mode : rig.box(15).LEDModeFan)
+            setMode(mode, 2);
         rig.box(15).speedModeFan.fill(0);
         rig.box(15).isPWMFan.fill(false);
         QVERIFY(rig.store->writeProfileIni(rig.store->collectProfileSettings(), 3));
@@ -189,10 +190,10 @@ private Q_SLOTS:
         QCOMPARE(rig.reports(), QStringList({"2 32 52 01 00 ff 80 00 00", "2 32 52 02 00 ff 00 00 00",
                                              "2 32 52 03 00 ff 00 00 00"}));
         rig.clear();
-        rig.box(0).LEDModeFan[1] = 1;
+        setMode(rig.box(0).LEDModeFan[1], 1);
         rig.tasks->musicTimer().start(25);
         rig.send(QStringLiteral("32x52xx2x00x0Ax1Bx2Cxx1"));  // keeps the cycle and the music
-        QCOMPARE(rig.box(0).LEDModeFan[1], 1);
+        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[1]), 1);
         QCOMPARE(colour(rig.box(0), 1), (QList<int>{10, 27, 44}));
         QVERIFY(rig.tasks->musicTimer().isActive());
         QCOMPARE(rig.reports().at(1), QStringLiteral("0 32 52 02 01 00 00 00 00"));
@@ -234,7 +235,7 @@ private Q_SLOTS:
         rig.box(0).isRandomColorFan[1] = true;
         rig.tasks->randomColorTimer(1).start(200);
         rig.send("022x1");
-        QCOMPARE(rig.box(0).LEDModeFan[1], 1);
+        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[1]), 1);
         QCOMPARE(colour(rig.box(0), 1), (QList<int>{255, 0, 0}));
         QVERIFY(!rig.box(0).isRandomColorFan[1] && !rig.tasks->randomColorTimer(1).isActive());
         QCOMPARE(rig.reports(), QStringList({"0 32 52 01 00 ff 00 00 00", "0 32 52 02 01 00 00 00 00",
@@ -245,9 +246,9 @@ private Q_SLOTS:
     {
         for (auto [before, after] : {std::pair{1, 2}, {2, 0}}) {
             CompanionRig rig({0, 2});
-            rig.box(2).LEDModeFan[0] = before;
+            setMode(rig.box(2).LEDModeFan[0], before);
             rig.send("051x001");
-            QCOMPARE(rig.box(2).LEDModeFan[0], after);
+            QCOMPARE(static_cast<int>(rig.box(2).LEDModeFan[0]), after);
             QCOMPARE(rig.reports().first(), hexLine(2, {0x32, 0x52, 1, after, 0xff}));
         }
     }
@@ -255,12 +256,12 @@ private Q_SLOTS:
     void ledsOffToggles()
     {
         CompanionRig rig({0, 2});
-        rig.box(0).LEDModeFan[0] = 2;
+        setMode(rig.box(0).LEDModeFan[0], 2);
         rig.box(0).isRandomColorFan[0] = true;
         rig.tasks->randomColorTimer(0).start(200);
         rig.send("071x1");
         QVERIFY(rig.box(0).isTurnOffLedFan[0] && !rig.box(0).isRandomColorFan[0]);
-        QCOMPARE(rig.box(0).LEDModeFan[0], 2);
+        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), 2);
         QCOMPARE(rig.reports().first(), QStringLiteral("0 32 52 01 00 00 00 00 00"));
         rig.clear();
         rig.send("071x1");
@@ -287,7 +288,7 @@ private Q_SLOTS:
         QFETCH(int, volume);
         QFETCH(bool, running);
         CompanionRig rig({0, 2});
-        rig.box(0).LEDModeFan[0] = 2;
+        setMode(rig.box(0).LEDModeFan[0], 2);
         for (const QString &line : logged)
             QTest::ignoreMessage(QtDebugMsg, qPrintable(line));
         if (!running)
@@ -295,7 +296,7 @@ private Q_SLOTS:
         rig.send(command);
         QCOMPARE(rig.state.volumePercent, volume);
         QCOMPARE(rig.tasks->musicTimer().isActive(), running);
-        QCOMPARE(rig.box(0).LEDModeFan[0], 0);
+        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), 0);
     }
 
     void greetingAndReplyBytes()

@@ -16,6 +16,12 @@ Q_DECLARE_METATYPE(BoxEmulator::Fault)
 using Fault = BoxEmulator::Fault;
 
 namespace {
+template <class Mode>
+void setMode(Mode &mode, int number)  // the LED mode kept as a number or an enum
+{
+    mode = static_cast<Mode>(number);
+}
+
 // A link to emulated boxes, connected and with the probe reports forgotten.
 struct Fixture {
     ControllerState state;
@@ -163,7 +169,8 @@ private Q_SLOTS:
         Fixture fx;
         ControllerBox &b = fx.box(2);
         b.isTurnOffLedFan = {true, false, false};
-        b.LEDModeFan = {2, 1, 2};
+        for (int f = 0; f < 3; ++f)
+            setMode(b.LEDModeFan[f], f == 1 ? 1 : 2);
         b.isPWMFan = {false, true, false};
         b.speedFan = {3, 5, 0};
         b.RColorFan[2] = 10;
@@ -183,7 +190,7 @@ private Q_SLOTS:
 
         // An unknown lighting mode sends no LED report, only the speed.
         fx.emulator.clearSentReports();
-        b.LEDModeFan[2] = 7;
+        setMode(b.LEDModeFan[2], 7);
         fx.link.applyBoxSettings(2);
         QCOMPARE(fx.sent(), settings.mid(0, 3) + settings.mid(4));
     }

@@ -43,7 +43,7 @@ QStringList fanOf(const ControllerBox &b, int f)
 {
     QStringList out;
     for (double v : {double(b.RColorFan[f]), double(b.GColorFan[f]), double(b.BColorFan[f]), double(b.brightFan[f]),
-                     double(b.speedFan[f]), double(b.speedModeFan[f]), double(b.isPWMFan[f]), double(b.LEDModeFan[f]),
+                     double(b.speedFan[f]), double(b.speedModeFan[f]), double(b.isPWMFan[f]), double(static_cast<int>(b.LEDModeFan[f])),
                      double(b.isTurnOffLedFan[f])})
         out << QString::number(v, 'g', 6);
     return out;
@@ -53,7 +53,8 @@ void setFan(ControllerBox &b, int f, const QStringList &v)
 {
     b.RColorFan[f] = v[0].toInt(), b.GColorFan[f] = v[1].toInt(), b.BColorFan[f] = v[2].toInt();
     b.brightFan[f] = v[3].toFloat(), b.speedFan[f] = v[4].toInt(), b.speedModeFan[f] = v[5].toInt();
-    b.isPWMFan[f] = v[6].toInt(), b.LEDModeFan[f] = v[7].toInt(), b.isTurnOffLedFan[f] = v[8].toInt();
+    b.isPWMFan[f] = v[6].toInt(), b.isTurnOffLedFan[f] = v[8].toInt();
+    b.LEDModeFan[f] = static_cast<std::decay_t<decltype(b.LEDModeFan[f])>>(v[7].toInt());  // a number or an enum
 }
 
 QStringList damagedCopies(const QString &path)
@@ -144,29 +145,19 @@ private slots:
     }
 
     // A missing part of Monitor keeps the stopped-fan warning on.
-    void deviceGroupValues_data()
-    {
-        QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<QString>("readAs");
-        QTest::addColumn<QList<bool>>("flags");
-        QTest::addColumn<int>("profile");
-        QTest::newRow("quoted") << QByteArray("Profile=3\nMonitor=\"1,0,1\"") << "1,0,1" << QList<bool>{true, false, true} << 3;
-        QTest::newRow("one part") << QByteArray("Profile=0\nMonitor=0") << "0" << QList<bool>{false, true, true} << 1;
-        QTest::newRow("not numbers") << QByteArray("Profile=two\nMonitor=\"x,2,-1\"") << "x,2,-1" << QList<bool>{false, true, true} << 1;
-    }
     void deviceGroupValues()
     {
-        QFETCH(QByteArray, lines);
-        QFETCH(QString, readAs);
-        QFETCH(QList<bool>, flags);
-        QFETCH(int, profile);
-        QVERIFY(writeBytes(device(), "[Device5]\n" + lines + "\n"));
-        ControllerState state;
-        SettingsStore store(state, data);
-        QCOMPARE(store.readDeviceIni().devices[5][1], readAs);
-        store.parseDevice();
-        QCOMPARE(state.boxArray[5].monitorFan, (Flags3{flags[0], flags[1], flags[2]}));
-        QCOMPARE(state.boxArray[5].profileValue, profile);
+        for (auto [lines, readAs, flags, profile] : {std::tuple{"Profile=3\nMonitor=\"1,0,1\"", "1,0,1", Flags3{1, 0, 1}, 3},
+                                                     {"Profile=0\nMonitor=0", "0", Flags3{0, 1, 1}, 1},
+                                                     {"Profile=two\nMonitor=\"x,2,-1\"", "x,2,-1", Flags3{0, 1, 1}, 1}}) {
+            init();
+            QVERIFY(writeBytes(device(), QByteArray("[Device5]\n") + lines + "\n"));
+            ControllerState state;
+            SettingsStore store(state, data);
+            QCOMPARE(store.readDeviceIni().devices[5][1], QString(readAs));
+            store.parseDevice();
+            QVERIFY(state.boxArray[5].monitorFan == flags && state.boxArray[5].profileValue == profile);
+        }
     }
 
     void damagedDeviceFile_data()
@@ -199,41 +190,37 @@ private slots:
 
     // A save that cannot write leaves the file, and what reads return, as they
     // were; the next save that can write stores what the box holds by then.
-    void failedSaveChangesNothing_data()
-    {
-        QTest::addColumn<int>("failure");
-        QTest::newRow("read-only folder") << 0;
-        QTest::newRow("full disk") << 1;
-    }
     void failedSaveChangesNothing()
     {
-        QFETCH(int, failure);
-        const QStringList user{"10", "20", "30", "0.5", "3", "0", "0", "0", "0"};
-        const QStringList edited{"255", "255", "255", "0.25", "5", "2", "1", "2", "1"};
-        ControllerState state;
-        SettingsStore store(state, data);
-        for (int f = 0; f < 3; ++f)
-            setFan(state.boxArray[0], f, user);
-        QVERIFY(store.saveProfileSettings(1));
-        const QByteArray before = readBytes(profile(1));
-        for (int f = 0; f < 3; ++f)
-            setFan(state.boxArray[0], f, edited);
-        const auto failThenRead = [&] {
-            if (store.saveProfileSettings(1))
-                return false;
-            const auto fan = store.readProfileIni(1).fans[0];
-            return QStringList(fan.begin(), fan.end()) == user;
-        };
-        QVERIFY(failure == 0 ? whileFolderReadOnly(data + "/Zaldo", failThenRead)
-                             : whileDiskFull(failThenRead));
-        QCOMPARE(readBytes(profile(1)), before);
-        QCOMPARE(QDir(data + "/Zaldo").entryList(QDir::Files), QStringList{"Profile1.ini"});
-        store.loadProfileIni(4, 1);
-        QCOMPARE(fanOf(state.boxArray[4], 0), user);
-        QCOMPARE(fanOf(state.boxArray[0], 2), edited);
-        QVERIFY(store.saveProfileSettings(1));
-        store.loadProfileIni(4, 1);
-        QCOMPARE(fanOf(state.boxArray[4], 1), edited);
+        for (int failure : {0, 1}) {  // a read-only folder, a full disk
+            init();
+            const QStringList user{"10", "20", "30", "0.5", "3", "0", "0", "0", "0"};
+            const QStringList edited{"255", "255", "255", "0.25", "5", "2", "1", "2", "1"};
+            ControllerState state;
+            SettingsStore store(state, data);
+            for (int f = 0; f < 3; ++f)
+                setFan(state.boxArray[0], f, user);
+            QVERIFY(store.saveProfileSettings(1));
+            const QByteArray before = readBytes(profile(1));
+            for (int f = 0; f < 3; ++f)
+                setFan(state.boxArray[0], f, edited);
+            const auto failThenRead = [&] {
+                if (store.saveProfileSettings(1))
+                    return false;
+                const auto fan = store.readProfileIni(1).fans[0];
+                return QStringList(fan.begin(), fan.end()) == user;
+            };
+            QVERIFY(failure == 0 ? whileFolderReadOnly(data + "/Zaldo", failThenRead)
+                                 : whileDiskFull(failThenRead));
+            QCOMPARE(readBytes(profile(1)), before);
+            QCOMPARE(QDir(data + "/Zaldo").entryList(QDir::Files), QStringList{"Profile1.ini"});
+            store.loadProfileIni(4, 1);
+            QCOMPARE(fanOf(state.boxArray[4], 0), user);
+            QCOMPARE(fanOf(state.boxArray[0], 2), edited);
+            QVERIFY(store.saveProfileSettings(1));
+            store.loadProfileIni(4, 1);
+            QCOMPARE(fanOf(state.boxArray[4], 1), edited);
+        }
     }
 
     void missingProfileGivesDefaultsWithoutCreatingIt()

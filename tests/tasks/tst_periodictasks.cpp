@@ -57,7 +57,7 @@ private Q_SLOTS:
     {
         CoreHarness h({0});
         h.state.musicLevel = h.state.volumePercent = 100;
-        h.box(0).LEDModeFan[1] = 1;
+        setMode(h.box(0).LEDModeFan[1], 1);
         auto after = [&h](int ticks) {
             for (int i = 0; i < ticks; ++i)
                 h.tasks->controlRGBValue();
