@@ -63,26 +63,22 @@ private Q_SLOTS:
 
     // Unknown forms, profile digits outside 1..5, speed digits above 5 and
     // malformed colours leave everything as it was.
-    void ignoredCommands_data()
-    {
-        QTest::addColumn<QString>("command");
-        for (const char *c : {"", "0000", "9991111", "428x1x1", "097x1", "30xxx3x1111111111111111", "\x01\x02hello\xff",
-                              "426x0x1", "426x6x1", "427x6", "307xx6x11", "32x52xx1x00xffx80x00xx1",
-                              "32x52xx1x00xG0x80x00xx1", "32x52xx1x00xFFx80x00"})
-            QTest::newRow(*c ? c : "empty") << QString::fromLatin1(c);
-        QTest::newRow("non-latin hex") << QStringLiteral("32x52xx1x00x\u0661\u0662x80x00xx1");
-    }
     void ignoredCommands()
     {
-        QFETCH(QString, command);
-        CompanionRig rig({0, 2});
-        rig.box(0).isTurnOffLedFan[0] = true;
-        rig.box(0).RColorFan[1] = 66;
-        const QString before = dumpState(rig.state);
-        rig.send(command);
-        QCOMPARE(dumpState(rig.state), before);
-        QVERIFY(rig.replies.isEmpty() && rig.reports().isEmpty() && rig.views.calls.isEmpty());
-        QVERIFY(filesIn(rig.dir.path()).isEmpty());
+        for (const QString &command :
+             {QString(), QString("0000"), QString("9991111"), QString("428x1x1"), QString("097x1"),
+              QString("30xxx3x1111111111111111"), QString("\x01\x02hello\xff"), QString("426x0x1"), QString("426x6x1"),
+              QString("427x6"), QString("307xx6x11"), QString("32x52xx1x00xffx80x00xx1"), QString("32x52xx1x00xG0x80x00xx1"),
+              QString("32x52xx1x00xFFx80x00"), QStringLiteral("32x52xx1x00x\u0661\u0662x80x00xx1")}) {
+            CompanionRig rig({0, 2});
+            rig.box(0).isTurnOffLedFan[0] = true;
+            rig.box(0).RColorFan[1] = 66;
+            const QString before = dumpState(rig.state);
+            rig.send(command);
+            QCOMPARE(dumpState(rig.state), before);
+            QVERIFY(rig.replies.isEmpty() && rig.reports().isEmpty() && rig.views.calls.isEmpty());
+            QVERIFY(filesIn(rig.dir.path()).isEmpty());
+        }
     }
 
     void applyProfile()
@@ -269,34 +265,20 @@ private Q_SLOTS:
         QCOMPARE(rig.reports().first(), QStringLiteral("0 32 52 01 02 ff 00 00 00"));
     }
 
-    void music_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QStringList>("logged");
-        QTest::addColumn<int>("volume");
-        QTest::addColumn<bool>("running");
-        QTest::newRow("three records end with @@")
-            << "06x45x6x50x6x@@" << QStringList{"socket_volumePercent_0:45", "socket_volumePercent_1:50"} << 99
-            << false;
-        QTest::newRow("stops at foreign record") << "06x45x7x50" << QStringList{} << 45 << true;
-        QTest::newRow("9x") << "06x9x" << QStringList{} << 90 << true;
-    }
+    // Volume records "6x<level>" after "06"; "@@" ends the music.
     void music()
     {
-        QFETCH(QString, command);
-        QFETCH(QStringList, logged);
-        QFETCH(int, volume);
-        QFETCH(bool, running);
-        CompanionRig rig({0, 2});
-        setMode(rig.box(0).LEDModeFan[0], 2);
-        for (const QString &line : logged)
-            QTest::ignoreMessage(QtDebugMsg, qPrintable(line));
-        if (!running)
-            rig.tasks->musicTimer().start(25);
-        rig.send(command);
-        QCOMPARE(rig.state.volumePercent, volume);
-        QCOMPARE(rig.tasks->musicTimer().isActive(), running);
-        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), 0);
+        for (auto [command, volume, running] : {std::tuple{"06x45x6x50x6x@@", 99, false}, {"06x45x7x50", 45, true},
+                                                {"06x9x", 90, true}}) {
+            CompanionRig rig({0, 2});
+            setMode(rig.box(0).LEDModeFan[0], 2);
+            if (!running)
+                rig.tasks->musicTimer().start(25);
+            rig.send(command);
+            QCOMPARE(rig.state.volumePercent, volume);
+            QCOMPARE(rig.tasks->musicTimer().isActive(), running);
+            QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), 0);
+        }
     }
 
     void greetingAndReplyBytes()

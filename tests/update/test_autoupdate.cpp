@@ -82,49 +82,31 @@ private Q_SLOTS:
             qunsetenv(var);
     }
 
-    void compareVersion_data()
-    {
-        QTest::addColumn<QString>("offered");
-        QTest::addColumn<QString>("installed");
-        QTest::addColumn<bool>("newer");
-        QTest::addColumn<QString>("marker");
-        QTest::newRow("same") << "V2.1.5" << "2.1.5" << false << "33333";
-        QTest::newRow("numeric minor") << "V2.10.0" << "2.9.9" << true << "55555";
-        QTest::newRow("minor older") << "V2.0.9" << "2.1.0" << false << "22222";
-        QTest::newRow("short installed") << "V2.1.1" << "2.1" << true << "44444";
-    }
+    // The debug marker names the rule that decided.
     void compareVersion()
     {
-        QFETCH(QString, offered);
-        QFETCH(QString, installed);
-        QFETCH(bool, newer);
-        QFETCH(QString, marker);
-        QTest::ignoreMessage(QtDebugMsg, marker.toLatin1().constData());
-        QCOMPARE(AutoUpdate::compareVersion(offered, installed), newer);
+        for (auto [offered, installed, newer, marker] : {std::tuple{"V2.1.5", "2.1.5", false, "33333"},
+                                                         {"V2.10.0", "2.9.9", true, "55555"},
+                                                         {"V2.0.9", "2.1.0", false, "22222"},
+                                                         {"V2.1.1", "2.1", true, "44444"}}) {
+            QTest::ignoreMessage(QtDebugMsg, marker);
+            QCOMPARE(AutoUpdate::compareVersion(offered, installed), newer);
+        }
     }
 
-    void updaterParameter_data()
-    {
-        QTest::addColumn<int>("language");
-        QTest::addColumn<bool>("launched");
-        QTest::addColumn<QString>("parameter");
-        QTest::newRow("0") << 0 << true << "RGBZaldo;en;2.1.5";
-        QTest::newRow("5") << 5 << true << "RGBZaldo;ja;2.1.5";
-        QTest::newRow("7") << 7 << true << "RGBZaldo;en;2.1.5";
-        QTest::newRow("-1, launch fails") << -1 << false << "RGBZaldo;en;2.1.5";
-    }
+    // Languages outside the table ask for English; a failed start is quiet.
     void updaterParameter()
     {
-        QFETCH(int, language);
-        QFETCH(bool, launched);
-        QFETCH(QString, parameter);
-        QCOMPARE(::updaterParameter(language, "2.1.5"), parameter);
-        Flow rig;
-        rig.state.languageIndex = language;
-        rig.launcher.result = launched;
-        rig.create().startUpdate();
-        QCOMPARE(rig.launcher.parameters, QStringList{parameter});
-        QCOMPARE(rig.started->count(), launched ? 1 : 0); // a failed start is quiet
+        for (auto [language, launched, parameter] : {std::tuple{0, true, "RGBZaldo;en;2.1.5"}, {5, true, "RGBZaldo;ja;2.1.5"},
+                                                     {7, true, "RGBZaldo;en;2.1.5"}, {-1, false, "RGBZaldo;en;2.1.5"}}) {
+            QCOMPARE(::updaterParameter(language, "2.1.5"), QString(parameter));
+            Flow rig;
+            rig.state.languageIndex = language;
+            rig.launcher.result = launched;
+            rig.create().startUpdate();
+            QCOMPARE(rig.launcher.parameters, QStringList{parameter});
+            QCOMPARE(rig.started->count(), launched ? 1 : 0);
+        }
     }
 
     // The real launcher: the updater beside the program, run in its folder with one argument.
