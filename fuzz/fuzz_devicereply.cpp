@@ -13,41 +13,39 @@
 
 namespace {
 
-struct Script {
-    const uint8_t *data;
-    size_t size, pos = 0;
-};
-
-struct ScriptedDevice : HidDevice {
-    explicit ScriptedDevice(Script &s) : s(s) {}
-    int write(const std::uint8_t *, std::size_t length) override { return static_cast<int>(length); }
-    int read(std::uint8_t *out, std::size_t length, int) override
-    {
-        if (s.pos >= s.size)
-            return 0;
-        const uint8_t head = s.data[s.pos++];
-        if (head == 0xFF)
-            return -1;
-        const size_t n = std::min<size_t>({head % 66u, s.size - s.pos, length});
-        std::memcpy(out, s.data + s.pos, n);
-        s.pos += n;
-        return static_cast<int>(n);
-    }
-    Script &s;
-};
-
-struct ScriptedTransport : HidTransport {
-    explicit ScriptedTransport(Script &s) : s(s) {}
+// Boxes 0 and 2, each answering from the same script.
+struct ScriptedTransport : HidTransport, HidDevice {
+    ScriptedTransport(const uint8_t *data, size_t size) : data(data), size(size) {}
+    struct Handle : HidDevice {
+        explicit Handle(HidDevice &d) : d(d) {}
+        int write(const std::uint8_t *p, std::size_t n) override { return d.write(p, n); }
+        int read(std::uint8_t *p, std::size_t n, int t) override { return d.read(p, n, t); }
+        HidDevice &d;
+    };
     static bool present(std::uint16_t vid, std::uint16_t pid)
     {
         return vid == kControllerVendorId && (pid == productIdForBox(0) || pid == productIdForBox(2));
     }
     std::unique_ptr<HidDevice> open(std::uint16_t vid, std::uint16_t pid) override
     {
-        return present(vid, pid) ? std::make_unique<ScriptedDevice>(s) : nullptr;
+        return present(vid, pid) ? std::make_unique<Handle>(*this) : nullptr;
     }
     int countDevices(std::uint16_t vid, std::uint16_t pid) override { return present(vid, pid); }
-    Script &s;
+    int write(const std::uint8_t *, std::size_t length) override { return static_cast<int>(length); }
+    int read(std::uint8_t *out, std::size_t length, int) override
+    {
+        if (pos >= size)
+            return 0;
+        const uint8_t head = data[pos++];
+        if (head == 0xFF)
+            return -1;
+        const size_t n = std::min<size_t>({head % 66u, size - pos, length});
+        std::memcpy(out, data + pos, n);
+        pos += n;
+        return static_cast<int>(n);
+    }
+    const uint8_t *data;
+    size_t size, pos = 0;
 };
 
 void checkStatus(const FanStatus &status)
@@ -71,8 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         DeviceLink::parseFirmwareVersion(report.data(), n);
     }
 
-    Script script{data, size};
-    ScriptedTransport transport(script);
+    ScriptedTransport transport(data, size);
     fuzz::Core core(transport, fuzz::start());
     core.link.readFirmwareVersion();
     core.tasks.updateSpeed();

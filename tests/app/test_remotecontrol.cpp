@@ -72,25 +72,6 @@ private Q_SLOTS:
         }
     }
 
-    void crashLeftoversDoNotBlock()
-    {
-        // The lock of a copy that is gone, and its socket file: bound, never listened to.
-        QFile lock(LocalSocketRemoteControl::socketPath(title()) + ".lock");
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write("2147483646\ntest_remotecontrol\n\n");
-        lock.close();
-        const QString path = LocalSocketRemoteControl::socketPath(title());
-        QFile::remove(path);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr = address();
-        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)), 0);
-        ::close(fd);
-        QVERIFY(QFile::exists(path));
-
-        LocalSocketRemoteControl server;
-        QCOMPARE(server.listen(title()), Listen::Listening);
-    }
-
     // A connection that has not delivered a whole message in time is closed.
     void silentSenderIsDropped()
     {

@@ -8,7 +8,6 @@ import shutil
 import socket
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
@@ -121,14 +120,6 @@ class RemoteControl(ProgramTest):
         self.assertEqual(main["Password"], "0123")
         self.assertEqual(main["OpenPassword"], "1")
 
-    def test_close_ends_program_when_nothing_is_shown(self):
-        p = self.emulated("0")
-        p.send(0x8105, 1)
-        time.sleep(0.5)
-        self.assertIsNone(p.proc.poll(), "the panel is shown: the program keeps running")
-        p.send(0x8101, 0, 0)
-        p.send(0x8105, 1)
-        self.assertEqual(p.proc.wait(10), 0)
 
 
 class Companion(ProgramTest):

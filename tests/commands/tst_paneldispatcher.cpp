@@ -157,36 +157,6 @@ private Q_SLOTS:
         QCOMPARE(h.reports(), (QStringList{steady(2, 0, 255, 0, 0), steady(2, 1, 255, 0, 0), steady(2, 2, 255, 0, 0)}));
     }
 
-    // A language without translation is stored all the same; so is one set before the loader is there.
-    void changeLanguage()
-    {
-        for (auto [index, withLoader] : {std::pair{"9", true}, {"6", false}}) {
-            DispatchHarness h;
-            QList<int> asked;
-            if (withLoader)
-                h.dispatcher.setLanguageLoader([&asked](int i) { return asked << i, i >= 0 && i <= 6; });
-            if (!withLoader || index[0] == '9')
-                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no translation loaded .* current texts kept"));
-            h.send({"changeLanguage", index});
-            QCOMPARE(h.state.languageIndex, QString(index).toInt());
-            QCOMPARE(asked, withLoader ? QList<int>{QString(index).toInt()} : QList<int>{});
-            QCOMPARE(h.views.calls, QStringList{QStringLiteral("setLanguage(%1)").arg(index)});
-            QCOMPARE(h.deviceKey("Main/Language"), QString(index));
-        }
-    }
-
-    void settingsAreSaved()
-    {
-        DispatchHarness h;
-        for (const char *cmd : {"AutoUpdate yes", "Password 5", "changePassword 0042", "closeFanControl 1 0"})
-            h.send(QString::fromLatin1(cmd).split(' '));
-        QCOMPARE((QStringList{h.deviceKey("Main/AutoUpdate"), h.deviceKey("Main/OpenPassword"),
-                              h.deviceKey("Main/Password"), h.deviceKey("Device0/Monitor")}),
-                 (QStringList{"0", "1", "0042", "1,0,1"}));
-        QVERIFY(!h.state.isStartAutoUpdate && h.state.isOpenPassword && h.state.passwordStr == "0042");
-        QCOMPARE(h.sel().monitorFan, (std::array<bool, 3>{{true, false, true}}));
-    }
-
     void refused_data()
     {
         QTest::addColumn<QStringList>("list");

@@ -123,17 +123,6 @@ private Q_SLOTS:
         QCOMPARE(rig.emu.saveCount(0) + rig.emu.saveCount(2), 2);
     }
 
-    void flagsBeyondSixteenAreIgnored()
-    {
-        CompanionRig rig({0, 2});
-        rig.send(QStringLiteral("426x2x") + QString(16, '0') + QStringLiteral("1111"));
-        QCOMPARE(rig.replies.size(), 1);
-        QVERIFY(rig.reports().isEmpty());
-        rig.send(QStringLiteral("074x1") + QString(15, '0') + QStringLiteral("11"));
-        QCOMPARE(rig.box(0).isTurnOffLedFan, (std::array<bool, 3>{{false, false, true}}));
-        QCOMPARE(rig.reports().size(), 3);  // box 0 re-applied once
-    }
-
     void brightness()
     {
         CompanionRig rig({0, 2});
@@ -147,17 +136,6 @@ private Q_SLOTS:
                      "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 7f 00 00 00", "0 32 52 03 00 ff 00 00 00",
                      "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 7f 00 00 00", "0 32 52 03 00 7f 00 00 00"}));
         QCOMPARE(rig.views.count("setProfile("), 3);
-    }
-
-    void brightnessDigits()
-    {
-        for (auto [digits, bright] : {std::pair{"x5", 0.05f}, {"5x", 0.5f}}) {
-            CompanionRig rig({0, 2});
-            rig.send(QStringLiteral("202x%1x001").arg(digits));
-            QCOMPARE(rig.box(2).brightFan[1], bright);
-            QCOMPARE(rig.reports().size(), 3);
-            QVERIFY(rig.views.calls.isEmpty());  // box 2 is not the selected box
-        }
     }
 
     void speedLevel()
@@ -222,20 +200,6 @@ private Q_SLOTS:
         QCOMPARE(rig.box(1).speedFan[2], 5);
         QCOMPARE(rig.box(0).speedModeFan[2], 2);
         QVERIFY(rig.reports().isEmpty());  // box 1 is not connected
-    }
-
-    void colourWheel()
-    {
-        CompanionRig rig({0, 2});
-        rig.paint(0, 1, 1, 2, 3);
-        rig.box(0).isRandomColorFan[1] = true;
-        rig.tasks->randomColorTimer(1).start(200);
-        rig.send("022x1");
-        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[1]), 1);
-        QCOMPARE(colour(rig.box(0), 1), (QList<int>{255, 0, 0}));
-        QVERIFY(!rig.box(0).isRandomColorFan[1] && !rig.tasks->randomColorTimer(1).isActive());
-        QCOMPARE(rig.reports(), QStringList({"0 32 52 01 00 ff 00 00 00", "0 32 52 02 01 00 00 00 00",
-                                             "0 32 52 03 00 ff 00 00 00"}));
     }
 
     void flashToggles()

@@ -12,7 +12,6 @@
 #include <utility>
 #include <limits>
 
-Q_DECLARE_METATYPE(BoxEmulator::Fault)
 using Fault = BoxEmulator::Fault;
 
 namespace {
@@ -102,17 +101,6 @@ private Q_SLOTS:
             QVERIFY(std::all_of(r.command.begin() + 7, r.command.end(), [](std::uint8_t b) { return b == 0; }));
     }
 
-    // Component x brightness truncated to a byte; no brightness makes it overflow.
-    void scaleColour()
-    {
-        const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-        const QList<std::tuple<int, float, int>> rows{{100, 0.333f, 33}, {256, 1.0f, 0}, {-1, 1.0f, 255},
-                                                      {255, 2.0f, 254},  {255, nan, 0},  {255, inf, 0},
-                                                      {255, 1e30f, 0}};
-        for (const auto &[component, bright, expected] : rows)
-            QCOMPARE(int(DeviceLink::scaleColour(component, bright)), expected);
-    }
-
     void temperatureCurve()
     {
         const QList<QPair<int, int>> rows{{-20, 0}, {32, 0}, {33, 10}, {35, 10}, {36, 20},
@@ -195,46 +183,38 @@ private Q_SLOTS:
         QCOMPARE(fx.sent(), settings.mid(0, 3) + settings.mid(4));
     }
 
-    void presence_data()
-    {
-        QTest::addColumn<QList<int>>("boxes");
-        QTest::addColumn<Fault>("fault");  // of box 2
-        QTest::addColumn<QString>("map");
-        QTest::newRow("8001 and 8003") << QList<int>{0, 2} << Fault::None << "1010000000000000";
-        QTest::newRow("duplicate ID") << QList<int>{3, 3, 5} << Fault::None << "0001010000000000";
-        QTest::newRow("probe rejected") << QList<int>{0, 2} << Fault::RejectWrites << "1000000000000000";
-        QTest::newRow("no permission") << QList<int>{0, 2, 9} << Fault::NoPermission << "1000000001000000";
-    }
-
+    // Boxes plugged in, the fault of box 2, and the presence map.
     void presence()
     {
-        QFETCH(QList<int>, boxes);
-        QFETCH(Fault, fault);
-        QFETCH(QString, map);
-        ControllerState state;
-        BoxEmulator emulator;
-        emulator.setBoxes(boxes);
-        emulator.setFault(2, fault);
-        DeviceLink link(state, emulator);
-        const bool locked = fault == Fault::NoPermission;
-        if (locked)  // the path and errno of the node that did not open
-            QTest::ignoreMessage(QtWarningMsg, "box 2 is attached but cannot be opened: /dev/emulated-box-2: errno 13 "
-                                               "(Permission denied)");
-        link.connectAllBoxes();
-        QCOMPARE(state.checkControllerStr, map);
-        QCOMPARE(link.firstUnopenableBox(), locked ? 2 : -1);
-        QStringList probes;
-        for (int b = 0; b < kBoxCount; ++b) {
-            const ControllerBox &box = state.boxArray[size_t(b)];
-            QCOMPARE(box.isConnected, map[b] == '1');
-            // A box whose probe failed keeps its handle until the next scan.
-            QCOMPARE(box.hidHandle != nullptr, boxes.contains(b) && !(locked && b == 2));
-            if (box.isConnected)
-                probes << QStringLiteral("%1 fe 33 00 00 00 00 00 00").arg(b);
+        for (const auto &[boxes, fault, map] : {std::tuple{QList<int>{0, 2}, Fault::None, "1010000000000000"},
+                                                {QList<int>{3, 3, 5}, Fault::None, "0001010000000000"},  // one ID twice
+                                                {QList<int>{0, 2}, Fault::RejectWrites, "1000000000000000"},
+                                                {QList<int>{0, 2, 9}, Fault::NoPermission, "1000000001000000"}}) {
+            ControllerState state;
+            BoxEmulator emulator;
+            emulator.setBoxes(boxes);
+            emulator.setFault(2, fault);
+            DeviceLink link(state, emulator);
+            const bool locked = fault == Fault::NoPermission;
+            if (locked)  // the path and errno of the node that did not open
+                QTest::ignoreMessage(QtWarningMsg, "box 2 is attached but cannot be opened: /dev/emulated-box-2: errno 13 "
+                                                   "(Permission denied)");
+            link.connectAllBoxes();
+            QCOMPARE(state.checkControllerStr, QString(map));
+            QCOMPARE(link.firstUnopenableBox(), locked ? 2 : -1);
+            QStringList probes;
+            for (int b = 0; b < kBoxCount; ++b) {
+                const ControllerBox &box = state.boxArray[size_t(b)];
+                QCOMPARE(box.isConnected, map[b] == '1');
+                // A box whose probe failed keeps its handle until the next scan.
+                QCOMPARE(box.hidHandle != nullptr, boxes.contains(b) && !(locked && b == 2));
+                if (box.isConnected)
+                    probes << QStringLiteral("%1 fe 33 00 00 00 00 00 00").arg(b);
+            }
+            link.setFanLedCycle(2, 0);  // sends only to a box that passed the probe
+            QCOMPARE(emulator.traceLines().mid(0, probes.size()), probes);
+            QCOMPARE(emulator.traceLines().size(), probes.size() + (map[2] == '1'));
         }
-        link.setFanLedCycle(2, 0);  // sends only to a box that passed the probe
-        QCOMPARE(emulator.traceLines().mid(0, probes.size()), probes);
-        QCOMPARE(emulator.traceLines().size(), probes.size() + (map[2] == '1'));
     }
 
     // A box that stops answering must not cost every later exchange the full

@@ -1,7 +1,6 @@
 // Main view: box strip, profiles, monitor switches, errors, temperature,
 // window handling, the settings menu, the password keypad and setLanguage.
 #include "ui/uitestenv.h"
-#include "ui/translationswitch.h"
 
 #include "ui/zaldorgbfanview.h"
 
@@ -70,18 +69,6 @@ private Q_SLOTS:
         QVERIFY(boxButton(v, 3)->isChecked() && !boxButton(v, 4)->isChecked());
         QVERIFY(v->fanView(0)->isDisabledCoverHidden() && v->fanView(0)->isErrorCoverHidden());
         QVERIFY(!v->fanView(1)->isDisabledCoverHidden() && !v->fanView(1)->isErrorCoverHidden());
-    }
-
-    // Each profile button emits on every press and stays the only checked one.
-    void profileButtons()
-    {
-        for (int n : {4, 0, 0}) {
-            spy->clear();
-            click(profileButton(v, n));
-            QCOMPARE(lists(*spy), (Lists{{"selectProfile", QString::number(n)}}));
-            for (int k = 0; k < 5; ++k)
-                QCOMPARE(profileButton(v, k)->isChecked(), k == n);
-        }
     }
 
     void monitorSwitchOffAndOn()
@@ -163,20 +150,6 @@ private Q_SLOTS:
         }
     }
 
-    // A missing or damaged file leaves the texts of the language in use.
-    void failedLoadKeepsTexts()
-    {
-        TranslationSwitch translation;
-        QVERIFY(translation.load(resourcePrefix() + QStringLiteral("Language/de.qm")));
-        QFile damaged(m_home.filePath(QStringLiteral("fr.qm")));
-        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a translation") > 0);
-        damaged.close();
-        for (const QString &file : {m_home.filePath(QStringLiteral("missing.qm")), damaged.fileName()}) {
-            QVERIFY(!translation.load(file));
-            v->setLanguage(4);
-            QCOMPARE(child(v, "btn_save")->text(), QStringLiteral("SPEICHERN"));
-        }
-    }
 };
 
 QTEST_MAIN(TestMainView)

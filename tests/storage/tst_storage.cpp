@@ -287,54 +287,28 @@ private slots:
         }
     }
 
-    // Profiles outside 1..5 and boxes outside 0..15 are refused; nothing is written.
-    void outOfRangeRefused()
-    {
-        ControllerState state;
-        state.boxArray[1].RColorFan = {1, 1, 1};
-        SettingsStore store(state, data);
-        for (int number : {0, 6}) {
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Profile not saved"));
-            QVERIFY(!store.saveProfileSettings(number));
-            store.loadProfileIni(1, number);
-            QCOMPARE(state.boxArray[1].RColorFan[0], 255);
-        }
-        store.loadProfileIni(16, 1);
-        state.controllerBoxNumber = 16;
-        QVERIFY(!store.saveProfileSettings(1));
-        QVERIFY(!QFileInfo::exists(data));
-    }
-
     // Only the fans inside the matching Profile_<n> element (or after it ends),
     // in any order; a fan without PWM runs into the next; other elements are
     // skipped; a file that does not parse gives the defaults and a warning.
-    void xmlProfile_data()
-    {
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("any order") << 3 << "<?xml version=\"1.0\"?>\n<Profiles><Profile_3>" + xmlFan(3, x3) + xmlFan(1, x1)
-                + xmlFan(2, x2) + "</Profile_3></Profiles>" << x1 + x2 + x3;
-        QTest::newRow("only the matching element") << 1 << "<All><Profile_2>" + xmlFan(1, x2)
-                + "</Profile_2><Deep><Profile_1/></Deep>" + xmlFan(3, x3) + "</All>" << xEmpty + xEmpty + x3;
-        QTest::newRow("no PWM") << 1 << QByteArray("<Profile_1><Fan1><RColor>11</RColor><Bright>0.1</Bright></Fan1>"
-                                                   "<Fan2><RColor>22</RColor><PWM>0</PWM></Fan2></Profile_1>")
-                                << QStringList{"22", "", "", "0.1", "", "", "", "0"} + xEmpty + xEmpty;
-        QTest::newRow("nested in Bright") << 1 << "<Profile_1>" + xmlFan(1, x1)
-                + "<Fan2><Bright><b>1</b></Bright><PWM>1</PWM></Fan2></Profile_1>" << xDefaults + xDefaults + xDefaults;
-        QTest::newRow("not xml") << 1 << QByteArray("\x01\x02 RColor=1\n") << xDefaults + xDefaults + xDefaults;
-    }
     void xmlProfile()
     {
-        QFETCH(int, number);
-        QFETCH(QByteArray, content);
-        QFETCH(QStringList, expected);
-        QVERIFY(writeBytes(dir->filePath(QStringLiteral("Profile%1.xml").arg(number >= 1 && number <= 5 ? number : 1)), content));
-        if (expected.first() == "255")
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Failed to parse file"));
-        QCOMPARE(xmlSlots(getProfile(number, dir->path())), expected);
+        const QStringList broken = xDefaults + xDefaults + xDefaults;
+        const QList<std::tuple<int, QByteArray, QStringList>> rows{
+            {3, "<?xml version=\"1.0\"?>\n<Profiles><Profile_3>" + xmlFan(3, x3) + xmlFan(1, x1) + xmlFan(2, x2)
+                    + "</Profile_3></Profiles>", x1 + x2 + x3},  // any order
+            {1, "<All><Profile_2>" + xmlFan(1, x2) + "</Profile_2><Deep><Profile_1/></Deep>" + xmlFan(3, x3) + "</All>",
+             xEmpty + xEmpty + x3},  // only the matching element
+            {1, "<Profile_1><Fan1><RColor>11</RColor><Bright>0.1</Bright></Fan1><Fan2><RColor>22</RColor><PWM>0</PWM>"
+                "</Fan2></Profile_1>", QStringList{"22", "", "", "0.1", "", "", "", "0"} + xEmpty + xEmpty},  // no PWM
+            {1, "<Profile_1>" + xmlFan(1, x1) + "<Fan2><Bright><b>1</b></Bright><PWM>1</PWM></Fan2></Profile_1>", broken},
+            {1, "\x01\x02 RColor=1\n", broken}};
+        for (const auto &[number, content, expected] : rows) {
+            QVERIFY(writeBytes(dir->filePath(QStringLiteral("Profile%1.xml").arg(number)), content));
+            if (expected == broken)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Failed to parse file"));
+            QCOMPARE(xmlSlots(getProfile(number, dir->path())), expected);
+        }
     }
-
 };
 
 QTEST_GUILESS_MAIN(StorageTest)

@@ -8,21 +8,6 @@ class TestPeriodicTasks : public QObject {
 private Q_SLOTS:
     void initTestCase() { QVERIFY(isolateEnvironment()); }
 
-    void timers()
-    {
-        CoreHarness h({0});
-        PeriodicTasks &t = *h.tasks;
-        t.startRandomColor(3);  // no such fan
-        t.startRandomColor(-1);
-        // A start on a running timer must not restart it with the standard interval.
-        t.rpmTimer().start(7000);
-        t.randomColorTimer(2).start(7000);
-        t.startRpmPoll();
-        t.startRandomColor(2);
-        QCOMPARE((QList<int>{t.rpmTimer().interval(), t.randomColorTimer(2).interval()}), (QList<int>{7000, 7000}));
-        QVERIFY(!t.isRandomColorRunning(0) && !t.isRandomColorRunning(1) && t.isRandomColorRunning(2));
-    }
-
     // Up halves the gap, from 0 or 100 it jumps, down truncates.
     void musicSmoothing()
     {

@@ -137,24 +137,6 @@ private Q_SLOTS:
         QVERIFY(paletteList(1, 27, 40)[3] != paletteList(1, 27, 40)[4]);  // a green-blue swap shows
     }
 
-    void resetEchoesChangedValuesOnce()
-    {
-        for (int round = 0; round < 2; ++round) {
-            view->setSelectColor(255, 0, 0, 0.71f);
-            view->setFanSpeed(3);
-            view->setPWM(true);
-            view->setRGB(false);
-            view->setBlink(false);
-            view->setTurnOff(false);
-            view->setBright(0.71f);
-            view->setRPM(1830);
-            QCOMPARE(lists(*spy),
-                     (round ? Lists{} : Lists{{"changeSliderLight", "1", "0.71"}, {"changeSliderFanSpeed", "1", "3"}}));
-            spy->clear();
-        }
-        QCOMPARE(view->speedText(), QStringLiteral("80 %"));
-    }
-
     // OK, close() and WM_CLOSE all hide the stopped-fan warning and emit "test"
     // once; it lives on for the next stopped fan, named 1-based.
     void alertDismissals()

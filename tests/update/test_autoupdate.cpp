@@ -206,18 +206,6 @@ private Q_SLOTS:
         QVERIFY(f.launcher.parameters.isEmpty());
     }
 
-    void olderDownloadShowsNote()
-    {
-        Flow f({offer("001", "V2.1.4", "http://dl.example.com/x", "Already up to date")});
-        f.start();
-        QTRY_COMPARE(f.handled->count(), 1);
-        QCOMPARE(f.notes->count(), 1);
-        QCOMPARE(f.notes->at(0).at(0).toString(), QString("Already up to date"));
-        QVERIFY(f.launcher.parameters.isEmpty());
-        QVERIFY(!QFile::exists(f.file("/Version.txt")));
-        QVERIFY(!QFile::exists(f.file("/fileUrl.txt")));
-    }
-
     void hostileReplies_data()
     {
         QTest::addColumn<int>("mode");
