@@ -6,6 +6,7 @@
 // many reply bytes; an exhausted script reads as "no reply in time".
 
 #include "fuzzcommon.h"
+#include "core/hidtransport.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,5 @@
 #include "app/remotecontrol.h"
 
-#include <QLocalSocket>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -70,19 +69,6 @@ private Q_SLOTS:
             QCOMPARE(received.size(), 1);
             QVERIFY(received[0].message == 0x8101u && received[0].wParam == 1 && received[0].lParam == 1);
         }
-    }
-
-    // A connection that has not delivered a whole message in time is closed.
-    void silentSenderIsDropped()
-    {
-        LocalSocketRemoteControl server;
-        server.setMessageDeadline(50);
-        QCOMPARE(server.listen(title()), Listen::Listening);
-        QLocalSocket client;
-        client.connectToServer(LocalSocketRemoteControl::socketPath(title()));
-        QVERIFY(client.waitForConnected(1000));
-        client.write("33025 1 1");  // no line end
-        QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
     }
 
     void listeningOutlivesDescriptorShortage()

@@ -10,8 +10,6 @@
 class RecordingViewSink : public ViewSink {
 public:
     QStringList calls;
-    bool panelEnabled = true;
-    bool panelShown = false;
 
     void clear() { calls.clear(); }
     int count(const QString &prefix) const
@@ -48,9 +46,9 @@ public:
     void setAutoUpdateSwitch(bool on) override { rec("setAutoUpdateSwitch", on); }
     void setPasswordSwitch(bool on) override { rec("setPasswordSwitch", on); }
     void setPasswordText(const QString &t) override { rec("setPasswordText", t); }
-    void setPanelEnabled(bool e) override { panelEnabled = e, rec("setPanelEnabled", e); }
-    void showPanel() override { panelShown = true, rec("showPanel"); }
-    void hidePanel() override { panelShown = false, rec("hidePanel"); }
+    void setPanelEnabled(bool e) override { rec("setPanelEnabled", e); }
+    void showPanel() override { rec("showPanel"); }
+    void hidePanel() override { rec("hidePanel"); }
     void placeAlert() override { rec("placeAlert"); }
     void showAlert(int b) override { rec("showAlert", b); }
 

@@ -213,22 +213,6 @@ private Q_SLOTS:
         }
     }
 
-    void ledsOffToggles()
-    {
-        CompanionRig rig({0, 2});
-        setMode(rig.box(0).LEDModeFan[0], 2);
-        rig.box(0).isRandomColorFan[0] = true;
-        rig.tasks->randomColorTimer(0).start(200);
-        rig.send("071x1");
-        QVERIFY(rig.box(0).isTurnOffLedFan[0] && !rig.box(0).isRandomColorFan[0]);
-        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), 2);
-        QCOMPARE(rig.reports().first(), QStringLiteral("0 32 52 01 00 00 00 00 00"));
-        rig.clear();
-        rig.send("071x1");
-        QVERIFY(!rig.box(0).isTurnOffLedFan[0]);
-        QCOMPARE(rig.reports().first(), QStringLiteral("0 32 52 01 02 ff 00 00 00"));
-    }
-
     // Volume records "6x<level>" after "06"; "@@" ends the music.
     void music()
     {

@@ -39,7 +39,6 @@ T *child(const QWidget *root, const QString &name, const QString &role = QString
     return found;
 }
 inline QAbstractButton *boxButton(const QWidget *v, int n) { return child(v, QString::number(n), "box"); }
-inline QAbstractButton *profileButton(const QWidget *v, int n) { return child(v, QString::number(n), "profile"); }
 inline QAbstractButton *monitorSwitch(const QWidget *v, int n) { return child(v, QString::number(n), "monitor"); }
 inline QAbstractButton *menuEntry(const QWidget *v, int k) { return child(v, QStringLiteral("MutiLang%1").arg(k)); }
 inline QAbstractButton *key(const QWidget *v, int k) { return child(v, QStringLiteral("Keyboard%1").arg(k)); }

@@ -1,0 +1,33 @@
+// Renders the panel and its settings menu in English to PNG for the package's
+// screenshots (scripts/package.sh --screenshots); checks nothing.
+#include "ui/uitestenv.h"
+
+#include <QDir>
+
+class TestMainViewRender : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_home;
+
+private Q_SLOTS:
+    void panel()
+    {
+        isolate(m_home);
+        const QString dir = QStringLiteral(ZALDO_RENDER_DIR);
+        QVERIFY(QDir().mkpath(dir));
+        Shown shown;
+        MainView &v = shown.view;
+        v.setLanguage(0);
+        v.setTemperature(45);
+        for (int b = 0; b < MainView::kBoxes; ++b)
+            v.setBoxEnabled(b, b < 3);
+        v.setBoxPresent(0);
+        for (int f = 0; f < MainView::kFans; ++f)
+            v.setSelectColor(255, 40 * f, 0, 1.0f, f), v.setRPM(1500 + 100 * f, f);
+        QVERIFY(shown.exposed && v.grab().save(dir + QStringLiteral("/panel_en.png")));
+        click(child(&v, "Min_Window", "settings"));
+        QVERIFY(v.grab().save(dir + QStringLiteral("/panel_en_menu.png")));
+    }
+};
+
+QTEST_MAIN(TestMainViewRender)
+#include "tst_mainviewrender.moc"
