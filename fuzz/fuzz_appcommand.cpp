@@ -7,17 +7,10 @@
 #include "fuzzcommon.h"
 
 #include "commands/appcommandhandler.h"
-#include "commands/periodictasks.h"
 #include "commands/sockethelper.h"
-#include "core/controllerstate.h"
-#include "core/viewsink.h"
 #include "device/boxemulator.h"
-#include "device/devicelink.h"
-#include "storage/settingsstore.h"
 
 #include <QBuffer>
-
-#include <cstdlib>
 
 namespace {
 // One read of the server; aborts when bytes are lost or the bound is not kept.
@@ -39,31 +32,21 @@ QString takeCommand(QByteArray input)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::app();
-    static fuzz::ScratchDir scratch;
-    ControllerState state;
     BoxEmulator emu;
     emu.setBoxes({0, 1, 2, 15});
     emu.setStalledFans({{1, 2}});
-    DeviceLink link(state, emu);
-    link.connectAllBoxes();
-    SettingsStore store(state, scratch.reset());
-    NullViewSink views;
-    PeriodicTasks tasks(state, link, store, views);
+    fuzz::Core core(emu, fuzz::start());
+    PeriodicTasks &tasks = core.tasks;
     int counter = 0;
     tasks.setRandomSource([&counter] { return counter++ * 7919; });
-    AppCommandHandler handler(state, link, store, tasks, [](const QString &) {});
+    AppCommandHandler handler(core.state, core.link, core.store, tasks, [](const QString &) {});
 
-    for (const QByteArray &line : fuzz::lines(fuzz::bytes(data, size), 8)) {
+    for (const QByteArray &line : fuzz::lines(data, size)) {
         handler.socketHelperReceiveData(takeCommand(line));
         if (tasks.musicTimer().isActive())
             tasks.controlRGBValue();
-        if (tasks.randomColorTimer(0).isActive())
-            tasks.sendBrightFan1();
         if (tasks.randomColorTimer(1).isActive())
             tasks.sendBrightFan2();
-        if (tasks.randomColorTimer(2).isActive())
-            tasks.sendBrightFan3();
     }
     // The poll and the selection refresh read everything the commands stored.
     tasks.updateSpeed();

@@ -6,13 +6,7 @@
 // many reply bytes; an exhausted script reads as "no reply in time".
 
 #include "fuzzcommon.h"
-
-#include "commands/periodictasks.h"
-#include "core/controllerstate.h"
 #include "core/hidtransport.h"
-#include "core/viewsink.h"
-#include "device/devicelink.h"
-#include "storage/settingsstore.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,41 +14,39 @@
 
 namespace {
 
-struct Script {
-    const uint8_t *data;
-    size_t size, pos = 0;
-};
-
-struct ScriptedDevice : HidDevice {
-    explicit ScriptedDevice(Script &s) : s(s) {}
-    int write(const std::uint8_t *, std::size_t length) override { return static_cast<int>(length); }
-    int read(std::uint8_t *out, std::size_t length, int) override
-    {
-        if (s.pos >= s.size)
-            return 0;
-        const uint8_t head = s.data[s.pos++];
-        if (head == 0xFF)
-            return -1;
-        const size_t n = std::min<size_t>({head % 66u, s.size - s.pos, length});
-        std::memcpy(out, s.data + s.pos, n);
-        s.pos += n;
-        return static_cast<int>(n);
-    }
-    Script &s;
-};
-
-struct ScriptedTransport : HidTransport {
-    explicit ScriptedTransport(Script &s) : s(s) {}
+// Boxes 0 and 2, each answering from the same script.
+struct ScriptedTransport : HidTransport, HidDevice {
+    ScriptedTransport(const uint8_t *data, size_t size) : data(data), size(size) {}
+    struct Handle : HidDevice {
+        explicit Handle(HidDevice &d) : d(d) {}
+        int write(const std::uint8_t *p, std::size_t n) override { return d.write(p, n); }
+        int read(std::uint8_t *p, std::size_t n, int t) override { return d.read(p, n, t); }
+        HidDevice &d;
+    };
     static bool present(std::uint16_t vid, std::uint16_t pid)
     {
         return vid == kControllerVendorId && (pid == productIdForBox(0) || pid == productIdForBox(2));
     }
     std::unique_ptr<HidDevice> open(std::uint16_t vid, std::uint16_t pid) override
     {
-        return present(vid, pid) ? std::make_unique<ScriptedDevice>(s) : nullptr;
+        return present(vid, pid) ? std::make_unique<Handle>(*this) : nullptr;
     }
     int countDevices(std::uint16_t vid, std::uint16_t pid) override { return present(vid, pid); }
-    Script &s;
+    int write(const std::uint8_t *, std::size_t length) override { return static_cast<int>(length); }
+    int read(std::uint8_t *out, std::size_t length, int) override
+    {
+        if (pos >= size)
+            return 0;
+        const uint8_t head = data[pos++];
+        if (head == 0xFF)
+            return -1;
+        const size_t n = std::min<size_t>({head % 66u, size - pos, length});
+        std::memcpy(out, data + pos, n);
+        pos += n;
+        return static_cast<int>(n);
+    }
+    const uint8_t *data;
+    size_t size, pos = 0;
 };
 
 void checkStatus(const FanStatus &status)
@@ -67,9 +59,6 @@ void checkStatus(const FanStatus &status)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::app();
-    static fuzz::ScratchDir scratch;
-
     // The heap copy lets the sanitizer see any read past the given length.
     std::vector<uint8_t> exact(data, data + size);
     checkStatus(DeviceLink::parseFanStatus(exact.empty() ? nullptr : exact.data(), int(size)));
@@ -81,21 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         DeviceLink::parseFirmwareVersion(report.data(), n);
     }
 
-    Script script{data, size};
-    ScriptedTransport transport(script);
-    ControllerState state;
-    DeviceLink link(state, transport);
-    link.connectAllBoxes();
-    SettingsStore store(state, scratch.reset());
-    NullViewSink views;
-    PeriodicTasks tasks(state, link, store, views);
-    link.readFirmwareVersion([](const QString &) {});
-    tasks.updateSpeed();
+    ScriptedTransport transport(data, size);
+    fuzz::Core core(transport, fuzz::start());
+    core.link.readFirmwareVersion([](const QString &) {});
+    core.tasks.updateSpeed();
     FanStatusReply reply;
-    link.readFanStatus(2, 1, [&reply](const FanStatusReply &r) { reply = r; });
+    core.link.readFanStatus(2, 1, [&reply](const FanStatusReply &r) { reply = r; });
     if (reply.length > kReportSize)
         std::abort();
     checkStatus(DeviceLink::parseFanStatus(reply.data.data(), reply.length));
-    tasks.updateSpeed();
+    core.tasks.updateSpeed();
     return 0;
 }

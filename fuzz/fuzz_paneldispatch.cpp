@@ -3,38 +3,23 @@
 
 #include "fuzzcommon.h"
 
-#include "core/controllerstate.h"
-#include "commands/periodictasks.h"
-#include "core/viewsink.h"
 #include "commands/paneldispatcher.h"
 #include "device/boxemulator.h"
-#include "device/devicelink.h"
-#include "storage/settingsstore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::app();
-    static fuzz::ScratchDir scratch;
-
-    ControllerState state;
     BoxEmulator emu;
     emu.setBoxes({0, 1, 3});
-    DeviceLink link(state, emu);
-    link.connectAllBoxes();
-    SettingsStore store(state, scratch.reset());
-    NullViewSink views;
-    PeriodicTasks tasks(state, link, store, views);
-    PanelDispatcher dispatcher(state, link, store, tasks, views);
+    fuzz::Core core(emu, fuzz::start());
+    PanelDispatcher dispatcher(core.state, core.link, core.store, core.tasks, core.views);
     dispatcher.setLanguageLoader([](int index) { return index >= 0 && index < 7; });
     dispatcher.setInfoReadout([] {});
-
-    for (const QByteArray &line : fuzz::lines(fuzz::bytes(data, size), 8)) {
+    for (const QByteArray &line : fuzz::lines(data, size)) {
         const QString text = QString::fromUtf8(line);
         // An empty line is the empty list, which views never send but must not hurt.
-        const QStringList list = text.isEmpty() ? QStringList() : text.split(QLatin1Char(','));
-        dispatcher.receiveMainData(list);
+        dispatcher.receiveMainData(text.isEmpty() ? QStringList() : text.split(QLatin1Char(',')));
     }
-    tasks.updateSpeed();
-    tasks.resetFanView();
+    core.tasks.updateSpeed();
+    core.tasks.resetFanView();
     return 0;
 }

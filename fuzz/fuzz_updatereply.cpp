@@ -5,7 +5,6 @@
 
 #include "fuzzcommon.h"
 
-#include "core/controllerstate.h"
 #include "update/autoupdate.h"
 #include "update/updaterlauncher.h"
 
@@ -53,8 +52,7 @@ struct CountingLauncher : UpdaterLauncher {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::app();
-    static fuzz::ScratchDir scratch;
+    const QString dir = fuzz::start();
     if (size == 0)
         return 0;
     const uint8_t flags = data[0];
@@ -65,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     {
         // Loopback discard port: a follow-up request the reply asks for is
         // never answered and goes with the checker.
-        AutoUpdate update(scratch.reset(), QStringLiteral("http://127.0.0.1:9"), launcher, state);
+        AutoUpdate update(dir, QStringLiteral("http://127.0.0.1:9"), launcher, state);
         update.setTransferTimeout(1);
         if (flags & 2) {
             const QByteArray handOver =

@@ -1,77 +1,64 @@
 #pragma once
 
 // Shared set-up of every harness: one application object, a private settings
-// tree, and no log output (the log lines would cost more than the code under test).
+// tree, no log output (ZALDO_FUZZ_LOG=1 shows it), and the core over a transport.
 
-#include <QByteArray>
+#include "commands/periodictasks.h"
+#include "core/controllerstate.h"
+#include "core/viewsink.h"
+#include "device/devicelink.h"
+#include "storage/settingsstore.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
-#include <cstdint>
 #include <cstdlib>
 
 namespace fuzz {
 
 inline void dropMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-// Lives for the whole run; Qt wants it before any QObject with timers or sockets.
-inline QCoreApplication &app()
+// A fresh, empty data folder per input; the application object lives for the run.
+inline QString start()
 {
     static int argc = 1;
     static char name[] = "zaldo-fuzz";
     static char *argv[] = {name, nullptr};
-    static QCoreApplication *instance = [] {
-        static QTemporaryDir home;  // keeps the settings library off the real home
-        qputenv("XDG_CONFIG_HOME", QDir(home.path()).filePath(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_RUNTIME_DIR", QDir(home.path()).filePath(QStringLiteral("runtime")).toUtf8());
+    static QTemporaryDir home;
+    static QCoreApplication *app = [] {
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toUtf8());
         QDir(home.path()).mkpath(QStringLiteral("runtime"));
-        // ZALDO_FUZZ_LOG=1 shows the program's log lines while reproducing a finding.
         if (qEnvironmentVariableIntValue("ZALDO_FUZZ_LOG") == 0) {
             QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
             qInstallMessageHandler(dropMessage);
         }
         return new QCoreApplication(argc, argv);
     }();
-    return *instance;
+    (void)app;
+    const QString data = home.filePath(QStringLiteral("data"));
+    QDir(data).removeRecursively();
+    QDir().mkpath(data);
+    return data;
 }
 
-// Emptied for every input, so one input never sees the files of the one before.
-class ScratchDir {
-public:
-    const QString &reset()
+inline QByteArray bytes(const uint8_t *data, size_t size) { return QByteArray(reinterpret_cast<const char *>(data), int(size)); }
+
+// At most eight '\n'-separated parts, so one input can be a short sequence.
+inline QList<QByteArray> lines(const uint8_t *data, size_t size) { return bytes(data, size).split('\n').mid(0, 8); }
+
+struct Core {
+    Core(HidTransport &transport, const QString &dataDir) : link(state, transport), store(state, dataDir)
     {
-        QDir(m_path).removeRecursively();
-        QDir().mkpath(m_path);
-        return m_path;
+        link.connectAllBoxes();
     }
-
-private:
-    QTemporaryDir m_root;
-    QString m_path = m_root.filePath(QStringLiteral("data"));
+    ControllerState state;
+    DeviceLink link;
+    SettingsStore store;
+    NullViewSink views;
+    PeriodicTasks tasks{state, link, store, views};
 };
-
-inline QByteArray bytes(const uint8_t *data, size_t size)
-{
-    return QByteArray(reinterpret_cast<const char *>(data), static_cast<int>(size));
-}
-
-// The input as the whole content of the file at path.
-inline void writeFile(const QString &path, const uint8_t *data, size_t size)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes(data, size)) != qint64(size))
-        std::abort();
-}
-
-// Splits at '\n' into at most maxParts parts, so one input can be a short sequence.
-inline QList<QByteArray> lines(const QByteArray &input, int maxParts)
-{
-    return input.split('\n').mid(0, maxParts);
-}
 
 } // namespace fuzz

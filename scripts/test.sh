@@ -15,7 +15,7 @@ export QT_QPA_PLATFORM=offscreen
 echo "== normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZALDO_BUILD_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -LE soak -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
 scripts/test-ratio.sh
 
 [ "${1:-}" = "--quick" ] && exit 0
@@ -25,7 +25,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZALDO_SANITIZE=ON -DZALDO_BUILD_TESTS=ON >/dev/null
 cmake --build build-asan -j"$jobs"
-ctest --test-dir build-asan --output-on-failure -LE soak -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 echo "== thread sanitizer build"
 # The box workers, the device link on them, and the whole program driven from outside.

@@ -4,61 +4,61 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 // Records every call as text, e.g. "setRPM(4660,1)", for assertions.
 class RecordingViewSink : public ViewSink {
 public:
     QStringList calls;
-    bool panelEnabled = true;
-    bool panelShown = false;
 
     void clear() { calls.clear(); }
     int count(const QString &prefix) const
     {
-        int n = 0;
-        for (const QString &c : calls)
-            n += c.startsWith(prefix) ? 1 : 0;
-        return n;
+        return int(std::count_if(calls.begin(), calls.end(), [&](const QString &c) { return c.startsWith(prefix); }));
     }
 
-    void setLanguage(int i) override { rec(QStringLiteral("setLanguage(%1)").arg(i)); }
-    void setFirmwareVersion(const QString &t) override { rec("setFirmwareVersion(" + t + ")"); }
-    void setSoftwareVersion(const QString &t) override { rec("setSoftwareVersion(" + t + ")"); }
-    void setIPAddress(const QString &t) override { rec("setIPAddress(" + t + ")"); }
-    void setProfile(int p) override { rec(QStringLiteral("setProfile(%1)").arg(p)); }
-    void setProfileLabel(int p) override { rec(QStringLiteral("setProfileLabel(%1)").arg(p)); }
-    void setBoxPresent(int b) override { rec(QStringLiteral("setBoxPresent(%1)").arg(b)); }
-    void setBoxChecked(int b) override { rec(QStringLiteral("setBoxChecked(%1)").arg(b)); }
-    void setBoxEnabled(int b, bool p) override { rec(QStringLiteral("setBoxEnabled(%1,%2)").arg(b).arg(p)); }
-    void setBoxFault(int b, bool f) override { rec(QStringLiteral("setBoxFault(%1,%2)").arg(b).arg(f)); }
-    void setFanMonitor(int f, bool on) override { rec(QStringLiteral("setFanMonitor(%1,%2)").arg(f).arg(on)); }
-    void setFanErrorHidden(int f, bool h) override { rec(QStringLiteral("setFanErrorHidden(%1,%2)").arg(f).arg(h)); }
-    void setTemperature(int c) override { rec(QStringLiteral("setTemperature(%1)").arg(c)); }
-    void appendInfo(const QString &l) override { rec("appendInfo(" + l + ")"); }
+    void setLanguage(int i) override { rec("setLanguage", i); }
+    void setFirmwareVersion(const QString &t) override { rec("setFirmwareVersion", t); }
+    void setSoftwareVersion(const QString &t) override { rec("setSoftwareVersion", t); }
+    void setIPAddress(const QString &t) override { rec("setIPAddress", t); }
+    void setProfile(int p) override { rec("setProfile", p); }
+    void setProfileLabel(int p) override { rec("setProfileLabel", p); }
+    void setBoxPresent(int b) override { rec("setBoxPresent", b); }
+    void setBoxChecked(int b) override { rec("setBoxChecked", b); }
+    void setBoxEnabled(int b, bool p) override { rec("setBoxEnabled", b, p); }
+    void setBoxFault(int b, bool f) override { rec("setBoxFault", b, f); }
+    void setFanMonitor(int f, bool on) override { rec("setFanMonitor", f, on); }
+    void setFanErrorHidden(int f, bool h) override { rec("setFanErrorHidden", f, h); }
+    void setTemperature(int c) override { rec("setTemperature", c); }
+    void appendInfo(const QString &l) override { rec("appendInfo", l); }
     void showError(bool h, int c, int i, int box) override
     {
-        const QString named = box < 0 ? QString() : QStringLiteral(",%1").arg(box);
-        rec(QStringLiteral("showError(%1,%2,%3").arg(h).arg(c).arg(i) + named + ')');
+        box < 0 ? rec("showError", h, c, i) : rec("showError", h, c, i, box);
     }
-    void setBlink(bool on, int f) override { rec(QStringLiteral("setBlink(%1,%2)").arg(on).arg(f)); }
-    void setBright(float b, int f) override { rec(QStringLiteral("setBright(%1,%2)").arg(double(b)).arg(f)); }
-    void setRPM(int r, int f) override { rec(QStringLiteral("setRPM(%1,%2)").arg(r).arg(f)); }
-    void setPWM(bool on, int f) override { rec(QStringLiteral("setPWM(%1,%2)").arg(on).arg(f)); }
-    void setRGB(bool on, int f) override { rec(QStringLiteral("setRGB(%1,%2)").arg(on).arg(f)); }
-    void setFanSpeed(int l, int f) override { rec(QStringLiteral("setFanSpeed(%1,%2)").arg(l).arg(f)); }
-    void setTurnOff(bool o, int f) override { rec(QStringLiteral("setTurnOff(%1,%2)").arg(o).arg(f)); }
-    void setSelectColor(int r, int g, int b, float br, int f) override
-    {
-        rec(QStringLiteral("setSelectColor(%1,%2,%3,%4,%5)").arg(r).arg(g).arg(b).arg(double(br)).arg(f));
-    }
-    void setAutoUpdateSwitch(bool on) override { rec(QStringLiteral("setAutoUpdateSwitch(%1)").arg(on)); }
-    void setPasswordSwitch(bool on) override { rec(QStringLiteral("setPasswordSwitch(%1)").arg(on)); }
-    void setPasswordText(const QString &t) override { rec("setPasswordText(" + t + ")"); }
-    void setPanelEnabled(bool e) override { panelEnabled = e; rec(QStringLiteral("setPanelEnabled(%1)").arg(e)); }
-    void showPanel() override { panelShown = true; rec(QStringLiteral("showPanel()")); }
-    void hidePanel() override { panelShown = false; rec(QStringLiteral("hidePanel()")); }
-    void placeAlert() override { rec(QStringLiteral("placeAlert()")); }
-    void showAlert(int b) override { rec(QStringLiteral("showAlert(%1)").arg(b)); }
+    void setBlink(bool on, int f) override { rec("setBlink", on, f); }
+    void setBright(float b, int f) override { rec("setBright", b, f); }
+    void setRPM(int r, int f) override { rec("setRPM", r, f); }
+    void setPWM(bool on, int f) override { rec("setPWM", on, f); }
+    void setRGB(bool on, int f) override { rec("setRGB", on, f); }
+    void setFanSpeed(int l, int f) override { rec("setFanSpeed", l, f); }
+    void setTurnOff(bool o, int f) override { rec("setTurnOff", o, f); }
+    void setSelectColor(int r, int g, int b, float br, int f) override { rec("setSelectColor", r, g, b, br, f); }
+    void setAutoUpdateSwitch(bool on) override { rec("setAutoUpdateSwitch", on); }
+    void setPasswordSwitch(bool on) override { rec("setPasswordSwitch", on); }
+    void setPasswordText(const QString &t) override { rec("setPasswordText", t); }
+    void setPanelEnabled(bool e) override { rec("setPanelEnabled", e); }
+    void showPanel() override { rec("showPanel"); }
+    void hidePanel() override { rec("hidePanel"); }
+    void placeAlert() override { rec("placeAlert"); }
+    void showAlert(int b) override { rec("showAlert", b); }
 
 private:
-    void rec(const QString &c) { calls << c; }
+    static QString text(const QString &s) { return s; }
+    static QString text(int n) { return QString::number(n); }
+    static QString text(float x) { return QString::number(double(x)); }
+    template <class... Args>
+    void rec(const char *name, Args... args)
+    {
+        calls << QLatin1String(name) + '(' + QStringList{text(args)...}.join(',') + ')';
+    }
 };

@@ -1,16 +1,13 @@
-// Main view: box strip, profiles, monitor switches, Info, errors, temperature
-// and window handling.
-#include "mainviewfixture.h"
+// Main view: box strip, profiles, monitor switches, errors, temperature,
+// window handling, the settings menu, the password keypad and setLanguage.
+#include "ui/uitestenv.h"
 
-#include "ui/infoview.h"
 #include "ui/zaldorgbfanview.h"
 
+#include <QPushButton>
 #include <QRegularExpression>
-#include <QTextEdit>
 
 #include <climits>
-
-using namespace mvtest;
 
 class TestMainView : public QObject {
     Q_OBJECT
@@ -21,6 +18,30 @@ class TestMainView : public QObject {
     QSignalSpy *spy = nullptr;
 
     QString text(const char *name) const { return label(v, name)->text(); }
+    QWidget *menu() const { return child<QWidget>(v, "menuPanel"); }
+    QWidget *cover() const { return child<QWidget>(v, "keypadCover"); }
+    QAbstractButton *settingsButton() const { return child(v, "Min_Window", "settings"); }
+    QString cells() const
+    {
+        QString s;
+        for (int k = 0; k < 4; ++k)
+            s += label(v, QStringLiteral("digitCell%1").arg(k))->text();
+        return s;
+    }
+    void choose(int entry)
+    {
+        if (menu()->isHidden())
+            click(settingsButton());
+        QVERIFY(menu()->isVisible());
+        click(menuEntry(v, entry));
+        QVERIFY(menu()->isHidden());
+    }
+    // Keys as text: "0".."9" digits, "ok", "ret".
+    void press(const QString &keys)
+    {
+        for (const QString &k : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            click(key(v, k == QLatin1String("ok") ? 10 : k == QLatin1String("ret") ? 11 : k.toInt()));
+    }
 
 private Q_SLOTS:
     void initTestCase() { isolate(m_home); }
@@ -50,44 +71,6 @@ private Q_SLOTS:
         QVERIFY(!v->fanView(1)->isDisabledCoverHidden() && !v->fanView(1)->isErrorCoverHidden());
     }
 
-    // Each profile button emits on every press and stays the only checked one.
-    void profileButtons()
-    {
-        for (int n : {4, 0, 0}) {
-            spy->clear();
-            click(profileButton(v, n));
-            QCOMPARE(lists(*spy), (Lists{{"selectProfile", QString::number(n)}}));
-            for (int k = 0; k < 5; ++k)
-                QCOMPARE(profileButton(v, k)->isChecked(), k == n);
-        }
-    }
-
-    void saveAndFanListsPassedOn()
-    {
-        click(child(v, "btn_save"));
-        Q_EMIT v->fanView(2)->sendData({"changeSliderLight", "2", "0.71"});
-        QCOMPARE(lists(*spy), (Lists{{"saveProfile"}, {"changeSliderLight", "2", "0.71"}}));
-    }
-
-    void infoOnlyWhileHidden()
-    {
-        QAbstractButton *info = child(v, "btn_info");
-        QTextEdit *edit = v->infoView()->textEdit();
-        v->appendInfo(QStringLiteral("stale"));
-        click(info);
-        QCOMPARE(lists(*spy), Lists{{"showInfo"}});
-        QVERIFY(v->infoView()->isVisible());
-        QVERIFY(edit->toPlainText().isEmpty());
-        v->appendInfo(QStringLiteral("CPU: 40"));
-        click(info); // open: nothing
-        QCOMPARE(spy->count(), 1);
-        QCOMPARE(edit->toPlainText(), QStringLiteral("CPU: 40"));
-        v->infoView()->hide();
-        click(info);
-        QCOMPARE(spy->count(), 2);
-        QVERIFY(edit->toPlainText().isEmpty());
-    }
-
     void monitorSwitchOffAndOn()
     {
         click(monitorSwitch(v, 1));
@@ -98,80 +81,75 @@ private Q_SLOTS:
         QVERIFY(v->fanView(1)->isDisabledCoverHidden());
     }
 
-    void showError_data()
+    // setLanguage rebuilds the shown error text and keeps its visibility.
+    void errorAndTemperatureTexts()
     {
-        QTest::addColumn<int>("category");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("text"); // empty: outside the table, the text stays
-        QTest::newRow("H 2") << 0 << 2 << "Error_Code_H_0x0003 (Error Code:H_0x0003)";
-        QTest::newRow("S 1") << 1 << 1 << "Error_Code_S_0x0002 (Error Code:S_0x0002)";
-        QTest::newRow("S 2 has no text") << 1 << 2 << "(Error Code:S_0x0010)";
-        QTest::newRow("category 2") << 2 << 0 << "";
-        QTest::newRow("huge") << INT_MAX << INT_MIN << "";
-    }
-    // setLanguage rebuilds the shown text (staying in bounds) and keeps the visibility.
-    void showError()
-    {
-        QFETCH(int, category);
-        QFETCH(int, index);
-        QFETCH(QString, text);
         QLabel *message = label(v, "messageLabel");
-        v->showError(true, 0, 1);
-        if (text.isEmpty())
-            text = message->text();
-        v->showError(false, category, index);
-        v->setLanguage(3);
-        QCOMPARE(message->text(), text);
-        QVERIFY(message->isVisible());
-        v->showError(true, category, index);
-        v->setLanguage(1);
-        QVERIFY(message->isHidden());
-        QCOMPARE(message->text(), text);
+        for (auto [category, index, text] : {std::tuple{0, 2, "Error_Code_H_0x0003 (Error Code:H_0x0003)"},
+                                             {1, 2, "(Error Code:S_0x0010)"}}) {
+            v->showError(false, category, index);
+            v->setLanguage(3);
+            QVERIFY(message->text() == text && message->isVisible());
+            v->showError(true, category, index);
+            v->setLanguage(1);
+            QVERIFY(message->text() == text && message->isHidden());
+        }
+        for (auto [celsius, text] : {std::pair{-1, "TEMP:-1°C / 31°F"}, {INT_MAX, "TEMP:2147483647°C / 3865470596°F"}}) {
+            v->setTemperature(celsius);
+            QCOMPARE(this->text("temperatureLabel"), QString::fromUtf8(text));
+        }
     }
 
-    void temperature_data()
+    void switchEntries()
     {
-        QTest::addColumn<int>("celsius");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("-4") << -4 << QString::fromUtf8("TEMP:-4°C / 25°F");
-        QTest::newRow("-1 truncates toward zero") << -1 << QString::fromUtf8("TEMP:-1°C / 31°F");
-        QTest::newRow("INT_MAX") << INT_MAX << QString::fromUtf8("TEMP:2147483647°C / 3865470596°F");
-    }
-    void temperature()
-    {
-        QFETCH(int, celsius);
-        QFETCH(QString, text);
-        v->setTemperature(celsius);
-        QCOMPARE(this->text("temperatureLabel"), text);
+        for (auto [entry, command, on, off] : {std::tuple{7, "AutoUpdate", "Auto Update On", "Auto Update Off"},
+                                               {8, "Password", "Password On", "Password Off"}}) {
+            QAbstractButton *e = menuEntry(v, entry);
+            entry == 7 ? v->setAutoUpdateSwitch(true) : v->setPasswordSwitch(true);
+            QVERIFY(e->isChecked() && e->text() == on);
+            spy->clear();
+            choose(entry);
+            QCOMPARE(e->text(), QString(off));
+            choose(entry);
+            QCOMPARE(e->text(), QString(on));
+            QCOMPARE(lists(*spy), (Lists{{command, "0"}, {command, "1"}}));
+            entry == 7 ? v->setAutoUpdateSwitch(false) : v->setPasswordSwitch(false);
+            QVERIFY(e->text() == off && !e->isChecked());
+        }
     }
 
-    void outOfRangeIndexesIgnored()
+    void keypadSequences_data()
     {
-        for (int i = 0; i < 14; ++i)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(i < 10 ? "ignored, fan out of range"
-                                                                           : "ignored, box out of range"));
-        v->setRPM(1200, 3), v->setBlink(true, -1), v->setBright(0.5f, 99), v->setPWM(true, INT_MIN);
-        v->setRGB(true, 3), v->setFanSpeed(2, -3), v->setTurnOff(true, 3), v->setSelectColor(1, 2, 3, 1.0f, 3);
-        v->setFanMonitor(3, false), v->setFanErrorHidden(-1, false);
-        v->setBoxPresent(16), v->setBoxChecked(-1), v->setBoxEnabled(INT_MAX, true), v->setBoxFault(16, true);
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("emitted"); // empty: nothing
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("full default entry") << "ok" << "7391" << "7391";
+        QTest::newRow("fourth digit after OK") << "ret 1 2 3 ok 4 ok" << "1234" << "1234";
+        QTest::newRow("OK on empty") << "ret ok" << "" << "";
+    }
+    void keypadSequences()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, emitted);
+        QFETCH(QString, shown);
+        choose(9);
+        QVERIFY(cover()->isVisible());
         QCOMPARE(spy->count(), 0);
+        press(keys);
+        QCOMPARE(cells(), shown);
+        QCOMPARE(cover()->isVisible(), emitted.isEmpty());
+        QCOMPARE(lists(*spy), (emitted.isEmpty() ? Lists{} : Lists{{QStringLiteral("changePassword"), emitted}}));
+        const QString password = emitted.isEmpty() ? QStringLiteral("7391") : emitted;
+        QCOMPARE(menuEntry(v, 9)->text(), QStringLiteral("Password:") + password);
+        QCOMPARE(v->passwordText(), password);
+        if (!emitted.isEmpty()) { // the next opening shows the new digits
+            choose(9);
+            QCOMPARE(cells(), emitted);
+            press(QStringLiteral("ok"));
+            QCOMPARE(spy->count(), 2);
+        }
     }
 
-    void closingOnlyHides()
-    {
-        QVERIFY(v->handleWindowMessage(0x0219));
-        QVERIFY(!v->handleWindowMessage(0x0001));
-        QVERIFY(v->isVisible());
-        QVERIFY(v->handleWindowMessage(0x0010));
-        QVERIFY(v->isHidden());
-        v->show();
-        click(child(v, "Close_Window"));
-        QVERIFY(v->isHidden());
-        v->show();
-        click(child(v, "Min_Window", "minimise"));
-        QTRY_VERIFY(v->windowState() & Qt::WindowMinimized);
-        QCOMPARE(spy->count(), 0);
-    }
 };
 
 QTEST_MAIN(TestMainView)

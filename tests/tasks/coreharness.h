@@ -73,6 +73,14 @@ struct CoreHarness {
     }
 };
 
+// Sets a fan's LED mode from its number, whether the program keeps it as a
+// number or as an enum.
+template <class Mode>
+void setMode(Mode &mode, int number)
+{
+    mode = static_cast<Mode>(number);
+}
+
 // Expected report lines, fan 0..2 given as the program numbers it.
 inline QString hexLine(int box, std::initializer_list<int> bytes)
 {
@@ -94,12 +102,12 @@ inline QString dumpState(const ControllerState &s)
     QString out;
     QDebug d(&out);
     d << s.controllerBoxNumber << s.currentProfile << s.languageIndex << s.isStartAutoUpdate << s.isOpenPassword
-      << s.passwordStr << s.musicLevel;
+      << s.passwordStr << s.musicLevel << s.volumePercent << s.checkControllerStr;
     for (const ControllerBox &b : s.boxArray) {
-        d << b.profileValue;
+        d << b.isConnected << bool(b.hidHandle) << b.profileValue;
         for (size_t f = 0; f < kFanCount; ++f)
             d << b.RColorFan[f] << b.GColorFan[f] << b.BColorFan[f] << b.brightFan[f] << b.speedFan[f]
-              << b.speedModeFan[f] << int(b.LEDModeFan[f]) << b.monitorFan[f] << b.isRandomColorFan[f]
+              << b.speedModeFan[f] << static_cast<int>(b.LEDModeFan[f]) << b.monitorFan[f] << b.isRandomColorFan[f]
               << b.isAlertShownFan[f] << b.isPWMFan[f] << b.isTurnOffLedFan[f];
     }
     return out;

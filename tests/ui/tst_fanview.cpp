@@ -1,20 +1,19 @@
 // Clicks the real buttons, sliders and palette of one fan view and checks the
-// exact command lists it emits.
+// exact command lists it emits; the stopped-fan warning.
+#include "ui/alertview.h"
 #include "ui/zaldorgbfanview.h"
-#include "uitestenv.h"
+#include "ui/uitestenv.h"
 
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
 
-#include <limits>
-using Lists = QList<QStringList>;
 
 class TestFanView : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> home;
+    QTemporaryDir home;
     std::unique_ptr<ZaldoRGBFanView> view;
     std::unique_ptr<QSignalSpy> spy;
 
@@ -36,12 +35,11 @@ class TestFanView : public QObject {
         return {QStringLiteral("Palette"), QString::number(fan), QString::number(qRed(c)),
                 QString::number(qGreen(c)), QString::number(qBlue(c))};
     }
-    bool gradientFrom(const QString &rgb) { return light()->styleSheet().contains("stop:0 rgb(" + rgb + ")"); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        home = makeUiTestHome();
+        isolate(home);
         QVERIFY2(QFile::exists(imageDir() + QStringLiteral("/palette.png")), "assets not built");
     }
     void init()
@@ -58,90 +56,32 @@ private Q_SLOTS:
         view.reset();
     }
 
-    void speedText_data()
+    // The speed text for PWM on and off; pressing PWM flips it and says so.
+    void speedTextAndBrightness()
     {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<bool>("pwm");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("flipped"); // after pressing PWM
-        QTest::newRow("0 pwm") << 0 << true << "Silent  50 %" << "Silent  0 %";
-        QTest::newRow("2 pwm") << 2 << true << "70 %" << "40 %";
-        QTest::newRow("above 5 shows 5") << 9 << false << "Performance\n100 %" << "Performance\n100 %";
-    }
-    void speedText()
-    {
-        QFETCH(int, level);
-        QFETCH(bool, pwm);
-        QFETCH(QString, text);
-        QFETCH(QString, flipped);
-        view->setPWM(pwm);
-        view->setFanSpeed(level);
-        QCOMPARE(view->speedText(), text);
-        QCOMPARE(checked("Performance"), level >= 5);
-        QCOMPARE(checked("Silent"), level == 0);
-        spy->clear();
-        click("PWM");
-        QCOMPARE(view->speedText(), flipped);
-        click("PWM");
-        QCOMPARE(lists(*spy), (Lists{{"pushPWM", "1", pwm ? "0" : "1"}, {"pushPWM", "1", pwm ? "1" : "0"}}));
-        QCOMPARE(view->speedText(), text);
-    }
-
-    void brightnessSlider_data()
-    {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0 << QStringLiteral("1");
-        QTest::newRow("29") << 29 << QStringLiteral("0.71");
-        QTest::newRow("100") << 100 << QStringLiteral("0");
-    }
-    // Both ways: the slider emits the brightness text, and setBright of that
-    // value puts the slider back through the same path (echoing the command).
-    void brightnessSlider()
-    {
-        QFETCH(int, position);
-        QFETCH(QString, text);
-        light()->setValue(50);
-        spy->clear();
-        light()->setValue(position);
-        QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}}));
-        QCOMPARE(QString::number(double(view->brightness()), 'g', 6), text);
-        light()->setValue(50);
-        spy->clear();
-        view->setBright(text.toFloat());
-        QCOMPARE(light()->value(), position);
-        QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}}));
-    }
-
-    // Out-of-range values still show in range: the disc text follows the
-    // bounded colour, the slider and the ring a brightness kept to 0..1 (one
-    // that is no number shows as off, as the box gets it).
-    void outOfRangeValuesShowInRange_data()
-    {
-        QTest::addColumn<int>("colour");
-        QTest::addColumn<float>("bright");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<bool>("darkText");
-        QTest::newRow("colour 7200000") << 7200000 << 0.5f << 50 << true;
-        QTest::newRow("brightness -1e30") << 10 << -1e30f << 100 << false;
-        QTest::newRow("brightness nan") << 10 << std::numeric_limits<float>::quiet_NaN() << 100 << false;
-        QTest::newRow("brightness 1e30") << 200 << 1e30f << 0 << true;
-    }
-    void outOfRangeValuesShowInRange()
-    {
-        QFETCH(int, colour);
-        QFETCH(float, bright);
-        QFETCH(int, position);
-        QFETCH(bool, darkText);
-        view->setRPM(4321);
-        view->setSelectColor(colour, colour, colour, bright);
-        QCOMPARE(light()->value(), position);
-        QLabel *rpm = nullptr;
-        for (QLabel *l : view->findChildren<QLabel *>())
-            rpm = l->text() == QStringLiteral("4321") ? l : rpm;
-        QCOMPARE(rpm->palette().color(QPalette::WindowText) == QColor(0x16, 0x19, 0x1E), darkText);
-        const int shade = int(float(qBound(0, colour, 255)) * (1.0f - float(position) / 100.0f));
-        QCOMPARE(view->grab().toImage().pixelColor(85, 206), QColor(shade, shade, shade));
+        for (auto [level, text, flipped] : {std::tuple{0, "Silent  50 %", "Silent  0 %"}, {2, "70 %", "40 %"}}) {
+            view->setPWM(true);
+            view->setFanSpeed(level);
+            QCOMPARE(view->speedText(), QString(text));
+            QVERIFY(checked("Silent") == (level == 0) && !checked("Performance"));
+            spy->clear();
+            click("PWM");
+            QCOMPARE(view->speedText(), QString(flipped));
+            click("PWM");
+            QCOMPARE(lists(*spy), (Lists{{"pushPWM", "1", "0"}, {"pushPWM", "1", "1"}}));
+        }
+        // Both ways: the slider position is darkness; setBright puts the slider
+        // back through the same path (echoing the command).
+        for (auto [position, text] : {std::pair{0, "1"}, {29, "0.71"}, {100, "0"}}) {
+            light()->setValue(50);
+            spy->clear();
+            light()->setValue(position);
+            view->setBright(0.5f);
+            view->setBright(QString(text).toFloat());
+            QCOMPARE(light()->value(), position);
+            QCOMPARE(lists(*spy), (Lists{{"changeSliderLight", "1", text}, {"changeSliderLight", "1", "0.5"},
+                                         {"changeSliderLight", "1", text}}));
+        }
     }
 
     // Mode buttons from steady (or from colour cycle with LEDs off): what each
@@ -153,17 +93,12 @@ private Q_SLOTS:
         QTest::addColumn<Lists>("emitted");
         QTest::addColumn<QString>("checkedAfter");
         QTest::addColumn<bool>("sliderOn");
-        QTest::addColumn<QString>("gradient"); // empty: not checked
         QTest::newRow("RGB over Blink") << false << "Blink RGB" << Lists{{"Blink", "1", "1"}, {"RGB", "1", "1"}} << "RGB"
-                                        << false << "128,128,128";
-        QTest::newRow("RGB again") << false << "Blink RGB RGB"
-                                   << Lists{{"Blink", "1", "1"}, {"RGB", "1", "1"}, {"RGB", "1", "0"}} << "" << true
-                                   << "10,200,30";
-        // Blink after RGB enables the slider but leaves the cycle's gray gradient.
+                                        << false;
         QTest::newRow("Blink over RGB") << false << "RGB Blink" << Lists{{"RGB", "1", "1"}, {"Blink", "1", "1"}}
-                                        << "Blink" << true << "128,128,128";
+                                        << "Blink" << true;
         QTest::newRow("Off keeps Blink") << true << "Blink Off" << Lists{{"Blink", "1", "1"}, {"pushTurnOff", "1", "1"}}
-                                         << "Blink Off" << true << "";
+                                         << "Blink Off" << true;
     }
     void modeButtons()
     {
@@ -172,7 +107,6 @@ private Q_SLOTS:
         QFETCH(Lists, emitted);
         QFETCH(QString, checkedAfter);
         QFETCH(bool, sliderOn);
-        QFETCH(QString, gradient);
         view->setSelectColor(10, 200, 30, 1.0f);
         view->setRGB(fromCycleOff);
         view->setTurnOff(fromCycleOff);
@@ -183,75 +117,45 @@ private Q_SLOTS:
         for (const char *name : {"RGB", "Blink", "Off"})
             QVERIFY2(checked(name) == checkedAfter.split(' ').contains(QLatin1String(name)), name);
         QCOMPARE(light()->isEnabled(), sliderOn);
-        QVERIFY(gradient.isEmpty() || gradientFrom(gradient));
     }
 
-    void paletteHitCircle_data()
-    {
-        QTest::addColumn<QPoint>("press");
-        QTest::addColumn<bool>("picks");
-        QTest::addColumn<QPoint>("pixel");
-        QTest::newRow("centre") << QPoint(88, 285) << true << QPoint(75, 75);
-        QTest::newRow("distance 75 left") << QPoint(13, 285) << true << QPoint(0, 75);
-        QTest::newRow("distance 76 left") << QPoint(12, 285) << false << QPoint();
-        // The circle reaches past the picture's right and bottom edges: the
-        // nearest edge pixel (a rim colour, not transparent black) is picked.
-        QTest::newRow("corner margin") << QPoint(155, 320) << true << QPoint(139, 110);
-        QTest::newRow("past corner margin") << QPoint(156, 320) << false << QPoint();
-    }
+    // A press inside the circle (which reaches past the picture's right and
+    // bottom edges: the nearest edge pixel is picked) sends that colour and
+    // leaves the colour cycle and the LEDs-off state.
     void paletteHitCircle()
     {
-        QFETCH(QPoint, press);
-        QFETCH(bool, picks);
-        QFETCH(QPoint, pixel);
-        view->setRGB(true);
-        view->setTurnOff(true);
-        clickAt(press);
-        QCOMPARE(lists(*spy), (picks ? Lists{paletteList(1, pixel.x(), pixel.y())} : Lists{}));
-        // A pick leaves the colour cycle and the LEDs-off state.
-        QCOMPARE(!checked("RGB") && !checked("Off") && light()->isEnabled(), picks);
-        if (picks) {
-            const QStringList l = lists(*spy).at(0);
-            QVERIFY2(QColor(l.at(2).toInt(), l.at(3).toInt(), l.at(4).toInt()).value() == 255, qPrintable(l.join(',')));
-            QCOMPARE(view->red(), l.at(2).toInt());
-            QVERIFY(gradientFrom(l.mid(2).join(',')));
-        }
-    }
-
-    void disabledCoverBlocksControls()
-    {
-        view->setFanSpeed(3);
-        view->setDisabledCoverHidden(false);
-        spy->clear();
-        for (const char *name : {"Performance", "Silent", "PWM", "RGB", "Off", "Blink", "btn_Copy", "slider_Light_Fan",
-                                 "slider_RPM_Fan"})
-            click(name);
-        QCOMPARE(spy->count(), 0);
-        // The palette press still reaches the view.
-        clickAt(QPoint(88, 285));
-        QCOMPARE(lists(*spy), (Lists{paletteList(1, 75, 75)}));
-    }
-
-    void resetEchoesChangedValuesOnce()
-    {
-        for (int round = 0; round < 2; ++round) {
-            view->setSelectColor(255, 0, 0, 0.71f);
-            view->setFanSpeed(3);
-            view->setPWM(true);
-            view->setRGB(false);
-            view->setBlink(false);
-            view->setTurnOff(false);
-            view->setBright(0.71f);
-            view->setRPM(1830);
-            QCOMPARE(lists(*spy),
-                     (round ? Lists{} : Lists{{"changeSliderLight", "1", "0.71"}, {"changeSliderFanSpeed", "1", "3"}}));
+        for (auto [press, pixel] : {std::pair{QPoint(88, 285), QPoint(75, 75)}, {QPoint(12, 285), QPoint()},
+                                    {QPoint(155, 320), QPoint(139, 110)}, {QPoint(40, 250), QPoint(27, 40)}}) {
+            const bool picks = !pixel.isNull();
+            view->setRGB(true);
+            view->setTurnOff(true);
             spy->clear();
+            clickAt(press);
+            QCOMPARE(lists(*spy), (picks ? Lists{paletteList(1, pixel.x(), pixel.y())} : Lists{}));
+            QCOMPARE(!checked("RGB") && !checked("Off") && light()->isEnabled(), picks);
         }
-        QCOMPARE(view->speedText(), QStringLiteral("80 %"));
-        bool rpmShown = false;
-        for (QLabel *l : view->findChildren<QLabel *>())
-            rpmShown = rpmShown || (l->text() == QStringLiteral("1830") && l->geometry() == QRect(13, 56, 144, 50));
-        QVERIFY(rpmShown);
+        QVERIFY(paletteList(1, 27, 40)[3] != paletteList(1, 27, 40)[4]);  // a green-blue swap shows
+    }
+
+    // OK, close() and WM_CLOSE all hide the stopped-fan warning and emit "test"
+    // once; it lives on for the next stopped fan, named 1-based.
+    void alertDismissals()
+    {
+        AlertView alert;
+        QSignalSpy alertSpy(&alert, &AlertView::sendData);
+        QVERIFY(alert.handleWindowMessage(0x0219) && !alert.handleWindowMessage(0x0001));
+        for (int how = 0; how < 3; ++how) {
+            alert.setControllerNumber(how * 7);
+            alert.show();
+            QCOMPARE(alert.messageText(), QStringLiteral("Controller No. %1").arg(how * 7 + 1));
+            if (how == 0)
+                QTest::mouseClick(alert.findChild<QPushButton *>(QStringLiteral("btn_fanAlertOK")), Qt::LeftButton);
+            else
+                QVERIFY(how == 1 ? !alert.close() : alert.handleWindowMessage(0x0010));
+            QVERIFY(alert.isHidden());
+            QCOMPARE(alertSpy.count(), how + 1);
+        }
+        QCOMPARE(alertSpy.at(0).at(0).toString(), QStringLiteral("test"));
     }
 };
 

@@ -1,35 +1,67 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QDir>
+// Shared set-up of the view tests: private per-user folders, the pictures and
+// translations beside the test programs, and look-ups of widgets by name.
+
+#include "ui/mainview.h"
+
+#include <QAbstractButton>
 #include <QLabel>
 #include <QSignalSpy>
-#include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
-#include <memory>
+using Lists = QList<QStringList>;
 
-// Points XDG_CONFIG_HOME / XDG_RUNTIME_DIR at a private folder; call from initTestCase.
-inline std::unique_ptr<QTemporaryDir> makeUiTestHome()
+// Points every per-user folder into dir so nothing touches the real home.
+inline void isolate(const QTemporaryDir &dir)
 {
-    auto home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", (home->path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (home->path() + QStringLiteral("/runtime")).toLocal8Bit());
-    QDir().mkpath(home->path() + QStringLiteral("/runtime"));
-    QFile::setPermissions(home->path() + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + "/config"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path() + "/runtime"));
+    qputenv("HOME", QFile::encodeName(dir.path()));
 }
 
-// The folders the program reads beside itself (tests run from the program's bin dir).
-inline QString imageDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Image"); }
-inline QString languageDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Language"); }
+inline QString resourcePrefix() { return QCoreApplication::applicationDirPath() + QLatin1Char('/'); }
+inline QString imageDir() { return resourcePrefix() + QStringLiteral("Image"); }
 
-// Every list a QSignalSpy on a sendData(QStringList) signal has seen.
-inline QList<QStringList> lists(const QSignalSpy &spy)
+// The one child of root with that object name (and "role" property, when given).
+template <class T = QAbstractButton>
+T *child(const QWidget *root, const QString &name, const QString &role = QString())
 {
-    QList<QStringList> out;
+    T *found = nullptr;
+    for (T *w : root->findChildren<T *>(name)) {
+        if (!role.isEmpty() && w->property("role").toString() != role)
+            continue;
+        if (found)
+            return nullptr;  // ambiguous
+        found = w;
+    }
+    return found;
+}
+inline QAbstractButton *boxButton(const QWidget *v, int n) { return child(v, QString::number(n), "box"); }
+inline QAbstractButton *monitorSwitch(const QWidget *v, int n) { return child(v, QString::number(n), "monitor"); }
+inline QAbstractButton *menuEntry(const QWidget *v, int k) { return child(v, QStringLiteral("MutiLang%1").arg(k)); }
+inline QAbstractButton *key(const QWidget *v, int k) { return child(v, QStringLiteral("Keyboard%1").arg(k)); }
+inline QLabel *label(const QWidget *v, const QString &name) { return child<QLabel>(v, name); }
+
+inline void click(QAbstractButton *button)
+{
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Every list a spy on a sendData(QStringList) signal has seen.
+inline Lists lists(const QSignalSpy &spy)
+{
+    Lists out;
     for (const QList<QVariant> &args : spy)
-        out.append(args.at(0).toStringList());
+        out << args.at(0).toStringList();
     return out;
 }
+
+// A shown main view and a spy on its commands; made afresh in each test's init().
+struct Shown {
+    MainView view{resourcePrefix()};
+    QSignalSpy spy{&view, &MainView::sendData};
+    bool exposed = (view.show(), QTest::qWaitForWindowExposed(&view));
+};

@@ -1,0 +1,215 @@
+// The whole controller as start-up builds it, against emulated boxes 0 and 2;
+// the autostart entry; remote-control messages, whose fan rules themselves are
+// the panel dispatcher's (tests/commands): here only how their numbers reach them.
+#include "app/autostart.h"
+#include "app/brenvarrgbfancontroller.h"
+#include "app/windowmessages.h"
+#include "tasks/coreharness.h"
+#include "ui/alertview.h"
+#include "ui/mainview.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+class TestApp : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<BoxEmulator> emu;
+    std::unique_ptr<ControllerState> state;
+    std::unique_ptr<BrenvarRGBFanController> controller;
+    std::unique_ptr<CoreHarness> h;
+    std::unique_ptr<WindowMessages> messages;
+    QList<bool> shown;
+    int closes = 0, hides = 0;
+
+    bool handle(uint message, qint64 w, qint64 l) { return messages->handle(message, w, l); }
+
+    void messageRig()
+    {
+        h = std::make_unique<CoreHarness>(QList<int>{0, 2});
+        shown.clear();
+        closes = hides = 0;
+        WindowMessages::Hooks hooks;
+        hooks.showPanelAndTray = [this](bool s) { shown << s; };
+        hooks.closeController = [this] { ++closes; };
+        hooks.hideController = [this] { ++hides; };
+        messages = std::make_unique<WindowMessages>(h->state, h->link, *h->store, *h->tasks, h->views, hooks);
+    }
+
+    QString autostartEntry() const
+    {
+        return dir->path() + "/config/autostart/Brenvar RGB Fan Controller.desktop";
+    }
+    void build(const QList<QPair<int, int>> &stalled = {})
+    {
+        emu = std::make_unique<BoxEmulator>();
+        emu->setBoxes({0, 2});
+        emu->setStalledFans(stalled);
+        state = std::make_unique<ControllerState>();
+        ControllerSetup setup;
+        setup.transport = emu.get();
+        setup.dataDirectory = dir->path() + "/config/Bv/RGBZaldo";
+        setup.companionEnabled = false;
+        setup.updateUrl = QStringLiteral("http://127.0.0.1:9");
+        controller = std::make_unique<BrenvarRGBFanController>(*state, setup);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", (dir->path() + "/config").toLocal8Bit());
+        qputenv("ZALDO_HWMON_ROOT", (dir->path() + "/no-hwmon").toLocal8Bit());
+    }
+    void cleanup()
+    {
+        controller.reset();
+        state.reset();
+        emu.reset();
+        messages.reset();
+        h.reset();
+    }
+
+    void startUpSelectsFirstBoxAndShowsPanel()
+    {
+        build();
+        QCOMPARE(state->controllerBoxNumber, 0);
+        QCOMPARE(state->checkControllerStr, QString("1010000000000000"));
+        QVERIFY(controller->mainView()->isVisible());
+        QVERIFY(controller->alertView()->isHidden());
+        QVERIFY(controller->tasks().rpmTimer().isActive());
+        QVERIFY(QFile::exists(dir->path() + "/config/Bv/RGBZaldo/Device.ini"));
+        QVERIFY(QFile::exists(autostartEntry()));  // the stored switch is on by default
+    }
+
+    void stoppedFanRaisesAlertAndOkReenablesPanel()
+    {
+        build({{2, 1}});
+        controller->tasks().updateSpeed();
+        QVERIFY(controller->alertView()->isVisible());
+        QVERIFY(!controller->mainView()->isEnabled());
+        QVERIFY(state->boxArray[2].isAlertShownFan[1]);
+        const auto labels = controller->alertView()->findChildren<QLabel *>();
+        bool found = false;
+        for (QLabel *l : labels)
+            found |= l->text() == QLatin1String("Controller No. 3");
+        QVERIFY(found);
+
+        auto *ok = controller->alertView()->findChild<QPushButton *>("btn_fanAlertOK");
+        QVERIFY(ok);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(controller->alertView()->isHidden());
+        QVERIFY(controller->mainView()->isEnabled());
+
+        // Raised once until the fan runs again.
+        controller->tasks().updateSpeed();
+        QVERIFY(controller->alertView()->isHidden());
+    }
+
+    void resumeReappliesEveryConnectedBox()
+    {
+        build();
+        emu->clearSentReports();
+        controller->reapplyAfterResume();
+        const QStringList lines = emu->traceLines();
+        for (int box : {0, 2})
+            for (int port = 1; port <= 3; ++port)
+                QVERIFY2(lines.contains(QStringLiteral("%1 32 52 %2 00 ff 00 00 00").arg(box).arg(port, 2, 10, QChar('0'))),
+                         qPrintable(lines.join('\n')));
+        QVERIFY(!lines.join('\n').contains(QRegularExpression("^1 ", QRegularExpression::MultilineOption)));
+    }
+
+    void panelCommandsReachTheBox()
+    {
+        build();
+        emu->clearSentReports();
+        Q_EMIT controller->mainView()->sendData({"Palette", "1", "0", "0", "255"});
+        QCOMPARE(state->boxArray[0].BColorFan[1], 255);
+        QVERIFY(emu->traceLines().contains("0 32 52 02 00 00 00 ff 00"));
+    }
+
+    // The autostart entry after switching, from what was in the folder: the
+    // command read back ("" none that starts anything) and whether a file is left.
+    void autostartSwitching()
+    {
+        const QString program = QStringLiteral("/opt/my apps/brenvar-rgb-fan-controller");
+        const QByteArray ours = "Exec=\"/opt/my apps/brenvar-rgb-fan-controller\"\n";
+        const QList<std::tuple<QByteArray, bool, QString, bool>> rows{
+            {"", true, program, true}, {ours, false, "", false},
+            // An older copy of ours elsewhere still starts us: left alone.
+            {"Exec=/old/place/brenvar-rgb-fan-controller\n", true, "/old/place/brenvar-rgb-fan-controller", true},
+            {"Exec=/usr/bin/other --flag\n", false, "/usr/bin/other", true},
+            {"Exec=/usr/bin/other --flag\n", true, program, true},
+            // The desktop's own switches for an entry: such an entry starts nothing.
+            {ours + "Hidden=true\n", true, program, true}, {ours + "X-GNOME-Autostart-enabled=false\n", true, program, true}};
+        for (const auto &[before, on, command, exists] : rows) {
+            QTemporaryDir home;
+            XdgAutoStartStore store(home.path());
+            QCOMPARE(store.entryPath(), home.path() + "/autostart/Brenvar RGB Fan Controller.desktop");
+            QDir().mkpath(home.path() + "/autostart");
+            QFile f(store.entryPath());
+            if (!before.isEmpty()) {
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write("[Desktop Entry]\nType=Application\n" + before) > 0);
+                f.close();
+            }
+            setAutoRun(store, on, program);
+            QString got;
+            QCOMPARE(store.read(&got), !command.isEmpty());
+            QVERIFY(got == command && f.exists() == exists);
+            if (on && command == program) {
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                const QByteArray text = f.readAll();
+                QVERIFY(text.startsWith("[Desktop Entry]\n") && text.contains("Exec=\"" + program.toUtf8() + "\"\n"));
+                QVERIFY(text.contains("X-GNOME-Autostart-enabled=true\n") && !text.contains("Hidden=true"));
+            }
+        }
+    }
+
+    void windowAndSwitches()
+    {
+        messageRig();
+        QVERIFY(!handle(0x8100, 1, 1) && !handle(0x811A, 1, 1) && !handle(0x000F, 1, 1));
+        QVERIFY(handle(0x8101, 1, 1) && handle(0x8101, 0, 0));
+        QCOMPARE(shown, (QList<bool>{true, false}));
+        QVERIFY(handle(0x8105, 0, 0) && closes == 0 && handle(0x8105, 1, 0) && closes == 1);
+        QVERIFY(handle(WindowMessages::kClose, 0, 0) && hides == 1);
+        QVERIFY(handle(0x8102, 0, 0) && handle(0x8103, 1, 0) && handle(0x8104, 123, 0) && handle(0x8104, 123456, 0));
+        QCOMPARE((QStringList{h->deviceKey("Main/AutoUpdate"), h->deviceKey("Main/OpenPassword"), h->deviceKey("Main/Password")}),
+                 (QStringList{"0", "1", "0123"}));
+        QVERIFY(handle(0x8106, 2, 0) && handle(0x8106, 16, 0));
+        QCOMPARE(h->state.controllerBoxNumber, 2);
+    }
+
+    // wParam is the value, lParam the fan; fans outside 0..2 are ignored.
+    void fanMessagesReachTheRules()
+    {
+        messageRig();
+        ControllerBox &b = h->box(0);
+        b.isPWMFan = {false, false, false};
+        QVERIFY(handle(0x8112, 3, 1) && handle(0x8110, 0, 0) && handle(0x8118, 0xFF00, 2));
+        QCOMPARE(h->reports(), (QStringList{speed(0, 1, 60), speed(0, 0, 10), steady(0, 2, 0, 255, 0)}));
+        h->clear();
+        for (uint m : {0x8108u, 0x8112u, 0x8118u})
+            QVERIFY(handle(m, 1, 3) && handle(m, 1, -1));
+        QVERIFY(handle(0x8112, 6, 0));
+        QVERIFY(h->reports().isEmpty());
+    }
+
+    // A device change rescans, re-applies what is new and keeps the poll going.
+    void deviceChange()
+    {
+        messageRig();
+        h->tasks->startRpmPoll();
+        QVERIFY(handle(WindowMessages::kDeviceChange, 0, 0));
+        QVERIFY(h->reports().isEmpty() && h->tasks->rpmTimer().isActive());
+        h->emu.setBoxes({2, 5});
+        QVERIFY(handle(WindowMessages::kDeviceChange, 0, 0));
+        QCOMPARE(h->state.checkControllerStr, QString("0010010000000000"));
+        QCOMPARE(h->state.controllerBoxNumber, 2);
+        QVERIFY(h->reports().contains(steady(5, 0, 255, 0, 0)));
+    }
+};
+
+QTEST_MAIN(TestApp)
+#include "test_app.moc"

@@ -1,0 +1,323 @@
+// The phone app: its server over real loopback connections, and its commands
+// against emulated boxes 0 and 2 (box 0 selected).
+#include "commands/appcommandhandler.h"
+#include "commands/sockethelper.h"
+#include "tasks/coreharness.h"
+
+#include <QHostInfo>
+#include <QLoggingCategory>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <vector>
+
+// The core with a phone-command handler whose replies are recorded.
+struct CompanionRig : CoreHarness {
+    explicit CompanionRig(const QList<int> &boxes) : CoreHarness(boxes) {}
+    void send(const QString &command) { handler.socketHelperReceiveData(command); }
+
+    QStringList replies;
+    AppCommandHandler handler{state, link, *store, *tasks, [this](const QString &text) { replies << text; }};
+};
+
+// A phone-app client on loopback.
+QByteArray plainGreeting() { return "BvFan!" + QHostInfo::localHostName().toUtf8() + "&"; }
+
+// What the socket receives until it holds size bytes (or five seconds pass).
+QByteArray readBytes(QTcpSocket &socket, int size)
+{
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while ((got += socket.readAll()).size() < size && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5), QThread::usleep(200);
+    return got;
+}
+
+// A connected client that has received exactly this greeting; null otherwise.
+std::unique_ptr<QTcpSocket> connectClient(quint16 port, const QByteArray &greeting = plainGreeting())
+{
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(QHostAddress::LocalHost, port);
+    return readBytes(*socket, greeting.size()) == greeting ? std::move(socket) : nullptr;
+}
+
+struct Rig {
+    SocketHelper helper{QHostAddress::LocalHost, 0};
+    QSignalSpy commands{&helper, &SocketHelper::socketHelperSendData};
+    std::unique_ptr<QTcpSocket> client() { return connectClient(helper.serverPort()); }
+};
+
+using Fans = std::array<int, 3>;
+static QList<int> colour(const ControllerBox &b, size_t f) { return {b.RColorFan[f], b.GColorFan[f], b.BColorFan[f]}; }
+
+class TestCompanion : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(isolateEnvironment());
+        QLoggingCategory::setFilterRules(QStringLiteral("zaldo.companion.commands.debug=true"));
+    }
+
+    // Unknown forms, profile digits outside 1..5, speed digits above 5 and
+    // malformed colours leave everything as it was.
+    void ignoredCommands()
+    {
+        for (const QString &command :
+             {QString(), QString("0000"), QString("9991111"), QString("428x1x1"), QString("097x1"),
+              QString("30xxx3x1111111111111111"), QString("\x01\x02hello\xff"), QString("426x0x1"), QString("426x6x1"),
+              QString("427x6"), QString("307xx6x11"), QString("32x52xx1x00xffx80x00xx1"), QString("32x52xx1x00xG0x80x00xx1"),
+              QString("32x52xx1x00xFFx80x00"), QStringLiteral("32x52xx1x00x\u0661\u0662x80x00xx1")}) {
+            CompanionRig rig({0, 2});
+            rig.box(0).isTurnOffLedFan[0] = true;
+            rig.box(0).RColorFan[1] = 66;
+            const QString before = dumpState(rig.state);
+            rig.send(command);
+            QCOMPARE(dumpState(rig.state), before);
+            QVERIFY(rig.replies.isEmpty() && rig.reports().isEmpty() && rig.views.calls.isEmpty());
+            QVERIFY(filesIn(rig.dir.path()).isEmpty());
+        }
+    }
+
+    void applyProfile()
+    {
+        CompanionRig rig({0, 2});
+        rig.state.controllerBoxNumber = 15;  // never connected: writes profile 3 with distinct colours
+        for (int f = 0; f < kFanCount; ++f)
+            rig.paint(15, f, 10 + f, 20 + f, 30 + f);
+        rig.box(15).brightFan.fill(0.5f);
+        rig.box(15).speedFan.fill(3);
+        for (auto &mode : rig.box(15).LEDModeFan)
+            setMode(mode, 2);
+        rig.box(15).speedModeFan.fill(0);
+        rig.box(15).isPWMFan.fill(false);
+        QVERIFY(rig.store->writeProfileIni(rig.store->collectProfileSettings(), 3));
+        rig.state.controllerBoxNumber = 0;
+        rig.box(1).RColorFan[0] = 77;
+        rig.send("426x3x10");
+        QCOMPARE(rig.state.currentProfile, 3);
+        QCOMPARE(colour(rig.box(0), 2), (QList<int>{12, 22, 32}));
+        QCOMPARE(rig.box(1).RColorFan[0], 77);  // flag 0: untouched
+        QCOMPARE(rig.box(0).profileValue, 1);   // applying is not saving
+        QCOMPARE(rig.replies, QStringList{"{[10:20:30:0.5:3:0:2][11:21:31:0.5:3:0:2][12:22:32:0.5:3:0:2]}"});
+        // Flash reports with the colour at half brightness, then the fixed levels.
+        QCOMPARE(rig.reports(), QStringList({"0 32 52 01 02 05 0a 0f 00", "0 32 51 01 03 3c 00 00 00",
+                                             "0 32 52 02 02 05 0a 0f 00", "0 32 51 02 03 3c 00 00 00",
+                                             "0 32 52 03 02 06 0b 10 00", "0 32 51 03 03 3c 00 00 00"}));
+        rig.clear();
+        rig.send("426x4");  // no flags: nothing applied, still replies
+        QCOMPARE(rig.state.currentProfile, 4);
+        QCOMPARE(rig.replies.last(), QStringLiteral("{[255:0:0:1:5:2:0][255:0:0:1:5:2:0][255:0:0:1:5:2:0]}"));
+        QVERIFY(rig.reports().isEmpty() && !QFile::exists(rig.store->profileFilePath(4)));
+    }
+
+    void saveProfile()  // also into box 2, which shares the profile; no reply
+    {
+        CompanionRig rig({0, 2});
+        rig.box(2).profileValue = 2;
+        rig.box(0).RColorFan[1] = 0x40;
+        rig.send("427x2");
+        QVERIFY(rig.replies.isEmpty() && rig.box(0).profileValue == 2 && rig.box(2).RColorFan[1] == 0x40);
+        QCOMPARE(rig.emu.saveCount(0) + rig.emu.saveCount(2), 2);
+    }
+
+    void brightness()
+    {
+        CompanionRig rig({0, 2});
+        rig.tasks->musicTimer().start(25);
+        rig.send(QStringLiteral("207x50x1") + QString(15, '0'));
+        QCOMPARE(rig.box(2).brightFan[0], 1.0f);
+        QVERIFY(!rig.tasks->musicTimer().isActive());
+        // One re-apply per selected fan; the fans already at 0.5 send 7f.
+        QCOMPARE(rig.reports(), QStringList({
+                     "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 ff 00 00 00", "0 32 52 03 00 ff 00 00 00",
+                     "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 7f 00 00 00", "0 32 52 03 00 ff 00 00 00",
+                     "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 7f 00 00 00", "0 32 52 03 00 7f 00 00 00"}));
+        QCOMPARE(rig.views.count("setProfile("), 3);
+    }
+
+    void speedLevel()
+    {
+        for (auto [level, speedAndMode] : {std::pair{"3", 30}, {"x", 1}}) {
+            CompanionRig rig({0, 2});
+            rig.tasks->musicTimer().start(25);
+            rig.send(QStringLiteral("307xx%1x11").arg(level));
+            for (int b = 0; b < 2; ++b)
+                QCOMPARE(rig.box(b).speedFan[2] * 10 + rig.box(b).speedModeFan[0], speedAndMode);
+            QCOMPARE(rig.box(2).speedFan[0], 5);
+            QVERIFY(!rig.tasks->musicTimer().isActive());
+            // PWM fans keep following the temperature: lighting reports only.
+            QCOMPARE(rig.reports().filter(QRegularExpression("^0 32 52 0[123] ")).size(), 9);
+            QCOMPARE(rig.reports().size(), 9);
+        }
+    }
+
+    void colourCommand()
+    {
+        CompanionRig rig({0, 2});
+        rig.box(2).isTurnOffLedFan[0] = true;
+        rig.send(QStringLiteral("32x52xx1x00xFFx80x00xx001") + QString(13, '0'));
+        QCOMPARE(colour(rig.box(2), 0), (QList<int>{255, 128, 0}));
+        QVERIFY(!rig.box(2).isTurnOffLedFan[0]);
+        QCOMPARE(rig.reports(), QStringList({"2 32 52 01 00 ff 80 00 00", "2 32 52 02 00 ff 00 00 00",
+                                             "2 32 52 03 00 ff 00 00 00"}));
+        rig.clear();
+        setMode(rig.box(0).LEDModeFan[1], 1);
+        rig.tasks->musicTimer().start(25);
+        rig.send(QStringLiteral("32x52xx2x00x0Ax1Bx2Cxx1"));  // keeps the cycle and the music
+        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[1]), 1);
+        QCOMPARE(colour(rig.box(0), 1), (QList<int>{10, 27, 44}));
+        QVERIFY(rig.tasks->musicTimer().isActive());
+        QCOMPARE(rig.reports().at(1), QStringLiteral("0 32 52 02 01 00 00 00 00"));
+    }
+
+    // 031x11: Performance on fan 0 of boxes 0 and 1; both re-send their stored level.
+    void performanceModeKeepsLevel()
+    {
+        CompanionRig rig({0, 1});
+        for (int b = 0; b < 2; ++b) {
+            rig.box(b).speedFan[0] = 3;
+            rig.box(b).speedModeFan[0] = 0;
+            rig.box(b).isPWMFan[0] = false;
+        }
+        rig.send("031x11");
+        QCOMPARE(rig.box(1).speedModeFan[0] * 10 + rig.box(1).speedFan[0], 23);
+        QCOMPARE(rig.reports(), QStringList({
+                     "0 32 52 01 00 ff 00 00 00", "0 32 51 01 03 3c 00 00 00",
+                     "0 32 52 02 00 ff 00 00 00", "0 32 52 03 00 ff 00 00 00",
+                     "1 32 52 01 00 ff 00 00 00", "1 32 51 01 03 3c 00 00 00",
+                     "1 32 52 02 00 ff 00 00 00", "1 32 52 03 00 ff 00 00 00"}));
+        QCOMPARE(rig.views.count("setProfile("), 1);  // only box 0 is selected
+    }
+
+    void silentMode()
+    {
+        CompanionRig rig({0, 2});
+        rig.send("044x01");
+        QCOMPARE(rig.box(1).speedModeFan, (Fans{{2, 2, 1}}));
+        QCOMPARE(rig.box(1).speedFan[2], 5);
+        QCOMPARE(rig.box(0).speedModeFan[2], 2);
+        QVERIFY(rig.reports().isEmpty());  // box 1 is not connected
+    }
+
+    void flashToggles()
+    {
+        for (auto [before, after] : {std::pair{1, 2}, {2, 0}}) {
+            CompanionRig rig({0, 2});
+            setMode(rig.box(2).LEDModeFan[0], before);
+            rig.send("051x001");
+            QCOMPARE(static_cast<int>(rig.box(2).LEDModeFan[0]), after);
+            QCOMPARE(rig.reports().first(), hexLine(2, {0x32, 0x52, 1, after, 0xff}));
+        }
+    }
+
+    // Volume records "6x<level>" after "06"; "@@" ends the music.
+    void music()
+    {
+        for (auto [command, volume, running] : {std::tuple{"06x45x6x50x6x@@", 99, false}, {"06x45x7x50", 45, true},
+                                                {"06x9x", 90, true}}) {
+            CompanionRig rig({0, 2});
+            setMode(rig.box(0).LEDModeFan[0], 2);
+            if (!running)
+                rig.tasks->musicTimer().start(25);
+            rig.send(command);
+            QCOMPARE(rig.state.volumePercent, volume);
+            QCOMPARE(rig.tasks->musicTimer().isActive(), running);
+            QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), 0);
+        }
+    }
+
+    void greetingAndReplyBytes()
+    {
+        qunsetenv("ZALDO_COMPANION_PORT");
+        QCOMPARE(int(SocketHelper::defaultPort()), 5487);
+        qputenv("ZALDO_COMPANION_PORT", "0");
+        SocketHelper helper;
+        qunsetenv("ZALDO_COMPANION_PORT");
+        QVERIFY(helper.isListening() && helper.serverPort() != 0);
+        QSignalSpy commands(&helper, &SocketHelper::socketHelperSendData);
+        auto client = connectClient(helper.serverPort());
+        QVERIFY(client);
+        client->write("42");  // nothing follows the greeting until the server is asked to reply
+        QTRY_COMPARE(commands.count(), 1);
+        QCOMPARE(client->bytesAvailable(), 0);
+        helper.sendToClient(QStringLiteral("ok\u00e9"));
+        QCOMPARE(readBytes(*client, 4), QByteArray("ok\xc3\xa9"));
+
+        helper.setPasswordOn(true);
+        helper.setPassword(QStringLiteral("1234"));
+        QVERIFY(connectClient(helper.serverPort(), "BvFan!" + QHostInfo::localHostName().toUtf8() + "!1234&"));
+        helper.setPasswordOn(false);
+        QVERIFY(connectClient(helper.serverPort()));
+    }
+
+    // A burst is one command however much the socket holds: past the first
+    // 8191 bytes the rest is dropped, and the next command arrives whole.
+    void burstIsOneCommand_data()
+    {
+        QTest::addColumn<int>("size");
+        for (int size : {8191, 60000})
+            QTest::addRow("%d", size) << size;
+    }
+    void burstIsOneCommand()
+    {
+        QFETCH(int, size);
+        Rig r;
+        auto client = r.client();
+        QVERIFY(client);
+        client->write(QByteArray(size, 'A'));
+        QTRY_COMPARE(r.helper.bytesReceived(), qint64(size));
+        QCOMPARE(r.commands.count(), 1);
+        QCOMPARE(r.commands.at(0).at(0).toString(), QString(qMin(size, int(SocketHelper::kMaxCommandBytes)), 'A'));
+        client->write("000");
+        QTRY_COMPARE(r.commands.count(), 2);
+        QCOMPARE(r.commands.at(1).at(0).toString(), QStringLiteral("000"));
+    }
+
+    // Replies wait for a client that never reads only up to a bound; then it is dropped.
+    void clientThatNeverReadsIsDropped()
+    {
+        Rig r;
+        auto reader = r.client();
+        auto stalled = r.client();  // the newest client gets the replies
+        QVERIFY(reader && stalled);
+        stalled->setReadBufferSize(1);  // reads no further
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Socket:dropped, .*not reading"));
+        for (int i = 0; i < 10000 && r.helper.connectedClients() == 2; ++i) {
+            r.helper.sendToClient(QString(4096, 'r'));
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(r.helper.connectedClients(), 1);
+        r.helper.sendToClient(QStringLiteral("ok"));
+        QCOMPARE(readBytes(*reader, 2), QByteArray("ok"));
+    }
+
+    // With every slot taken the newest client still gets in and is greeted:
+    // the client idle longest makes room.
+    void fullSlotsMakeRoomForTheNewest()
+    {
+        Rig r;
+        std::vector<std::unique_ptr<QTcpSocket>> clients;
+        for (int i = 0; i < SocketHelper::kMaxClients; ++i) {
+            clients.push_back(r.client());
+            QVERIFY(clients.back());
+        }
+        clients[0]->write("000");  // so client 1 is the one idle longest
+        QTRY_COMPARE(r.commands.count(), 1);
+        for (int n = 1; n <= 2; ++n) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Socket:closed, idle longest"));
+            clients.push_back(r.client());
+            QVERIFY(clients.back());
+            QTRY_COMPARE(clients[size_t(n)]->state(), QAbstractSocket::UnconnectedState);
+        }
+        QCOMPARE(r.helper.connectedClients(), SocketHelper::kMaxClients);
+        QCOMPARE(clients[0]->state(), QAbstractSocket::ConnectedState);
+        r.helper.sendToClient(QStringLiteral("hi"));
+        QCOMPARE(readBytes(*clients.back(), 2), QByteArray("hi"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCompanion)
+#include "tst_companion.moc"
