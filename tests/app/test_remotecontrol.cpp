@@ -1,5 +1,6 @@
 #include "app/remotecontrol.h"
 
+#include <QLocalSocket>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -46,6 +47,17 @@ private:
         }
         return fd;
     }
+    static int openDescriptors() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
+    // Runs call on another thread while this one serves the socket.
+    template <typename Call>
+    static void onThread(Call call)
+    {
+        QThread *thread = QThread::create(call);
+        thread->start();
+        while (!thread->wait(10))
+            QCoreApplication::processEvents();
+        delete thread;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -69,6 +81,90 @@ private Q_SLOTS:
             QCOMPARE(received.size(), 1);
             QVERIFY(received[0].message == 0x8101u && received[0].wParam == 1 && received[0].lParam == 1);
         }
+    }
+
+    // An answer the copy gives later (it waits for the boxes) still reaches
+    // the sender; one for a sender that has gone is dropped without harm.
+    void requestAnsweredLater()
+    {
+        LocalSocketRemoteControl server;
+        QCOMPARE(server.listen(title()), Listen::Listening);
+        server.setRequestHandler([](const QByteArray &line, RemoteControlTransport::Reply reply) {
+            QTimer::singleShot(50, [line, reply] { reply("got " + line); });
+        });
+        QByteArray answer;
+        QString error;
+        bool ok = false;
+        onThread([&] { ok = LocalSocketRemoteControl::request(title(), "status", 5000, &answer, &error); });
+        QVERIFY2(ok, qPrintable(error));
+        QCOMPARE(answer.trimmed(), QByteArray("got status"));
+        QLocalSocket quitter;
+        quitter.connectToServer(LocalSocketRemoteControl::socketPath(title()));
+        QVERIFY(quitter.waitForConnected(1000));
+        quitter.write("status\n");
+        quitter.flush();
+        quitter.abort();
+        QTest::qWait(150);
+    }
+
+    // Crash leftovers (a stale lock, a bound socket nobody listens on) do not
+    // block; a socket path too long for the kernel leaves the program running
+    // without remote control, still as the only copy.
+    void leftoversAndNoSocket()
+    {
+        QFile lock(LocalSocketRemoteControl::socketPath(title()) + ".lock");
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write("2147483646\ntest_remotecontrol\n\n");
+        lock.close();
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = address();
+        QFile::remove(LocalSocketRemoteControl::socketPath(title()));
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)), 0);
+        ::close(fd);
+        {
+            LocalSocketRemoteControl server;
+            QCOMPARE(server.listen(title()), Listen::Listening);
+        }
+        const QString deep = m_runtime.path() + "/" + QString(100, QLatin1Char('d'));
+        QVERIFY(QDir().mkpath(deep));
+        qputenv("XDG_RUNTIME_DIR", deep.toLocal8Bit());
+        LocalSocketRemoteControl first, second;
+        const Listen got = first.listen(title());
+        const Listen again = second.listen(title());
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+        QCOMPARE(got, Listen::Unavailable);
+        QCOMPARE(again, Listen::OtherCopyRuns);
+    }
+
+    // Senders that never finish a message are closed; at most kMaxConnections
+    // are held at once, and the ones waiting are taken once others go.
+    void connectionsAreBounded()
+    {
+        LocalSocketRemoteControl server;
+        server.setMessageDeadline(50);
+        QCOMPARE(server.listen(title()), Listen::Listening);
+        server.setHandler([](const RemoteMessage &) { return true; });
+        QLocalSocket partial;
+        partial.connectToServer(LocalSocketRemoteControl::socketPath(title()));
+        QVERIFY(partial.waitForConnected(1000));
+        partial.write("33025 1 1");
+        QTRY_COMPARE(partial.state(), QLocalSocket::UnconnectedState);
+
+        server.setMessageDeadline(60000);
+        const int before = openDescriptors();
+        const int clients = LocalSocketRemoteControl::kMaxConnections + 8;
+        QVector<int> fds;
+        for (int i = 0; i < clients; ++i)
+            fds << idleClient();
+        QVERIFY(!fds.contains(-1));
+        const int held = before + clients + LocalSocketRemoteControl::kMaxConnections;
+        QTRY_COMPARE(openDescriptors(), held);
+        QTest::qWait(100);
+        QCOMPARE(openDescriptors(), held);
+        for (int fd : fds)
+            ::close(fd);
+        QString error;
+        QVERIFY2(sendOnThread(RemoteMessage{0x810A, 0, 0}, &error), qPrintable(error));
     }
 
     void listeningOutlivesDescriptorShortage()
