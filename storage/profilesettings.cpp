@@ -67,6 +67,17 @@ std::pair<int, int> speedFromText(const QString &level, const QString &mode, int
     return {5, 2};
 }
 
+// A lighting mode no box has would leave the fan unlit and unanswered by every
+// lighting rule; such a fan lights steady.
+LedMode ledModeFromText(const QString &text, int profile, int fan)
+{
+    const qlonglong value = text.toLongLong();
+    if (value >= 0 && value <= static_cast<int>(LedMode::Flash))
+        return static_cast<LedMode>(value);
+    warnOutOfRange(profile, fan, "FanMode", text, QStringLiteral("0"));
+    return LedMode::Steady;
+}
+
 } // namespace
 
 QString SettingsStore::profileFilePath(int profile) const
@@ -186,7 +197,7 @@ void SettingsStore::loadProfileIni(int box, int profile)
         record.brightFan[i] = brightFromText(fan[3], profile, f);
         std::tie(record.speedFan[i], record.speedModeFan[i]) = speedFromText(fan[4], fan[5], profile, f);
         record.isPWMFan[i] = fan[6].toInt() != 0;
-        record.LEDModeFan[i] = static_cast<LedMode>(fan[7].toInt());
+        record.LEDModeFan[i] = ledModeFromText(fan[7], profile, f);
         record.isTurnOffLedFan[i] = fan[8].toInt() != 0;
     }
 }

@@ -270,7 +270,8 @@ private slots:
         const QList<QPair<QString, QStringList>> rows{
             {"RColor=7200000", {"RColor=255"}}, {"GColor=-5", {"GColor=0"}},
             {"RColor=99999999999", {"RColor=255"}}, {"Bright=-0.5", {"Bright=0"}},
-            {"Bright=nan", {"Bright=1"}}, {"Speed=9", {"Speed=5", "SpeedMode=2"}}, {"Speed=0", {"Speed=0"}}};
+            {"Bright=nan", {"Bright=1"}}, {"Speed=9", {"Speed=5", "SpeedMode=2"}}, {"Speed=0", {"Speed=0"}},
+            {"FanMode=7", {"FanMode=0"}}, {"FanMode=-1", {"FanMode=0"}}, {"FanMode=2", {"FanMode=2"}}};
         const QStringList base{"10", "20", "30", "0.5", "3", "0", "0", "0", "0"};
         for (const auto &[line, loaded] : rows) {
             init();  // a fresh file: the settings cache may miss a rewrite of the same size
