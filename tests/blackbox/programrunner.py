@@ -107,6 +107,15 @@ class Program:
             return ""
 
     def trace_lines(self):
+        # Reports reach the boxes on their own threads, shortly after the
+        # program has answered: read once the trace has been still for a moment.
+        size, deadline = -1, time.time() + 2
+        while time.time() < deadline:
+            now = os.path.getsize(self.trace) if os.path.exists(self.trace) else 0
+            if now == size:
+                break
+            size = now
+            time.sleep(0.05)
         try:
             with open(self.trace) as f:
                 return [l.rstrip("\n") for l in f]
