@@ -1,9 +1,13 @@
 // The per-box workers: the same reports in the same order as running inline,
-// the newest setting winning in a backed-up queue, a rescan while exchanges
-// wait, and a silent box that holds up nobody else.
+// the newest setting of each kind winning in a backed-up queue, a rescan while
+// exchanges wait, and a silent box that holds up nobody else.
+#include "commands/fanoperations.h"
+#include "commands/periodictasks.h"
+#include "common/recordingviewsink.h"
 #include "core/controllerstate.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
+#include "storage/settingsstore.h"
 
 #include <QtTest>
 
@@ -37,10 +41,60 @@ struct Rig {
         link.executor().post(box, [opened] { opened->wait(); });
         return gate;
     }
+    // Panel steps, box 1: cF=v colour, bF=v brightness %, sF=v speed, tF/yF/fF steady/cycle/flash, oF off, S save, R read
+    void play(const QString &steps)
+    {
+        const auto panel = FanOperations::Caller::Panel;
+        for (const QString &s : steps.split(' ')) {
+            const int f = s.mid(1, 1).toInt(), v = s.mid(3).toInt();
+            switch (s[0].toLatin1()) {
+            case 'c': ops.setColour(panel, 1, f, v, 255 - v, v / 2); break;
+            case 'b': ops.setBrightness(panel, 1, f, float(v) / 100); break;
+            case 's': ops.setFixedSpeed(panel, 1, f, v); break;
+            case 't': case 'y': case 'f': ops.setLightingMode(panel, 1, f, LedMode(QString("tyf").indexOf(s[0]))); break;
+            case 'o': ops.setLedsOff(panel, 1, f, 1); break;
+            case 'S': link.saveToController(1); break;
+            case 'R': link.readFanStatus(1, 0, [](const FanStatusReply &) {}); break;
+            }
+        }
+    }
+    // What box 1 shows per fan, live and saved: mode, colour, speed.
+    QStringList shown()
+    {
+        link.executor().drain();
+        QStringList out;
+        for (int f = 0; f < kFanCount; ++f)
+            for (const BoxEmulator::FanState &s : {emu.fanState(1, f), emu.savedFanState(1, f)})
+                out << QString("%1 %2,%3,%4 %5").arg(int(s.ledMode)).arg(s.red).arg(s.green).arg(s.blue).arg(s.speedPercent);
+        return out;
+    }
     ControllerState state;
     BoxEmulator emu;
     DeviceLink link;
+    QTemporaryDir dir;
+    SettingsStore store{state, dir.path()};
+    RecordingViewSink views;
+    PeriodicTasks tasks{state, link, store, views};
+    FanOperations ops{state, link, store, tasks};
 };
+
+// A backed-up queue as box 1 should see it: between kept exchanges, each fan's
+// last report of each kind (speed; steady, cycle, flash) in last-change order.
+QStringList lastOfEachKind(const QStringList &trace)
+{
+    QStringList out;
+    int start = 0;
+    for (const QString &line : trace) {
+        const QString head = line.left(7);
+        const bool setting = head == "1 32 51" || head == "1 32 52";
+        for (int i = start; setting && i < out.size(); ++i)
+            if (out[i].startsWith(line.left(head.endsWith('1') ? 10 : 13)))
+                out.removeAt(i--);
+        out << line;
+        start = setting ? start : out.size();
+    }
+    return out;
+}
 
 } // namespace
 
@@ -78,21 +132,27 @@ private slots:
         QCOMPARE(threaded.traces().value(5).size(), 11);
     }
 
-    void newestSettingWinsButSavesAndReadsStay()
+    // The audit's sequences with the worker held, so that every report waits;
+    // the box ends as inline. Covers latest-wins with a read and a save between.
+    void waitingReportsKeepKindsAndOrder_data()
     {
-        Rig rig(true);
-        std::promise<void> gate = rig.hold(1);
-        rig.link.setFanLedSteady(1, 0, 1, 0, 0, 1.0f);
-        rig.link.setFanSpeedLevel(1, 0, 1);
-        rig.link.setFanLedSteady(1, 0, 2, 0, 0, 1.0f);  // replaces the first
-        rig.link.readFanStatus(1, 0, [](const FanStatusReply &) {});
-        rig.link.setFanLedSteady(1, 0, 3, 0, 0, 1.0f);  // after a read: kept apart
-        rig.link.setFanLedFlash(1, 0, 4, 0, 0, 1.0f);   // replaces the third
-        rig.link.setFanSpeedLevel(1, 0, 2);
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("palette then RGB") << "c0=10 s0=2 c1=20 c0=30 y0";
+        QTest::newRow("RGB off and on") << "y0 c0=30 y0 s1=3 f1 c1=40 t0 s1=1";
+        QTest::newRow("flash steady cycle") << "f0 s0=1 c0=50 y0 f0 c2=60 s0=4 b0=50 y2";
+        QTest::newRow("save between") << "c0=10 y0 s1=1 c1=7 S c0=20 s1=2 y0 c1=5";
+        QTest::newRow("read between") << "s0=1 c0=1 R s0=2 c0=2 o0 f0 c0=3";
+    }
+    void waitingReportsKeepKindsAndOrder()
+    {
+        QFETCH(QString, steps);
+        Rig inline_(false), threaded(true);
+        std::promise<void> gate = threaded.hold(1);
+        inline_.play(steps);
+        threaded.play(steps);
         gate.set_value();
-        QCOMPARE(rig.traces().value(1), QStringList({"1 32 52 01 00 02 00 00 00", "1 32 51 01 03 14 00 00 00",
-                                                     "1 33 51 01 00 00 00 00 00", "1 32 52 01 02 04 00 00 00",
-                                                     "1 32 51 01 03 28 00 00 00"}));
+        QCOMPARE(threaded.traces().value(1), lastOfEachKind(inline_.traces().value(1)));
+        QCOMPARE(threaded.shown(), inline_.shown());
     }
 
     // A save queued before a rescan still reaches the box, on the handle it was
