@@ -4,6 +4,8 @@
 
 #include <QMetaObject>
 
+#include <iterator>
+
 ThreadedExecutor::ThreadedExecutor() = default;
 
 ThreadedExecutor::~ThreadedExecutor()
@@ -41,13 +43,13 @@ void ThreadedExecutor::post(int box, Job job, int key)
     Worker &w = workerFor(box);
     {
         std::lock_guard<std::mutex> lock(w.mutex);
-        if (key != kKeep) {
-            for (auto it = w.queue.rbegin(); it != w.queue.rend() && it->key != kKeep; ++it) {
-                if (it->key == key) {
-                    it->job = std::move(job);
-                    ++w.replaced;
-                    return;
-                }
+        // At most one job per key waits behind the last kept job, so the
+        // first found is the only one.
+        for (auto it = w.queue.rbegin(); key != kKeep && it != w.queue.rend() && it->key != kKeep; ++it) {
+            if (it->key == key) {
+                w.queue.erase(std::next(it).base());
+                ++w.replaced;
+                break;
             }
         }
         w.queue.push_back(Entry{key, std::move(job)});

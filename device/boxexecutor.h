@@ -24,8 +24,10 @@ public:
 
     virtual ~BoxExecutor() = default;
     // Queues job for box. A job with a key replaces a job of the same box and
-    // key that is still waiting behind the last kept job (the newest setting
-    // wins; a save or a read already queued still sees what came before it).
+    // key that is still waiting behind the last kept job: the old one leaves
+    // the queue and the new one goes to its end, so the box sees the last
+    // settings in the order they were last changed. A save or a read already
+    // queued still sees what came before it.
     virtual void post(int box, Job job, int key = kKeep) = 0;
     // Runs result on the thread that made the executor (the state's thread).
     virtual void deliver(Job result) = 0;

@@ -79,7 +79,7 @@ void DeviceLink::sendLed(int box, int fan, std::uint8_t mode, int red, int green
     post(box,
          makeCommand({0x32, 0x52, portOf(fan), mode, scaleColour(red, bright), scaleColour(green, bright),
                       scaleColour(blue, bright)}),
-         lightingKey(fan));
+         lightingKey(fan, mode));
 }
 
 void DeviceLink::setFanLedSteady(int box, int fan, int red, int green, int blue, float bright)

@@ -107,9 +107,12 @@ private:
     // Queues one write + read with box's handle; then runs on the box's worker.
     // Commands with a key replace an older queued one with the same key.
     void post(int box, const Report &command, int key, Then then = nullptr);
-    // Keys under which a newer command replaces a queued older one.
-    static int lightingKey(int fan) { return fan; }
-    static int speedKey(int fan) { return kFanCount + fan; }
+    // Keys under which a newer command replaces a queued older one: one per
+    // fan and kind. Steady, cycle and flash are kinds apart, as a cycle starts
+    // from the colour the last steady or flash report left.
+    static constexpr int kLedModes = 3;
+    static int lightingKey(int fan, std::uint8_t mode) { return mode * kFanCount + fan; }
+    static int speedKey(int fan) { return kLedModes * kFanCount + fan; }
     static Outcome exchange(BoxChannel &channel, int box, const Report &command);
     // Discards replies that arrived after an earlier read gave up on them.
     // Returns how many were discarded.
