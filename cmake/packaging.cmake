@@ -57,9 +57,11 @@ set(CPACK_PACKAGE_NAME ${ZALDO_PACKAGE})
 configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/changelog.in ${ZALDO_PACKAGING_DIR}/changelog @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/copyright.in ${ZALDO_PACKAGING_DIR}/copyright @ONLY)
 
-# Debian wants the changelog and the man page compressed to the maximum.
+# Debian wants the changelog, the man page and documentation over 4 kB
+# compressed to the maximum.
 set(zaldo_gzipped)
-foreach(file "${ZALDO_PACKAGING_DIR}/changelog" "${CMAKE_SOURCE_DIR}/assets/linux/${ZALDO_PACKAGE}.1")
+foreach(file "${ZALDO_PACKAGING_DIR}/changelog" "${CMAKE_SOURCE_DIR}/assets/linux/${ZALDO_PACKAGE}.1"
+        "${CMAKE_SOURCE_DIR}/README.md")
     get_filename_component(name ${file} NAME)
     set(out ${ZALDO_PACKAGING_DIR}/gz/${name})
     add_custom_command(OUTPUT ${out}.gz
@@ -77,8 +79,8 @@ install(CODE "set(ZALDO_BINDIR \"\${CMAKE_INSTALL_PREFIX}/bin\")
     configure_file(\"${CMAKE_SOURCE_DIR}/assets/linux/${ZALDO_PACKAGE}.service.in\"
         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/user/${ZALDO_PACKAGE}.service\" @ONLY)")
 install(FILES ${ZALDO_PACKAGING_DIR}/gz/${ZALDO_PACKAGE}.1.gz DESTINATION share/man/man1)
-install(FILES ${ZALDO_PACKAGING_DIR}/gz/changelog.gz ${ZALDO_PACKAGING_DIR}/copyright
-    DESTINATION share/doc/${ZALDO_PACKAGE})
+install(FILES ${ZALDO_PACKAGING_DIR}/gz/changelog.gz ${ZALDO_PACKAGING_DIR}/gz/README.md.gz
+    ${ZALDO_PACKAGING_DIR}/copyright DESTINATION share/doc/${ZALDO_PACKAGE})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -47,11 +47,13 @@ dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Status}\n' "$pkg" | grep -qx
 files=(usr/bin/$pkg usr/lib/$pkg/$pkg usr/lib/$pkg/Image/background.png usr/lib/$pkg/Language/en.qm
     usr/share/applications/$pkg.desktop usr/share/icons/hicolor/scalable/apps/$pkg.svg
     usr/share/metainfo/com.brenvar.RGBFanController.metainfo.xml usr/lib/udev/rules.d/70-$pkg.rules
-    usr/share/doc/$pkg/copyright usr/share/doc/$pkg/changelog.gz usr/share/man/man1/$pkg.1.gz
+    usr/share/doc/$pkg/copyright usr/share/doc/$pkg/changelog.gz usr/share/doc/$pkg/README.md.gz
+    usr/share/man/man1/$pkg.1.gz
     usr/lib/systemd/user/$pkg.service)
 for f in "${files[@]}"; do
     [ -e "$root/$f" ] || fail "$f missing after install"
 done
+zcat "$root/usr/share/doc/$pkg/README.md.gz" | cmp -s - README.md || fail "the packaged README is not this README"
 [ "$(readlink -f "$root/usr/bin/$pkg")" = "$root/usr/lib/$pkg/$pkg" ] || fail "usr/bin/$pkg points elsewhere"
 grep -qx "ExecStart=/usr/bin/$pkg" "$root/usr/lib/systemd/user/$pkg.service" || fail "the user service starts another program"
 
