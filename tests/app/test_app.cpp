@@ -3,12 +3,16 @@
 // the panel dispatcher's (tests/commands): here only how their numbers reach them.
 #include "app/autostart.h"
 #include "app/brenvarrgbfancontroller.h"
+#include "app/options.h"
+#include "app/remotecontrol.h"
+#include "app/remoterequests.h"
 #include "app/windowmessages.h"
 #include "tasks/coreharness.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"
 
 #include <QLabel>
+#include <QLocalSocket>
 #include <QPushButton>
 
 class TestApp : public QObject {
@@ -194,6 +198,57 @@ private Q_SLOTS:
             QVERIFY(handle(m, 1, 3) && handle(m, 1, -1));
         QVERIFY(handle(0x8112, 6, 0));
         QVERIFY(h->reports().isEmpty());
+    }
+
+    // One connection's bytes, the answers read back and fan 1's speed level
+    // after: a line is taken whole or refused whole, extra lines are refused.
+    void requestLines()
+    {
+        messageRig();
+        RemoteRequests requests(h->state, h->link, *h->store, *h->tasks);
+        LocalSocketRemoteControl server;
+        QCOMPARE(server.listen("Zaldo lines"), RemoteControlTransport::ListenResult::Listening);
+        server.setRequestHandler([&](const QByteArray &l, RemoteControlTransport::Reply r) { requests.answer(l, r); });
+        server.setHandler([](const RemoteMessage &) { return true; });
+        const QByteArray nul("set 1 1 speed 5\0 x\n", 19), zeros(kMaxRequestLength, '0');
+        const QList<std::tuple<QByteArray, QList<QByteArray>, int>> rows{
+            {"set 1 1 speed " + QByteArray(67, '0') + "5\n", {"{"}, 5},
+            {"set 1 1 speed " + zeros + "5\n", {"error: request too long"}, 2},
+            {nul, {"error: request contains a NUL byte"}, 2}, {"status\nset 1 1 speed 5\n", {"{", "error: "}, 2},
+            {"33025 1 1\n", {"1"}, 2}, {QByteArray("33025 1 1\0\n", 11), {"error"}, 2},
+            {"33025 1 1\nstatus\n", {"1", "error"}, 2}};
+        for (const auto &[bytes, answers, level] : rows) {
+            h->box(0).speedFan[0] = 2;
+            QByteArray got;
+            QThread *sender = QThread::create([&got, bytes = bytes] {
+                QLocalSocket s;
+                s.connectToServer(LocalSocketRemoteControl::socketPath("Zaldo lines"));
+                s.write(bytes);
+                for (bool more = s.waitForConnected(2000); more; more = s.waitForReadyRead(2000))
+                    got += s.readAll();
+                got += s.readAll();
+            });
+            sender->start();
+            while (!sender->wait(10))
+                QCoreApplication::processEvents();
+            delete sender;
+            const QList<QByteArray> lines = got.split('\n');
+            QVERIFY2(lines.size() == answers.size() + 1, got.constData());
+            for (int i = 0; i < answers.size(); ++i) {
+                const bool prefix = answers[i] == "{" || answers[i].endsWith(' ');
+                QVERIFY2(prefix ? lines[i].startsWith(answers[i]) && lines[i] != answers[i] : lines[i] == answers[i], got);
+            }
+            QCOMPARE(h->box(0).speedFan[0], level);
+        }
+        // The command line refuses what the running copy would.
+        const QList<QPair<QString, QString>> refused{{zeros + "5", "request too long"},
+                                                     {"5\n", "request contains a line break"}};
+        for (const auto &[speed, message] : refused) {
+            ProgramOptions o;
+            QString error;
+            QVERIFY(!parseProgramOptions({"set", "--box", "1", "--fan", "1", "--speed", speed}, &o, &error));
+            QCOMPARE(error, message);
+        }
     }
 
     // A device change rescans, re-applies what is new and keeps the poll going.
