@@ -200,8 +200,8 @@ private Q_SLOTS:
         QVERIFY(h->reports().isEmpty());
     }
 
-    // One connection's bytes, the answers read back and fan 1's speed level
-    // after: a line is taken whole or refused whole, extra lines are refused.
+    // One connection's bytes, all answers read back (a pattern) and fan 1's
+    // speed level after: a line is taken or refused whole, extra lines refused.
     void requestLines()
     {
         messageRig();
@@ -210,40 +210,32 @@ private Q_SLOTS:
         QCOMPARE(server.listen("Zaldo lines"), RemoteControlTransport::ListenResult::Listening);
         server.setRequestHandler([&](const QByteArray &l, RemoteControlTransport::Reply r) { requests.answer(l, r); });
         server.setHandler([](const RemoteMessage &) { return true; });
-        const QByteArray nul("set 1 1 speed 5\0 x\n", 19), zeros(kMaxRequestLength, '0');
-        const QList<std::tuple<QByteArray, QList<QByteArray>, int>> rows{
-            {"set 1 1 speed " + QByteArray(67, '0') + "5\n", {"{"}, 5},
-            {"set 1 1 speed " + zeros + "5\n", {"error: request too long"}, 2},
-            {nul, {"error: request contains a NUL byte"}, 2}, {"status\nset 1 1 speed 5\n", {"{", "error: "}, 2},
-            {"33025 1 1\n", {"1"}, 2}, {QByteArray("33025 1 1\0\n", 11), {"error"}, 2},
-            {"33025 1 1\nstatus\n", {"1", "error"}, 2}};
+        const QByteArray zeros(kMaxRequestLength, '0');
+        const QList<std::tuple<QByteArray, QString, int>> rows{
+            {"set 1 1 speed " + QByteArray(67, '0') + "5\n", "\\{.*\"speedLevel\":5.*\n", 5},
+            {"set 1 1 speed " + zeros + "5\n", "error: request too long\n", 2},
+            {QByteArray("set 1 1 speed 5\0 x\n", 19), "error: request contains a NUL byte\n", 2},
+            {"status\nset 1 1 speed 5\n", "\\{.*\nerror: .+\n", 2}, {"33025 1 1\n", "1\n", 2},
+            {QByteArray("33025 1 1\0\n", 11), "error\n", 2}, {"33025 1 1\nstatus\n", "1\nerror\n", 2}};
         for (const auto &[bytes, answers, level] : rows) {
             h->box(0).speedFan[0] = 2;
             QByteArray got;
-            QThread *sender = QThread::create([&got, bytes = bytes] {
+            std::unique_ptr<QThread> sender(QThread::create([&got, bytes = bytes] {
                 QLocalSocket s;
                 s.connectToServer(LocalSocketRemoteControl::socketPath("Zaldo lines"));
                 s.write(bytes);
                 for (bool more = s.waitForConnected(2000); more; more = s.waitForReadyRead(2000))
                     got += s.readAll();
-                got += s.readAll();
-            });
+                got += s.readAll() + (s.state() == QLocalSocket::ConnectedState ? "left open" : "");
+            }));
             sender->start();
-            while (!sender->wait(10))
-                QCoreApplication::processEvents();
-            delete sender;
-            const QList<QByteArray> lines = got.split('\n');
-            QVERIFY2(lines.size() == answers.size() + 1, got.constData());
-            for (int i = 0; i < answers.size(); ++i) {
-                const bool prefix = answers[i] == "{" || answers[i].endsWith(' ');
-                QVERIFY2(prefix ? lines[i].startsWith(answers[i]) && lines[i] != answers[i] : lines[i] == answers[i], got);
-            }
+            QTRY_VERIFY(sender->wait(0));
+            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(answers)).match(got).hasMatch(), got);
             QCOMPARE(h->box(0).speedFan[0], level);
         }
         // The command line refuses what the running copy would.
-        const QList<QPair<QString, QString>> refused{{zeros + "5", "request too long"},
-                                                     {"5\n", "request contains a line break"}};
-        for (const auto &[speed, message] : refused) {
+        for (const auto &[speed, message] : QList<QPair<QString, QString>>{
+                 {zeros + "5", "request too long"}, {"5\n", "request contains a line break"}}) {
             ProgramOptions o;
             QString error;
             QVERIFY(!parseProgramOptions({"set", "--box", "1", "--fan", "1", "--speed", speed}, &o, &error));
