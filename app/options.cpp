@@ -65,6 +65,19 @@ bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QS
     return ok;
 }
 
+bool checkRequestLine(const QByteArray &line, QString *error)
+{
+    if (line.size() > kMaxRequestLength)
+        *error = QStringLiteral("request too long");
+    else if (line.contains('\0'))
+        *error = QStringLiteral("request contains a NUL byte");
+    else if (line.contains('\n'))
+        *error = QStringLiteral("request contains a line break");
+    else
+        return true;
+    return false;
+}
+
 namespace {
 // status [--json] | set --box N --fan F SETTING... [--json] | profile load N | profile save
 bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
@@ -123,7 +136,9 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
         *error = QStringLiteral("profile needs \"load N\" or \"save\"");
         return false;
     }
-    return true;
+    // Refused here rather than cut or split by the running copy.
+    return std::all_of(o->requests.begin(), o->requests.end(),
+                       [error](const QByteArray &line) { return checkRequestLine(line, error); });
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -49,6 +50,13 @@ struct FanSetting {
 bool parseFanSetting(const QString &key, const QString &value, FanSetting *setting, QString *error);
 // A whole number first..last, as a person types it.
 bool parseNumberIn(const QString &text, int first, int last, int *value);
+
+// The longest request line a running copy takes, without its line end: a
+// 16-point curve with a sensor id fits many times over.
+constexpr int kMaxRequestLength = 1024;
+// The running copy's framing rules for one line, shared by the command line
+// that builds it. False with *error ("request too long", ...) otherwise.
+bool checkRequestLine(const QByteArray &line, QString *error);
 
 // Parses arguments (without argv[0]). On failure returns false and sets *error.
 bool parseProgramOptions(const QStringList &args, ProgramOptions *options, QString *error);

@@ -1,5 +1,7 @@
 #include "app/remotecontrol.h"
 
+#include "app/options.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -23,8 +25,6 @@
 Q_LOGGING_CATEGORY(lcRemote, "zaldo.remote")
 
 namespace {
-// A message line is three numbers; anything longer is not ours.
-constexpr int kMaxLineLength = 80;
 // A failed accept (descriptor table full) leaves the sender queued; it is
 // taken on a later try rather than by spinning on the ready listener.
 constexpr int kAcceptRetryMs = 250;
@@ -83,6 +83,24 @@ bool LocalSocketRemoteControl::parseLine(const QByteArray &line, RemoteMessage *
     message->wParam = w;
     message->lParam = l;
     return true;
+}
+
+LocalSocketRemoteControl::Framed LocalSocketRemoteControl::frame(const QByteArray &received)
+{
+    using Kind = Framed::Kind;
+    // Requests start with a word; messages are numbers only, and their senders
+    // know the bare "error".
+    const bool request = !received.isEmpty() && std::isalpha(static_cast<unsigned char>(received.at(0)));
+    const int end = received.indexOf('\n');
+    if (end < 0 && received.size() <= kMaxRequestLength)
+        return {Kind::Incomplete, request, {}, 0};
+    // A line is taken whole or refused whole: a cut one could change a value.
+    const QByteArray line = end < 0 ? received : received.left(end);
+    const int size = end < 0 ? received.size() : end + 1;
+    QString error;
+    if (!checkRequestLine(line, &error))
+        return {Kind::Refused, request, request ? "error: " + error.toUtf8() : QByteArray("error"), size};
+    return {Kind::Line, request, request ? line.trimmed() : line, size};
 }
 
 RemoteControlTransport::ListenResult LocalSocketRemoteControl::listen(const QString &title)
@@ -182,7 +200,7 @@ void LocalSocketRemoteControl::adopt(int fd)
         --m_connections;
         updateAccepting();
     });
-    socket->setReadBufferSize(kMaxLineLength * 2);
+    socket->setReadBufferSize(kMaxRequestLength * 2);
     auto *deadline = new QTimer(socket);
     deadline->setSingleShot(true);
     connect(deadline, &QTimer::timeout, socket, [socket] {
@@ -197,43 +215,67 @@ void LocalSocketRemoteControl::adopt(int fd)
 
 void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadline)
 {
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > kMaxLineLength) {
-            qCWarning(lcRemote) << "remote-control message too long, dropping the sender";
-            socket->abort();
-        }
+    // The deadline runs until the one line is in; what comes after it is
+    // refused along with the line's answer.
+    if (!deadline->isActive())
+        return;
+    const Framed framed = frame(socket->peek(kMaxRequestLength + 1));
+    if (framed.kind == Framed::Kind::Incomplete)
+        return;
+    deadline->stop();
+    socket->read(framed.size);
+    const QByteArray &line = framed.text;
+    if (framed.kind == Framed::Kind::Refused) {
+        qCWarning(lcRemote) << "remote-control line refused:" << line;
+        refuse(socket, line);
         return;
     }
-    deadline->stop();
-    const QByteArray line = socket->readLine(kMaxLineLength + 1);
-    // Requests start with a word; messages are numbers only.
-    if (!line.isEmpty() && std::isalpha(static_cast<unsigned char>(line.at(0)))) {
+    if (framed.request) {
         QPointer<QLocalSocket> sender(socket);
-        answer(line.trimmed(), [sender](const QByteArray &reply) {
+        answer(line, [sender](const QByteArray &reply) {
             if (!sender || sender->state() != QLocalSocket::ConnectedState)
                 return;  // the sender gave up
-            sender->write(reply + '\n');
-            sender->flush();
-            sender->disconnectFromServer();
+            finish(sender, true, reply);
         });
         return;
     }
     RemoteMessage m;
     if (!parseLine(line, &m)) {
-        qCWarning(lcRemote) << "malformed remote-control message:" << line.left(kMaxLineLength);
-        socket->write("error\n");
-        socket->flush();
-        socket->disconnectFromServer();
+        qCWarning(lcRemote) << "malformed remote-control message:" << line;
+        finish(socket, false, "error");
         return;
     }
     // The handler may run for a while (device exchanges); the sender waits, as
     // a synchronous window message would.
     const bool handled = deliver(m);
-    if (socket->state() == QLocalSocket::ConnectedState) {
-        socket->write(handled ? "1\n" : "0\n");
-        socket->flush();
-        socket->disconnectFromServer();
-    }
+    if (socket->state() == QLocalSocket::ConnectedState)
+        finish(socket, false, handled ? "1" : "0");
+}
+
+// The sender of a refused line reads the answer and then the end, not a reset:
+// the rest of its line is dropped until it closes, within the deadline.
+void LocalSocketRemoteControl::refuse(QLocalSocket *socket, const QByteArray &answer)
+{
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->readAll(); });
+    socket->readAll();
+    socket->write(answer + '\n');
+    socket->flush();
+    ::shutdown(int(socket->socketDescriptor()), SHUT_WR);
+    QTimer::singleShot(m_deadlineMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+}
+
+void LocalSocketRemoteControl::finish(QLocalSocket *socket, bool request, const QByteArray &answer)
+{
+    QByteArray out = answer + '\n';
+    if (socket->bytesAvailable() > 0)
+        out += request ? "error: one request per connection\n" : "error\n";
+    socket->write(out);
+    socket->flush();
+    socket->disconnectFromServer();
 }
 
 bool LocalSocketRemoteControl::connectToCopy(QLocalSocket &socket, const QString &title, int timeoutMs,

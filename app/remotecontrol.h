@@ -83,6 +83,14 @@ public:
                         QString *error);
     // "MSG WPARAM LPARAM" in decimal; false on anything else.
     static bool parseLine(const QByteArray &line, RemoteMessage *message);
+    // The start of what a sender wrote on a connection, cut at its one line.
+    struct Framed {
+        enum class Kind { Incomplete, Line, Refused } kind = Kind::Incomplete;
+        bool request = false;  // a word first; otherwise a message's numbers
+        QByteArray text;       // the line without its end (a request trimmed), or the refusal
+        int size = 0;          // bytes taken, the line end included
+    };
+    static Framed frame(const QByteArray &received);
 
 private:
     static bool connectToCopy(QLocalSocket &socket, const QString &title, int timeoutMs, int waitForListenerMs,
@@ -92,6 +100,8 @@ private:
     void adopt(int fd);
     void updateAccepting();
     void onReadyRead(QLocalSocket *socket, QTimer *deadline);
+    void refuse(QLocalSocket *socket, const QByteArray &answer);
+    static void finish(QLocalSocket *socket, bool request, const QByteArray &answer);
 
     std::unique_ptr<QLockFile> m_lock;
     QString m_path;

@@ -3,12 +3,16 @@
 // the panel dispatcher's (tests/commands): here only how their numbers reach them.
 #include "app/autostart.h"
 #include "app/brenvarrgbfancontroller.h"
+#include "app/options.h"
+#include "app/remotecontrol.h"
+#include "app/remoterequests.h"
 #include "app/windowmessages.h"
 #include "tasks/coreharness.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"
 
 #include <QLabel>
+#include <QLocalSocket>
 #include <QPushButton>
 
 class TestApp : public QObject {
@@ -194,6 +198,49 @@ private Q_SLOTS:
             QVERIFY(handle(m, 1, 3) && handle(m, 1, -1));
         QVERIFY(handle(0x8112, 6, 0));
         QVERIFY(h->reports().isEmpty());
+    }
+
+    // One connection's bytes, all answers read back (a pattern) and fan 1's
+    // speed level after: a line is taken or refused whole, extra lines refused.
+    void requestLines()
+    {
+        messageRig();
+        RemoteRequests requests(h->state, h->link, *h->store, *h->tasks);
+        LocalSocketRemoteControl server;
+        QCOMPARE(server.listen("Zaldo lines"), RemoteControlTransport::ListenResult::Listening);
+        server.setRequestHandler([&](const QByteArray &l, RemoteControlTransport::Reply r) { requests.answer(l, r); });
+        server.setHandler([](const RemoteMessage &) { return true; });
+        const QByteArray zeros(kMaxRequestLength, '0');
+        const QList<std::tuple<QByteArray, QString, int>> rows{
+            {"set 1 1 speed " + QByteArray(67, '0') + "5\n", "\\{.*\"speedLevel\":5.*\n", 5},
+            {"set 1 1 speed " + zeros + "5\n", "error: request too long\n", 2},
+            {QByteArray("set 1 1 speed 5\0 x\n", 19), "error: request contains a NUL byte\n", 2},
+            {"status\nset 1 1 speed 5\n", "\\{.*\nerror: .+\n", 2}, {"33025 1 1\n", "1\n", 2},
+            {QByteArray("33025 1 1\0\n", 11), "error\n", 2}, {"33025 1 1\nstatus\n", "1\nerror\n", 2}};
+        for (const auto &[bytes, answers, level] : rows) {
+            h->box(0).speedFan[0] = 2;
+            QByteArray got;
+            std::unique_ptr<QThread> sender(QThread::create([&got, bytes = bytes] {
+                QLocalSocket s;
+                s.connectToServer(LocalSocketRemoteControl::socketPath("Zaldo lines"));
+                s.write(bytes);
+                for (bool more = s.waitForConnected(2000); more; more = s.waitForReadyRead(2000))
+                    got += s.readAll();
+                got += s.readAll() + (s.state() == QLocalSocket::ConnectedState ? "left open" : "");
+            }));
+            sender->start();
+            QTRY_VERIFY(sender->wait(0));
+            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(answers)).match(got).hasMatch(), got);
+            QCOMPARE(h->box(0).speedFan[0], level);
+        }
+        // The command line refuses what the running copy would.
+        for (const auto &[speed, message] : QList<QPair<QString, QString>>{
+                 {zeros + "5", "request too long"}, {"5\n", "request contains a line break"}}) {
+            ProgramOptions o;
+            QString error;
+            QVERIFY(!parseProgramOptions({"set", "--box", "1", "--fan", "1", "--speed", speed}, &o, &error));
+            QCOMPARE(error, message);
+        }
     }
 
     // A device change rescans, re-applies what is new and keeps the poll going.
