@@ -1,6 +1,6 @@
 // The whole controller as start-up builds it, against emulated boxes 0 and 2;
-// the autostart entry; remote-control messages, whose fan rules themselves are
-// the panel dispatcher's (tests/commands): here only how their numbers reach them.
+// the autostart entry; remote-control messages: how their numbers reach the fan
+// rules, and the rules in which they differ from the panel (tests/commands).
 #include "app/autostart.h"
 #include "app/brenvarrgbfancontroller.h"
 #include "app/windowmessages.h"
