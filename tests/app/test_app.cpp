@@ -1,6 +1,6 @@
 // The whole controller as start-up builds it, against emulated boxes 0 and 2;
-// the autostart entry; remote-control messages, whose fan rules themselves are
-// the panel dispatcher's (tests/commands): here only how their numbers reach them.
+// the autostart entry; remote-control messages: how their numbers reach the fan
+// rules, and the rules in which they differ from the panel (tests/commands).
 #include "app/autostart.h"
 #include "app/brenvarrgbfancontroller.h"
 #include "app/options.h"
@@ -185,15 +185,70 @@ private Q_SLOTS:
         QCOMPARE(h->state.controllerBoxNumber, 2);
     }
 
-    // wParam is the value, lParam the fan; fans outside 0..2 are ignored.
-    void fanMessagesReachTheRules()
+    // wParam is the value, lParam the fan. Fan 1 of box 0 starts at (40, 80,
+    // 120), half bright, level 2 with PWM off, in the given lighting mode and off
+    // switch; after: "mode off r g b bright level speed-mode" and the reports.
+    // The panel is redrawn after every fan message.
+    void fanMessages()
+    {
+        const QString dim = steady(0, 1, 20, 40, 60), dimFlash = flash(0, 1, 20, 40, 60);
+        const QList<std::tuple<uint, qint64, int, bool, QString, QStringList>> rows{
+            {0x8109, 0, 0, false, "0 0 40 80 120 0.5 5 2", {speed(0, 1, 100)}},
+            {0x8110, 0, 0, false, "0 0 40 80 120 0.5 0 1", {speed(0, 1, 10)}},
+            {0x8112, 3, 0, false, "0 0 40 80 120 0.5 3 0", {speed(0, 1, 60)}},
+            {0x8113, 1, 0, true, "1 0 40 80 120 0.5 2 0", {cycle(0, 1)}},
+            {0x8114, 1, 0, true, "2 0 40 80 120 0.5 2 0", {dimFlash}},
+            {0x8114, 0, 2, false, "0 0 40 80 120 0.5 2 0", {dim}},
+            {0x8115, 1, 2, false, "2 1 40 80 120 0.5 2 0", {steady(0, 1, 0, 0, 0)}},
+            {0x8115, 0, 2, true, "2 0 40 80 120 0.5 2 0", {dimFlash}},
+            {0x8116, 0, 2, true, "0 0 255 0 0 1 2 0", {steady(0, 1, 255, 0, 0)}},  // fan 0's lighting
+            {0x8117, 25, 2, false, "2 0 40 80 120 0.25 2 0", {flash(0, 1, 10, 20, 30)}},
+            {0x8117, 25, 0, false, "0 0 40 80 120 0.25 2 0", {steady(0, 1, 10, 20, 30)}},
+            // Ignored while cycling or switched off.
+            {0x8117, 25, 1, false, "1 0 40 80 120 0.5 2 0", {}}, {0x8117, 25, 0, true, "0 1 40 80 120 0.5 2 0", {}},
+            {0x8118, 0xFF00, 1, false, "0 0 0 255 0 0.5 2 0", {steady(0, 1, 0, 127, 0)}},
+            {0x8118, 0x302010, 1, true, "0 1 16 32 48 0.5 2 0", {}}};  // stored; the LEDs stay off
+        for (const auto &[message, w, mode, off, after, reports] : rows) {
+            messageRig();
+            ControllerBox &b = h->box(0);
+            h->paint(0, 1, 40, 80, 120);
+            std::tie(b.brightFan[1], b.speedFan[1], b.speedModeFan[1], b.isPWMFan[1]) = std::tuple(0.5f, 2, 0, false);
+            setMode(b.LEDModeFan[1], mode);
+            b.isTurnOffLedFan[1] = off;
+            QVERIFY(handle(message, w, 1));
+            QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8").arg(int(b.LEDModeFan[1])).arg(int(b.isTurnOffLedFan[1]))
+                         .arg(b.RColorFan[1]).arg(b.GColorFan[1]).arg(b.BColorFan[1]).arg(double(b.brightFan[1]))
+                         .arg(b.speedFan[1]).arg(b.speedModeFan[1]), after);
+            QCOMPARE(h->reports(), reports);
+            QCOMPARE(h->views.count("setProfile("), 1);
+        }
+    }
+
+    // 0x8107 loads profile p + 1 into the selected box and redraws; 0x8108 shows
+    // and saves the alarm switch; 0x8119 answers 0 when the profile cannot be written.
+    void profileAndAlarmMessages()
     {
         messageRig();
-        ControllerBox &b = h->box(0);
-        b.isPWMFan = {false, false, false};
-        QVERIFY(handle(0x8112, 3, 1) && handle(0x8110, 0, 0) && handle(0x8118, 0xFF00, 2));
-        QCOMPARE(h->reports(), (QStringList{speed(0, 1, 60), speed(0, 0, 10), steady(0, 2, 0, 255, 0)}));
+        h->box(0).RColorFan[2] = 9;
+        QVERIFY(handle(0x8107, 2, 0));
+        QCOMPARE(h->state.currentProfile, 3);
+        QCOMPARE(h->box(0).RColorFan[2], 255);  // no file yet: the defaults
+        QCOMPARE(h->reports(), (QStringList{steady(0, 0, 255, 0, 0), steady(0, 1, 255, 0, 0), steady(0, 2, 255, 0, 0)}));
+        QCOMPARE(h->views.count("setProfile(3)"), 1);
         h->clear();
+        QVERIFY(handle(0x8108, 0, 2));
+        QCOMPARE(h->views.calls, QStringList{"setFanMonitor(2,0)"});
+        QCOMPARE(h->deviceKey("Device0/Monitor"), QStringLiteral("1,1,0"));
+        QVERIFY(QDir().mkpath(h->store->profileFilePath(3)));  // a folder where the file goes
+        h->clear();
+        QVERIFY(!handle(0x8119, 0, 0));
+        QCOMPARE(h->reports(), QStringList{});  // nothing reloaded or stored in the box
+    }
+
+    // Fans outside 0..2 and levels outside 0..5 are ignored.
+    void fanMessagesOutOfRange()
+    {
+        messageRig();
         for (uint m : {0x8108u, 0x8112u, 0x8118u})
             QVERIFY(handle(m, 1, 3) && handle(m, 1, -1));
         QVERIFY(handle(0x8112, 6, 0));

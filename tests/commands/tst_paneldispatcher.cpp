@@ -38,6 +38,9 @@ private Q_SLOTS:
             {pal, 2, false, "2 0 10 20 30 0.5", flash(0, 1, 5, 10, 15)},
             {"Blink 1 1", 1, true, "2 0 40 80 120 0.5", dimFlash},
             {"RGB 1 1", 0, true, "1 0 40 80 120 0.5", cycle(0, 1)},
+            // Off (any element 2 but 1) lights steady, switched on.
+            {"Blink 1 0", 2, true, "0 0 40 80 120 0.5", steady(0, 1, 20, 40, 60)},
+            {"RGB 1 2", 1, false, "0 0 40 80 120 0.5", steady(0, 1, 20, 40, 60)},
             {"pushTurnOff 1 1", 2, false, "2 1 40 80 120 0.5", black},
             {"pushTurnOff 1 0", 2, true, "2 0 40 80 120 0.5", dimFlash},
             // Only "1" sends black; any other non-zero flag marks the fan off but resends its mode.
@@ -77,6 +80,7 @@ private Q_SLOTS:
             QCOMPARE(fanSummary(b, size_t(target)), QStringLiteral("2 %1 100 50 10 0.5").arg(int(sourceOff)));
             QCOMPARE(b.speedFan, (std::array<int, 3>{{1, 5, 3}}));  // speed settings are never copied
             QVERIFY(b.isPWMFan[2]);
+            QCOMPARE(h.views.count("setProfile("), 1);  // the panel redrawn
         }
     }
 
@@ -117,6 +121,24 @@ private Q_SLOTS:
         QCOMPARE(content(), stored);
         QCOMPARE(h.reports(), (QStringList{steady(0, 0, 255, 0, 0), speed(0, 0, 100), steady(0, 1, 255, 77, 0),
                                            steady(0, 2, 255, 0, 0)}));
+        QCOMPARE(h.views.count("setProfile("), 1);
+    }
+
+    // Switches written to Device.ini at once: the key afterwards and what the
+    // views are told (the panel already shows its own switch).
+    void switchesSavedAtOnce()
+    {
+        for (auto [command, key, value, calls] : {std::tuple{"closeFanControl 1 0", "Device0/Monitor", "1,0,1", QStringList{}},
+                                                  {"changeLanguage 3", "Main/Language", "3", QStringList{"setLanguage(3)"}},
+                                                  {"AutoUpdate 0", "Main/AutoUpdate", "0", QStringList{}},
+                                                  {"Password 1", "Main/OpenPassword", "1", QStringList{}},
+                                                  {"changePassword 0042", "Main/Password", "0042", QStringList{}}}) {
+            DispatchHarness h;
+            h.send(QString(command).split(QLatin1Char(' ')));
+            QCOMPARE(h.deviceKey(key), QString(value));
+            QCOMPARE(h.views.calls, calls);
+            QVERIFY(h.reports().isEmpty());
+        }
     }
 
     void saveProfileReachesBoxesOfThatProfile()

@@ -202,22 +202,51 @@ private Q_SLOTS:
         QVERIFY(rig.reports().isEmpty());  // box 1 is not connected
     }
 
-    void flashToggles()
+    // Fan 1 of box 0 at (40, 80, 120), half bright, in the given mode, off switch
+    // and random colour (its timer running); after the mode command: "mode off
+    // random r g b", that timer, and fan 1's report between box 0's red fans 0
+    // and 2 (none: nothing sent and the panel not redrawn).
+    void modeCommands()
     {
-        for (auto [before, after] : {std::pair{1, 2}, {2, 0}}) {
+        const QString dim = steady(0, 1, 20, 40, 60), dimFlash = flash(0, 1, 20, 40, 60), black = steady(0, 1, 0, 0, 0);
+        const QList<std::tuple<const char *, int, bool, bool, const char *, bool, QString>> rows{
+            {"012x1", 2, false, false, "0 0 1 40 80 120", true, {}},  // the timer ticks send the colours
+            {"012x1", 0, false, true, "0 0 0 40 80 120", false, {}},
+            {"022x1", 0, false, true, "1 0 0 255 0 0", false, cycle(0, 1)},  // a cycle starts from red
+            {"052x1", 1, false, true, "2 0 0 40 80 120", false, dimFlash},
+            {"052x1", 2, false, false, "0 0 0 40 80 120", false, dim},
+            {"072x1", 2, false, true, "2 1 0 40 80 120", false, black},
+            {"072x1", 2, true, false, "2 0 0 40 80 120", false, dimFlash},
+            {"082x1", 2, false, true, "0 0 1 40 80 120", true, dim},  // the random colour goes on
+            // A lighting mode leaves switched-off LEDs off.
+            {"082x1", 2, true, false, "0 1 0 40 80 120", false, black},
+            {"022x1", 0, true, false, "1 1 0 255 0 0", false, black}};
+        for (const auto &[command, mode, off, random, after, timer, report] : rows) {
             CompanionRig rig({0, 2});
-            setMode(rig.box(2).LEDModeFan[0], before);
-            rig.send("051x001");
-            QCOMPARE(static_cast<int>(rig.box(2).LEDModeFan[0]), after);
-            QCOMPARE(rig.reports().first(), hexLine(2, {0x32, 0x52, 1, after, 0xff}));
+            ControllerBox &b = rig.box(0);
+            rig.paint(0, 1, 40, 80, 120);
+            b.brightFan[1] = 0.5f;
+            setMode(b.LEDModeFan[1], mode);
+            b.isTurnOffLedFan[1] = off;
+            if ((b.isRandomColorFan[1] = random))
+                rig.tasks->randomColorTimer(1).start(200);
+            rig.send(command);
+            QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(int(b.LEDModeFan[1])).arg(int(b.isTurnOffLedFan[1]))
+                         .arg(int(b.isRandomColorFan[1])).arg(b.RColorFan[1]).arg(b.GColorFan[1]).arg(b.BColorFan[1]),
+                     QString(after));
+            QCOMPARE(rig.tasks->randomColorTimer(1).isActive(), timer);
+            const QStringList sent{steady(0, 0, 255, 0, 0), report, steady(0, 2, 255, 0, 0)};
+            QCOMPARE(rig.reports(), report.isEmpty() ? QStringList{} : sent);
+            QCOMPARE(rig.views.count("setProfile("), report.isEmpty() ? 0 : 1);
         }
     }
 
-    // Volume records "6x<level>" after "06"; "@@" ends the music.
+    // Volume records "6x<level>" after "06"; "@@" ends the music, at once when
+    // it is the first record (flashing fans keep flashing).
     void music()
     {
-        for (auto [command, volume, running] : {std::tuple{"06x45x6x50x6x@@", 99, false}, {"06x45x7x50", 45, true},
-                                                {"06x9x", 90, true}}) {
+        for (auto [command, volume, running, mode] : {std::tuple{"06x45x6x50x6x@@", 99, false, 0}, {"06x45x7x50", 45, true, 0},
+                                                      {"06x9x", 90, true, 0}, {"06x@@", 99, false, 2}}) {
             CompanionRig rig({0, 2});
             setMode(rig.box(0).LEDModeFan[0], 2);
             if (!running)
@@ -225,7 +254,7 @@ private Q_SLOTS:
             rig.send(command);
             QCOMPARE(rig.state.volumePercent, volume);
             QCOMPARE(rig.tasks->musicTimer().isActive(), running);
-            QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), 0);
+            QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), mode);
         }
     }
 

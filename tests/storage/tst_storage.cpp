@@ -149,7 +149,9 @@ private slots:
     {
         for (auto [lines, readAs, flags, profile] : {std::tuple{"Profile=3\nMonitor=\"1,0,1\"", "1,0,1", Flags3{1, 0, 1}, 3},
                                                      {"Profile=0\nMonitor=0", "0", Flags3{0, 1, 1}, 1},
-                                                     {"Profile=two\nMonitor=\"x,2,-1\"", "x,2,-1", Flags3{0, 1, 1}, 1}}) {
+                                                     {"Profile=two\nMonitor=\"x,2,-1\"", "x,2,-1", Flags3{0, 1, 1}, 1},
+                                                     // Unquoted, the settings layer reads a list: joined at commas again.
+                                                     {"Profile=2\nMonitor=1,0,0", "1,0,0", Flags3{1, 0, 0}, 2}}) {
             init();
             QVERIFY(writeBytes(device(), QByteArray("[Device5]\n") + lines + "\n"));
             ControllerState state;
@@ -192,7 +194,9 @@ private slots:
     // were; the next save that can write stores what the box holds by then.
     void failedSaveChangesNothing()
     {
-        for (int failure : {0, 1}) {  // a read-only folder, a full disk
+        // A read-only folder, a full disk, a disk that fills mid-write: the old
+        // file's copy fits, the longer new values do not (seen only by reading back).
+        for (int failure : {0, 1, 2}) {
             init();
             const QStringList user{"10", "20", "30", "0.5", "3", "0", "0", "0", "0"};
             const QStringList edited{"255", "255", "255", "0.25", "5", "2", "1", "2", "1"};
@@ -211,7 +215,7 @@ private slots:
                 return QStringList(fan.begin(), fan.end()) == user;
             };
             QVERIFY(failure == 0 ? whileFolderReadOnly(data + "/Zaldo", failThenRead)
-                                 : whileDiskFull(failThenRead));
+                                 : whileDiskFull(failThenRead, failure == 1 ? 0 : rlim_t(before.size() + 6)));
             QCOMPARE(readBytes(profile(1)), before);
             QCOMPARE(QDir(data + "/Zaldo").entryList(QDir::Files), QStringList{"Profile1.ini"});
             store.loadProfileIni(4, 1);
@@ -269,7 +273,7 @@ private slots:
         // The line replacing that key of the base fan, and the loaded values that differ from it.
         const QList<QPair<QString, QStringList>> rows{
             {"RColor=7200000", {"RColor=255"}}, {"GColor=-5", {"GColor=0"}},
-            {"RColor=99999999999", {"RColor=255"}}, {"Bright=-0.5", {"Bright=0"}},
+            {"RColor=99999999999", {"RColor=255"}}, {"Bright=-0.5", {"Bright=0"}}, {"Bright=7", {"Bright=1"}},
             {"Bright=nan", {"Bright=1"}}, {"Speed=9", {"Speed=5", "SpeedMode=2"}}, {"Speed=0", {"Speed=0"}},
             {"FanMode=7", {"FanMode=0"}}, {"FanMode=-1", {"FanMode=0"}}, {"FanMode=2", {"FanMode=2"}}};
         const QStringList base{"10", "20", "30", "0.5", "3", "0", "0", "0", "0"};
