@@ -2,6 +2,7 @@
 // window handling, the settings menu, the password keypad and setLanguage.
 #include "ui/uitestenv.h"
 
+#include "ui/windowplacement.h"
 #include "ui/zaldorgbfanview.h"
 
 #include <QPushButton>
@@ -148,6 +149,21 @@ private Q_SLOTS:
             press(QStringLiteral("ok"));
             QCOMPARE(spy->count(), 2);
         }
+    }
+
+    // A window's place on a screen's available area: its own where it fits,
+    // else moved just enough; centred on an axis where it is larger.
+    void placement()
+    {
+        const QRect panel(400, 400, 947, 587);
+        const QList<std::tuple<QRect, QRect, QPoint>> rows{
+            {panel, {0, 0, 1600, 1000}, {400, 400}}, {panel, {0, 0, 1366, 728}, {400, 141}},
+            {panel, {64, 27, 1302, 741}, {400, 181}}, {panel, {0, 0, 1280, 1024}, {333, 400}},
+            {panel, {0, 0, 800, 560}, {-73, -13}}, {{-50, 900, 428, 248}, {0, 0, 1366, 768}, {0, 520}},
+            {{100, 100, 100, 100}, {1920, 0, 1024, 768}, {1920, 100}}};
+        for (const auto &[wanted, available, expected] : rows)
+            QCOMPARE(placeWithin(wanted, available), expected);
+        QCOMPARE(v->pos(), QPoint(-73, 13));  // the offscreen screen: 800 x 600
     }
 
 };
