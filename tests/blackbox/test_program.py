@@ -62,6 +62,7 @@ class StartUp(ProgramTest):
         self.assertEqual(ini["Device15"]["Monitor"].strip('"'), "1,1,1")
         self.assertEqual(ini["Main"]["Password"], "7391")
         self.assertFalse(os.path.exists(os.path.join(p.config, "Bv", "RGBZaldo", "Zaldo", "Profile1.ini")))
+        self.assertTrue(all("box %d found" % b in p.read_log() for b in (1, 3)), p.read_log())  # as the panel counts
 
     def test_second_start_signals_first_and_exits(self):
         p = self.emulated("0")
@@ -136,7 +137,7 @@ class Desktops(ProgramTest):
         p.send(0x8113, 1, 1)  # colour cycle on fan 2 of box 1
         self.assertIn("0 32 52 02 01 00 00 00 00", p.trace_lines())
         self.assertEqual(p.companion("000")[1], b"1010000000000000")
-        self.assertTrue(wait_for(lambda: "fan stopped, box 2 fan 1" in p.read_log()), p.read_log())
+        self.assertTrue(wait_for(lambda: "fan stopped, box 3 fan 2" in p.read_log()), p.read_log())
         self.assertNotIn("hid_open_false", p.read_log())  # diagnostics only when asked for
         p.send(0x8105, 1)  # nothing is shown: closing ends it
         self.assertEqual(p.proc.wait(10), 0)
