@@ -62,6 +62,7 @@ class StartUp(ProgramTest):
         self.assertEqual(ini["Device15"]["Monitor"].strip('"'), "1,1,1")
         self.assertEqual(ini["Main"]["Password"], "7391")
         self.assertFalse(os.path.exists(os.path.join(p.config, "Bv", "RGBZaldo", "Zaldo", "Profile1.ini")))
+        self.assertFalse(os.path.exists(os.path.join(p.config, "autostart")))  # a try-out leaves log-in alone
         self.assertTrue(all("box %d found" % b in p.read_log() for b in (1, 3)), p.read_log())  # as the panel counts
 
     def test_second_start_signals_first_and_exits(self):
@@ -113,6 +114,17 @@ class StartUp(ProgramTest):
         self.assertIsNone(p.proc.poll())
         self.assertEqual(p.read_log().count("without remote control"), 1, p.read_log())
 
+
+
+class DemoCommand(unittest.TestCase):
+    def test_emulated_runs_keep_their_own_settings(self):
+        root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+        env = dict(os.environ, XDG_CONFIG_HOME="/users/own/config")
+        for args, own in (([], True), (["--emulate", "1"], True), (["--verbose"], False)):
+            r = subprocess.run([os.path.join(root, "scripts", "run.sh"), "--dry-run"] + args, env=env,
+                               capture_output=True, text=True, timeout=30)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            self.assertEqual("XDG_CONFIG_HOME=%s/build/" % root in r.stdout, own, r.stdout)
 
 
 class RemoteControl(ProgramTest):
