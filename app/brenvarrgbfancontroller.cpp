@@ -32,7 +32,8 @@ const QString kAutoRunText = QStringLiteral(" Run Zaldo RGB Program when you log
 } // namespace
 
 BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const ControllerSetup &setup)
-    : QMainWindow(nullptr), m_state(state), m_core(std::make_unique<ControllerCore>(state, setup, m_views))
+    : QMainWindow(nullptr), m_state(state), m_core(std::make_unique<ControllerCore>(state, setup, m_views)),
+      m_emulatedBoxes(setup.emulatedBoxes)
 {
     // Built in a fixed order: each step uses only what the steps before made.
     // The window only carries the title; it is never mapped on Linux.
@@ -63,7 +64,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     // Make the autostart entry match the stored switch.
     m_autoStart = std::make_unique<XdgAutoStartStore>();
     qCDebug(lcController) << "isAutoRun:" << m_state.isAutoRun;
-    setAutoRun(*m_autoStart, m_state.isAutoRun, QCoreApplication::applicationFilePath());
+    applyAutoRun();
 
     WindowMessages::Hooks hooks;
     hooks.showPanelAndTray = [this](bool show) {
@@ -226,9 +227,17 @@ void BrenvarRGBFanController::trayIconAction()
 {
     m_state.isAutoRun = !m_state.isAutoRun;
     updateAutoRunText();
-    setAutoRun(*m_autoStart, m_state.isAutoRun, QCoreApplication::applicationFilePath());
+    applyAutoRun();
     qCDebug(lcController) << "trayIconAction---isAutoRun:" << m_state.isAutoRun;
     m_core->store().saveDeviceSettings();
+}
+
+void BrenvarRGBFanController::applyAutoRun()
+{
+    if (m_emulatedBoxes)
+        qCInfo(lcController) << "emulated boxes: the autostart entry is left as it is";
+    else
+        setAutoRun(*m_autoStart, m_state.isAutoRun, QCoreApplication::applicationFilePath());
 }
 
 void BrenvarRGBFanController::reapplyAfterResume() { m_core->reapplyAfterResume(); }

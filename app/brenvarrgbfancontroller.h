@@ -62,6 +62,8 @@ private:
     bool loadLanguage(int index);
     void buildTray();
     void updateAutoRunText();
+    // Makes the autostart entry match the switch; never with emulated boxes.
+    void applyAutoRun();
     void closeController();
     bool anyOtherWindowVisible() const;
     QString buildIpAddress() const;
@@ -81,4 +83,5 @@ private:
     QAction *m_autoRunAction = nullptr;
     QAction *m_exitAction = nullptr;
     bool m_controllerShown = false;
+    bool m_emulatedBoxes = false;
 };

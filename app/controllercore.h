@@ -33,6 +33,9 @@ struct ControllerSetup {
     // Box exchanges on a worker per box (the program); off, they run inline
     // on the GUI thread, which keeps tests deterministic.
     bool threadedIo = false;
+    // The boxes are emulated: a try-out, which leaves the log-in autostart
+    // entry as it is (it would start the program without --emulate).
+    bool emulatedBoxes = false;
 };
 
 // Everything that works without windows: settings, the boxes, the phone-app

@@ -230,6 +230,7 @@ int main(int argc, char **argv)
     setup.companionAddress = options.companionAddress;
     setup.updateUrl = options.updateUrl;
     setup.threadedIo = !options.inlineIo;
+    setup.emulatedBoxes = options.emulate;
 
     int result = 0;
     if (withWindows) {

@@ -2,6 +2,7 @@
 
 #include "ui/alertview.h"
 #include "ui/mainview.h"
+#include "ui/windowplacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -65,7 +66,7 @@ void ViewAdapter::placeAlert()
         x = g.width() - w - 20;
         y = g.height() - h - 50;
     }
-    m_alert->setGeometry(x, y, w, h);
+    m_alert->setGeometry(QRect(placeOnScreen(QRect(x, y, w, h)), QSize(w, h)));
 }
 
 void ViewAdapter::showAlert(int box)

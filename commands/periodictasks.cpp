@@ -154,7 +154,7 @@ void PeriodicTasks::showFanStatus(int b, int requested, const FanStatusReply &re
     if (rpm == 0) {
         if (!box.isAlertShownFan[idx(f)] && box.monitorFan[idx(f)]) {
             box.isAlertShownFan[idx(f)] = true;
-            qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b << "fan" << f;
+            qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b + 1 << "fan" << f + 1;  // as the panel counts
             m_views.showAlert(b);
             m_views.setPanelEnabled(false);
             m_views.setBoxFault(b, true);

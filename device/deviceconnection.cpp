@@ -68,7 +68,7 @@ int DeviceLink::drainStaleReplies(int box, HidDevice &device)
         qCDebug(lcDevice) << "stale reply dropped, box" << box << "length" << n
                           << "r0:" << stale[0] << "r1:" << stale[1];
     }
-    qCWarning(lcDevice) << "box" << box << "keeps sending unrequested reports";
+    qCWarning(lcDevice) << "box" << box + 1 << "keeps sending unrequested reports";
     return kMaxDrainReads;
 }
 
@@ -115,12 +115,12 @@ DeviceLink::Outcome DeviceLink::exchange(BoxChannel &channel, int box, const Rep
     out.result = device.read(out.reply.data(), out.reply.size(), timeout);
     if (out.result > 0) {
         if (missed >= kSilentAfterMisses)
-            qCInfo(lcDevice) << "box" << box << "answers again";
+            qCInfo(lcDevice) << "box" << box + 1 << "answers again";
         missed = 0;
     } else if (out.result == 0) {
         qCDebug(lcDevice) << "no reply within" << timeout << "ms, box" << box;
         if (++missed == kSilentAfterMisses)
-            qCWarning(lcDevice) << "box" << box << "does not answer; its replies are no longer waited for until it answers again";
+            qCWarning(lcDevice) << "box" << box + 1 << "does not answer; its replies are no longer waited for until it answers again";
     } else {
         qCDebug(lcDevice) << "read failed, box" << box;
     }
@@ -173,10 +173,10 @@ void DeviceLink::connectAllBoxes()
     }
     rebuildControllerStr();
     // Said once per change, not per scan: a user reading the log wants to
-    // know which boxes came and went.
+    // know which boxes came and went, numbered as the panel numbers them.
     for (int n = 0; n < kBoxCount; ++n) {
         if (m_state.boxArray[size_t(n)].isConnected != wasConnected[size_t(n)])
-            qCInfo(lcDevice) << "box" << n << (wasConnected[size_t(n)] ? "gone" : "found");
+            qCInfo(lcDevice) << "box" << n + 1 << (wasConnected[size_t(n)] ? "gone" : "found");
     }
 }
 
@@ -191,7 +191,7 @@ bool DeviceLink::reportUnopenable(int box)
 {
     const auto failures = m_transport.unopenableDevices(kControllerVendorId, productIdForBox(box));
     for (const HidOpenFailure &f : failures)
-        qCWarning(lcDevice).nospace() << "box " << box << " is attached but cannot be opened: " << f.path.c_str()
+        qCWarning(lcDevice).nospace() << "box " << box + 1 << " is attached but cannot be opened: " << f.path.c_str()
                                       << ": errno " << f.error << " (" << std::strerror(f.error) << ")";
     return !failures.empty();
 }

@@ -23,6 +23,44 @@ bool isReading(double v) { return v != 0.0 && v != kNoReading && !std::isnan(v);
 // Logged once when the passes stop finding a CPU reading, and the last line of
 // the information window's read-out while there is none.
 const char kNoCpuText[] = "No CPU temperature found: fans that follow it keep their last speed";
+// The information window when there is no reading at all.
+const char kNoSensorsText[] = "No sensors found";
+const char kNoSensorsHint[] = "Hint: load the kernel's sensor drivers (sensors-detect, from the lm-sensors package, "
+                              "finds them), then start the program again.";
+
+// A kind of reading in the information window: its debug label, its unit and
+// the most decimals a value shows.
+struct InfoKind {
+    const char *logLabel;
+    const char *unit;
+    int decimals;
+    double (*read)(SensorTable &t, int s, int r, char *label);
+};
+const InfoKind kInfoKinds[] = {
+    {"HWi32_GetTemperature:", "°C", 1,
+     [](SensorTable &t, int s, int r, char *l) { return t.getTemperature(s, r, l, kSensorTextSize); }},
+    {"HWi32_GetVoltage:", "V", 3,
+     [](SensorTable &t, int s, int r, char *l) { return t.getVoltage(s, r, l, kSensorTextSize); }},
+    {"HWi32_GetFan:", "RPM", 0,
+     [](SensorTable &t, int s, int r, char *l) { return double(t.getFan(s, r, l, kSensorTextSize)); }},
+    {"HWi32_GetCurrent:", "A", 3,
+     [](SensorTable &t, int s, int r, char *l) { return t.getCurrent(s, r, l, kSensorTextSize); }},
+    {"HWi32_GetPower:", "W", 2,
+     [](SensorTable &t, int s, int r, char *l) { return t.getPower(s, r, l, kSensorTextSize); }},
+    {"HWi32_GetClock:", "MHz", 0,
+     [](SensorTable &t, int s, int r, char *l) { return t.getClock(s, r, l, kSensorTextSize); }},
+    {"HWi32_GetUsage:", "%", 1,
+     [](SensorTable &t, int s, int r, char *l) { return t.getUsage(s, r, l, kSensorTextSize); }},
+};
+
+// At most `decimals`, trailing zeros dropped down to one: 52.0, 1.352, 1200.
+QString valueText(double v, int decimals)
+{
+    QString text = QString::number(v, 'f', decimals);
+    while (decimals > 1 && text.endsWith(QLatin1Char('0')) && text.at(text.size() - 2) != QLatin1Char('.'))
+        text.chop(1);
+    return text;
+}
 
 } // namespace
 
@@ -154,57 +192,68 @@ void CpuTemperature::updateCPUTemp()
     m_fans.startRpmPoll();
 }
 
-void CpuTemperature::appendInfoLine(const char *prefix, char *label, double v)
+bool CpuTemperature::readOut(const QString &chip, int s, int *lines)
 {
-    terminate(label);
-    if (!isReading(v))
-        return;
-    const QString line = QLatin1String(prefix) + QString::fromLocal8Bit(label) + QLatin1String(" = ")
-        + QString::number(v, 'g', 6);
-    qCDebug(lcMonitor).noquote() << line;
-    m_views.appendInfo(line);
+    bool cpu = false;
+    const int linesBefore = *lines;
+    char label[kSensorTextSize] = {};
+    for (const InfoKind &kind : kInfoKinds) {
+        for (int r = 0; r < kReadingsPerSensor; ++r) {
+            const double v = kind.read(m_sensors, s, r, label);
+            terminate(label);
+            if (!isReading(v))
+                continue;
+            qCDebug(lcMonitor).noquote() << QLatin1String(kind.logLabel) + QString::fromLocal8Bit(label)
+                                                + QLatin1String(" = ") + QString::number(v, 'g', 6);
+            if (&kind == &kInfoKinds[0]) {
+                cpu = isCpuTemperature(v, label) || cpu;
+                m_sensors.sourceTemperatureLabel(s, r, label, kSensorTextSize);
+                terminate(label);
+            }
+            if (*lines == linesBefore && linesBefore > 0)
+                m_views.appendInfo(QString()); // a blank line between chips
+            m_views.appendInfo(chip + QLatin1Char(' ') + QString::fromLocal8Bit(label) + QLatin1Char(' ')
+                               + valueText(v, kind.decimals) + QLatin1Char(' ') + QString::fromUtf8(kind.unit));
+            ++*lines;
+        }
+    }
+    logOtherReadings(s);
+    return cpu;
 }
 
-bool CpuTemperature::readOut(int s, int r)
+void CpuTemperature::logOtherReadings(int s)
 {
     char label[kSensorTextSize] = {};
     char text[kSensorTextSize] = {};
-    const double t = m_sensors.getTemperature(s, r, label, kSensorTextSize);
-    appendInfoLine("HWi32_GetTemperature:", label, t);
-    const bool cpu = isCpuTemperature(t, label);
-    appendInfoLine("HWi32_GetVoltage:", label, m_sensors.getVoltage(s, r, label, kSensorTextSize));
-    appendInfoLine("HWi32_GetFan:", label, double(m_sensors.getFan(s, r, label, kSensorTextSize)));
-    appendInfoLine("HWi32_GetCurrent:", label, m_sensors.getCurrent(s, r, label, kSensorTextSize));
-    appendInfoLine("HWi32_GetPower:", label, m_sensors.getPower(s, r, label, kSensorTextSize));
-    appendInfoLine("HWi32_GetClock:", label, m_sensors.getClock(s, r, label, kSensorTextSize));
-    appendInfoLine("HWi32_GetUsage:", label, m_sensors.getUsage(s, r, label, kSensorTextSize));
-
-    const double other = m_sensors.otherReading(s, r, label, kSensorTextSize, text, kSensorTextSize);
-    terminate(label);
-    terminate(text);
-    if (other != kNoReading && (std::strcmp(text, "Yes/No") == 0 || other != 0.0))
-        qCDebug(lcMonitor).noquote()
-            << QString::fromLocal8Bit(label) + QLatin1String(" = ") + QString::fromLocal8Bit(text);
-    return cpu;
+    for (int r = 0; r < kReadingsPerSensor; ++r) {
+        const double other = m_sensors.otherReading(s, r, label, kSensorTextSize, text, kSensorTextSize);
+        terminate(label);
+        terminate(text);
+        if (other != kNoReading && (std::strcmp(text, "Yes/No") == 0 || other != 0.0))
+            qCDebug(lcMonitor).noquote()
+                << QString::fromLocal8Bit(label) + QLatin1String(" = ") + QString::fromLocal8Bit(text);
+    }
 }
 
 void CpuTemperature::setInfoMessage()
 {
-    if (!isRunning()) {
+    if (!isRunning())
         qCDebug(lcMonitor) << "setInfoMessage: sensor library not running";
-        return;
-    }
     char name[kSensorTextSize] = {};
     bool cpuSeen = false;
-    const int count = boundedSensorCount();
+    int lines = 0;
+    const int count = isRunning() ? boundedSensorCount() : 0;
     for (int s = 0; s < count; ++s) {
         m_sensors.prepareSensor(s);
         m_sensors.sensorName(s, name, kSensorTextSize);
         terminate(name);
         qCDebug(lcMonitor).noquote() << QString::fromLocal8Bit(name);
-        for (int r = 0; r < kReadingsPerSensor; ++r)
-            cpuSeen = readOut(s, r) || cpuSeen;
+        cpuSeen = readOut(QString::fromLocal8Bit(name), s, &lines) || cpuSeen;
     }
-    if (!cpuSeen)
+    if (lines == 0) {
+        m_views.appendInfo(QLatin1String(kNoSensorsText));
+        m_views.appendInfo(QLatin1String(kNoSensorsHint));
+    } else if (!cpuSeen) {
         m_views.appendInfo(QLatin1String(kNoCpuText));
+    }
 }

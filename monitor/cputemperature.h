@@ -40,8 +40,8 @@ public Q_SLOTS:
     // One temperature pass: the pass maximum to state.cpuTemp, the view and the
     // temperature-driven fans, once; nothing without a CPU reading. Then the RPM poll.
     void updateCPUTemp();
-    // One read-out pass into the information window; nothing while the
-    // sensor library is not running.
+    // One read-out pass into the information window; "No sensors found" and
+    // a hint when there is no reading (or the sensor library is not running).
     void setInfoMessage();
 
 private:
@@ -50,9 +50,11 @@ private:
     // The highest CPU reading of one walk, truncated; false when there is none.
     bool passMaximum(int *celsius);
     void pushTemperature();
-    void appendInfoLine(const char *prefix, char *label, double v);
-    // One reading of every kind into the information window; true for a CPU temperature.
-    bool readOut(int s, int r);
+    // Every reading of sensor s into the information window, kind by kind, as
+    // "chip label value unit", after a blank line when another chip came
+    // before; counts the readings. True when one is a CPU temperature.
+    bool readOut(const QString &chip, int s, int *lines);
+    void logOtherReadings(int s);
 
     ControllerState &m_state;
     FanDrive &m_fans;

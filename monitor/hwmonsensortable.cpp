@@ -255,6 +255,7 @@ HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
             r.label = cleanText(readFile(dir.filePath(labelFile), &ok));
             if (r.label.isEmpty())
                 r.label = QByteArray(info.prefix) + QByteArray::number(it.key());
+            r.sourceLabel = r.label;
             if (kind == Temp)
                 r.label = mapCpuLabel(snap.name, r.label, hasTdie);
             snap.readings[size_t(kind)].append(r);
@@ -299,6 +300,13 @@ double HwmonSensorTable::reading(int sensor, Kind kind, int index, char *label, 
 }
 
 double HwmonSensorTable::getTemperature(int s, int r, char *label, int size) { return reading(s, Temp, r, label, size); }
+
+void HwmonSensorTable::sourceTemperatureLabel(int s, int r, char *label, int size)
+{
+    const Snapshot *snap = snapshot(s);
+    const bool exists = snap && r >= 0 && r < snap->readings[Temp].size();
+    copySensorText(exists ? snap->readings[Temp].at(r).sourceLabel.constData() : "", label, size);
+}
 double HwmonSensorTable::getVoltage(int s, int r, char *label, int size) { return reading(s, Volt, r, label, size); }
 double HwmonSensorTable::getCurrent(int s, int r, char *label, int size) { return reading(s, Curr, r, label, size); }
 double HwmonSensorTable::getPower(int s, int r, char *label, int size) { return reading(s, Power, r, label, size); }

@@ -39,6 +39,7 @@ public:
     void prepareSensor(int sensor) override;
     void sensorName(int sensor, char *buf, int size) override;
     double getTemperature(int sensor, int reading, char *label, int size) override;
+    void sourceTemperatureLabel(int sensor, int reading, char *label, int size) override;
     double getVoltage(int sensor, int reading, char *label, int size) override;
     int getFan(int sensor, int reading, char *label, int size) override;
     double getCurrent(int sensor, int reading, char *label, int size) override;
@@ -52,6 +53,7 @@ private:
     enum Kind { Temp, Volt, Fan, Curr, Power, Freq, Energy, Humidity, KindCount };
     struct Reading {
         QByteArray label;
+        QByteArray sourceLabel; // the kernel's, before the CPU renaming
         double value = 0.0;
     };
     struct Snapshot {

@@ -40,6 +40,12 @@ public:
     virtual double getPower(int sensor, int reading, char *label, int size) = 0;
     virtual double getClock(int sensor, int reading, char *label, int size) = 0;
     virtual double getUsage(int sensor, int reading, char *label, int size) = 0;
+    // A temperature reading's label as its source names it, for people: the
+    // label above may be renamed for the CPU temperature pass.
+    virtual void sourceTemperatureLabel(int sensor, int reading, char *label, int size)
+    {
+        getTemperature(sensor, reading, label, size);
+    }
     // Ordinal 475: a reading of any other kind, with its value also as text.
     virtual double otherReading(int sensor, int reading, char *label, int labelSize, char *text,
                                 int textSize) = 0;

@@ -2,6 +2,7 @@
 
 #include "ui/uiimages.h"
 #include "ui/windowmessagefilter.h"
+#include "ui/windowplacement.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
@@ -85,7 +86,7 @@ AlertView::AlertView(QWidget *parent)
         const QRect s = screen->geometry();
         const double x = double(s.width()) - width - 20;
         const double y = double(s.height()) - height - 50;
-        move(static_cast<int>(x), static_cast<int>(y));
+        move(placeOnScreen(QRect(static_cast<int>(x), static_cast<int>(y), width, height)));
     }
     show();
 }

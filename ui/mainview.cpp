@@ -2,6 +2,7 @@
 
 #include "ui/infoview.h"
 #include "ui/mainview_p.h"
+#include "ui/windowplacement.h"
 #include "ui/zaldorgbfanview.h"
 
 #include <QButtonGroup>
@@ -105,7 +106,8 @@ void MainView::applySizedStyles(int languageIndex)
 void MainView::buildWindow()
 {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setGeometry(400, 400, 947, 587);
+    const QRect wanted(400, 400, 947, 587);
+    setGeometry(QRect(placeOnScreen(wanted), wanted.size()));
     setWindowTitle(QStringLiteral("Zaldo RGB"));
     setWindowIcon(QIcon(image("Image/logo.ico")));
 

@@ -102,6 +102,7 @@ public Q_SLOTS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
@@ -137,6 +138,11 @@ private:
     void retranslateMenu();
     void checkLanguageEntry(int index);
     QString keypadEntry() const;
+    void openKeypad();
+    // Escape or a click beside the keypad: closed, the cells as they were opened.
+    void cancelKeypad();
+    // A key typed while the keypad is open; true when it is the keypad's.
+    bool keypadKey(int key);
     void sendDataToControl(const QStringList &list);
     bool checkFan(int fan, const char *operation) const;
     bool checkBox(int box, const char *operation) const;
@@ -217,6 +223,7 @@ private:
     std::array<QLabel *, kDigits> m_digitCells{};
     std::array<QLabel *, kDigits> m_digitLines{};
     std::array<QPushButton *, 12> m_keys{};
+    QString m_keypadOpenedWith;
 
     QLabel *m_messageLabel = nullptr;
 };

@@ -9,6 +9,7 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
@@ -121,6 +122,9 @@ void MainView::mousePressEvent(QMouseEvent *event)
     m_drag.press(this, event, inTitleStrip(event->pos()));
     if (m_menu->isVisible())
         m_menu->hide();
+    // The keypad cover lies at our origin, so its panel's place is in our coordinates.
+    if (m_keypadCover->isVisible() && !m_keypadPanel->geometry().contains(event->pos()))
+        cancelKeypad();
     QWidget::mousePressEvent(event);
 }
 

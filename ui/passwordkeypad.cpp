@@ -5,6 +5,7 @@
 #include "ui/mainview_p.h"
 
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -95,6 +96,40 @@ QString MainView::keypadEntry() const
     for (const QLabel *cell : m_digitCells)
         entry += cell->text();
     return entry;
+}
+
+void MainView::openKeypad()
+{
+    m_keypadOpenedWith = keypadEntry();
+    m_keypadCover->show();
+}
+
+void MainView::cancelKeypad()
+{
+    for (int k = 0; k < kDigits; ++k)
+        m_digitCells[size_t(k)]->setText(m_keypadOpenedWith.mid(k, 1));
+    m_keypadCover->hide();
+}
+
+bool MainView::keypadKey(int key)
+{
+    if (m_keypadCover->isHidden())
+        return false;
+    if (key == Qt::Key_Escape)
+        cancelKeypad();
+    else if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        m_keys[size_t(key - Qt::Key_0)]->click(); // typed digits go the buttons' way
+    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        m_keys[size_t(kOkKey)]->click();
+    else
+        return false;
+    return true;
+}
+
+void MainView::keyPressEvent(QKeyEvent *event)
+{
+    if (!keypadKey(event->key()))
+        QWidget::keyPressEvent(event);
 }
 
 void MainView::keyboardTouch()

@@ -118,7 +118,7 @@ void MainView::otherSwitch()
         sendDataToControl({PanelCommand::password, on ? QStringLiteral("1") : QStringLiteral("0")});
         m_menu->hide();
     } else if (entry == kPasswordEntry) {
-        m_keypadCover->show();
+        openKeypad();
         m_menu->hide();
     } else {
         qCWarning(lcMainView) << "otherSwitch: unknown sender" << name;

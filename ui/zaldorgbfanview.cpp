@@ -1,5 +1,6 @@
 #include "ui/zaldorgbfanview.h"
 
+#include "core/controllerstate.h"
 #include "ui/fanviewstyles.h"
 #include "ui/uiimages.h"
 
@@ -347,7 +348,8 @@ QString ZaldoRGBFanView::speedText() const
 void ZaldoRGBFanView::refreshSpeedText()
 {
     const int v = sliderSpeed->value();
-    const int p = btnPWM->isChecked() ? (v + 5) * 10 : v * 20;
+    // The percent the box is sent for the level (Silent is 10 %, not 0 %).
+    const int p = btnPWM->isChecked() ? (v + 5) * 10 : speedLevelToPercent(v);
     const QString percent = QString::number(p) + QStringLiteral(" %");
     if (v == 5)
         labelSpeed->setText(tr("Performance") + QLatin1Char('\n') + percent);

@@ -45,7 +45,7 @@ private:
     {
         return dir->path() + "/config/autostart/Brenvar RGB Fan Controller.desktop";
     }
-    void build(const QList<QPair<int, int>> &stalled = {})
+    void build(const QList<QPair<int, int>> &stalled = {}, bool emulated = false)
     {
         emu = std::make_unique<BoxEmulator>();
         emu->setBoxes({0, 2});
@@ -56,6 +56,7 @@ private:
         setup.dataDirectory = dir->path() + "/config/Bv/RGBZaldo";
         setup.companionEnabled = false;
         setup.updateUrl = QStringLiteral("http://127.0.0.1:9");
+        setup.emulatedBoxes = emulated;
         controller = std::make_unique<BrenvarRGBFanController>(*state, setup);
     }
 
@@ -168,6 +169,20 @@ private Q_SLOTS:
                 QVERIFY(text.contains("X-GNOME-Autostart-enabled=true\n") && !text.contains("Hidden=true"));
             }
         }
+    }
+
+    // A try-out with emulated boxes leaves the entry as it is, at start and from the tray.
+    void emulatedRunLeavesAutostartAlone()
+    {
+        const QByteArray other = "[Desktop Entry]\nExec=/usr/bin/other\n";
+        QFile f(autostartEntry());
+        QVERIFY(QDir().mkpath(QFileInfo(f).path()) && f.open(QIODevice::WriteOnly) && f.write(other) > 0);
+        f.close();
+        build({}, true);
+        controller->trayIconAction();
+        controller->trayIconAction();
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), other);
     }
 
     void windowAndSwitches()

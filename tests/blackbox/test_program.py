@@ -62,6 +62,8 @@ class StartUp(ProgramTest):
         self.assertEqual(ini["Device15"]["Monitor"].strip('"'), "1,1,1")
         self.assertEqual(ini["Main"]["Password"], "7391")
         self.assertFalse(os.path.exists(os.path.join(p.config, "Bv", "RGBZaldo", "Zaldo", "Profile1.ini")))
+        self.assertFalse(os.path.exists(os.path.join(p.config, "autostart")))  # a try-out leaves log-in alone
+        self.assertTrue(all("box %d found" % b in p.read_log() for b in (1, 3)), p.read_log())  # as the panel counts
 
     def test_second_start_signals_first_and_exits(self):
         p = self.emulated("0")
@@ -114,6 +116,17 @@ class StartUp(ProgramTest):
 
 
 
+class DemoCommand(unittest.TestCase):
+    def test_emulated_runs_keep_their_own_settings(self):
+        root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+        env = dict(os.environ, XDG_CONFIG_HOME="/users/own/config")
+        for args, own in (([], True), (["--emulate", "1"], True), (["--verbose"], False)):
+            r = subprocess.run([os.path.join(root, "scripts", "run.sh"), "--dry-run"] + args, env=env,
+                               capture_output=True, text=True, timeout=30)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            self.assertEqual("XDG_CONFIG_HOME=%s/build/" % root in r.stdout, own, r.stdout)
+
+
 class RemoteControl(ProgramTest):
     def test_pin_is_stored_with_leading_zero(self):
         p = self.emulated("0")
@@ -136,7 +149,7 @@ class Desktops(ProgramTest):
         p.send(0x8113, 1, 1)  # colour cycle on fan 2 of box 1
         self.assertIn("0 32 52 02 01 00 00 00 00", p.trace_lines())
         self.assertEqual(p.companion("000")[1], b"1010000000000000")
-        self.assertTrue(wait_for(lambda: "fan stopped, box 2 fan 1" in p.read_log()), p.read_log())
+        self.assertTrue(wait_for(lambda: "fan stopped, box 3 fan 2" in p.read_log()), p.read_log())
         self.assertNotIn("hid_open_false", p.read_log())  # diagnostics only when asked for
         p.send(0x8105, 1)  # nothing is shown: closing ends it
         self.assertEqual(p.proc.wait(10), 0)

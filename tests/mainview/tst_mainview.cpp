@@ -2,6 +2,7 @@
 // window handling, the settings menu, the password keypad and setLanguage.
 #include "ui/uitestenv.h"
 
+#include "ui/windowplacement.h"
 #include "ui/zaldorgbfanview.h"
 
 #include <QPushButton>
@@ -36,11 +37,20 @@ class TestMainView : public QObject {
         click(menuEntry(v, entry));
         QVERIFY(menu()->isHidden());
     }
-    // Keys as text: "0".."9" digits, "ok", "ret".
+    // Keys as text: "0".."9" digits, "ok", "ret"; typed: "t0".."t9", "esc", "enter";
+    // a click on the keypad's panel ("in") or beside it ("out").
     void press(const QString &keys)
     {
-        for (const QString &k : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            click(key(v, k == QLatin1String("ok") ? 10 : k == QLatin1String("ret") ? 11 : k.toInt()));
+        static const QHash<QString, int> typed{{"esc", Qt::Key_Escape}, {"enter", Qt::Key_Return}};
+        static const QHash<QString, QPoint> at{{"in", {333, 109}}, {"out", {20, 300}}};
+        for (const QString &k : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (k.startsWith('t') || typed.contains(k))
+                QTest::keyClick(v, Qt::Key(typed.value(k, Qt::Key_0 + k.mid(1).toInt())));
+            else if (at.contains(k))
+                QTest::mouseClick(v->windowHandle(), Qt::LeftButton, Qt::NoModifier, at.value(k));
+            else
+                click(key(v, k == QLatin1String("ok") ? 10 : k == QLatin1String("ret") ? 11 : k.toInt()));
+        }
     }
 
 private Q_SLOTS:
@@ -123,31 +133,52 @@ private Q_SLOTS:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("emitted"); // empty: nothing
         QTest::addColumn<QString>("shown");
-        QTest::newRow("full default entry") << "ok" << "7391" << "7391";
-        QTest::newRow("fourth digit after OK") << "ret 1 2 3 ok 4 ok" << "1234" << "1234";
-        QTest::newRow("OK on empty") << "ret ok" << "" << "";
+        QTest::addColumn<bool>("open");
+        QTest::newRow("full default entry") << "ok" << "7391" << "7391" << false;
+        QTest::newRow("fourth digit after OK") << "ret 1 2 3 ok 4 ok" << "1234" << "1234" << false;
+        QTest::newRow("OK on empty") << "ret ok" << "" << "" << true;
+        QTest::newRow("typed digits, Enter") << "ret t1 t2 t3 t4 t5 enter" << "1234" << "1234" << false;
+        QTest::newRow("Escape: no change") << "ret t5 2 esc" << "" << "7391" << false;
+        QTest::newRow("click beside: no change") << "ret 5 out" << "" << "7391" << false;
+        QTest::newRow("click on the keypad") << "ret 5 in" << "" << "5" << true;
     }
     void keypadSequences()
     {
         QFETCH(QString, keys);
         QFETCH(QString, emitted);
         QFETCH(QString, shown);
+        QFETCH(bool, open);
         choose(9);
         QVERIFY(cover()->isVisible());
         QCOMPARE(spy->count(), 0);
         press(keys);
         QCOMPARE(cells(), shown);
-        QCOMPARE(cover()->isVisible(), emitted.isEmpty());
+        QCOMPARE(cover()->isVisible(), open);
         QCOMPARE(lists(*spy), (emitted.isEmpty() ? Lists{} : Lists{{QStringLiteral("changePassword"), emitted}}));
         const QString password = emitted.isEmpty() ? QStringLiteral("7391") : emitted;
         QCOMPARE(menuEntry(v, 9)->text(), QStringLiteral("Password:") + password);
         QCOMPARE(v->passwordText(), password);
-        if (!emitted.isEmpty()) { // the next opening shows the new digits
+        if (!open) { // the next opening shows what the cells were left with
             choose(9);
-            QCOMPARE(cells(), emitted);
+            QCOMPARE(cells(), shown);
             press(QStringLiteral("ok"));
-            QCOMPARE(spy->count(), 2);
+            QCOMPARE(spy->count(), emitted.isEmpty() ? 1 : 2);
         }
+    }
+
+    // A window's place on a screen's available area: its own where it fits,
+    // else moved just enough; centred on an axis where it is larger.
+    void placement()
+    {
+        const QRect panel(400, 400, 947, 587);
+        const QList<std::tuple<QRect, QRect, QPoint>> rows{
+            {panel, {0, 0, 1600, 1000}, {400, 400}}, {panel, {0, 0, 1366, 728}, {400, 141}},
+            {panel, {64, 27, 1302, 741}, {400, 181}}, {panel, {0, 0, 1280, 1024}, {333, 400}},
+            {panel, {0, 0, 800, 560}, {-73, -13}}, {{-50, 900, 428, 248}, {0, 0, 1366, 768}, {0, 520}},
+            {{100, 100, 100, 100}, {1920, 0, 1024, 768}, {1920, 100}}};
+        for (const auto &[wanted, available, expected] : rows)
+            QCOMPARE(placeWithin(wanted, available), expected);
+        QCOMPARE(v->pos(), QPoint(-73, 13));  // the offscreen screen: 800 x 600
     }
 
 };

@@ -177,6 +177,31 @@ private Q_SLOTS:
         }
     }
 
+    // The information window: chip, the kernel's label, value and unit, chip by
+    // chip; without any sensor a hint.
+    void infoWindowLines()
+    {
+        QTemporaryDir tree;
+        const std::pair<const char *, QByteArray> files[] = {
+            {"hwmon0/name", "k10temp"}, {"hwmon0/temp1_input", "52000"}, {"hwmon0/temp1_label", "Tctl"},
+            {"hwmon1/name", "nct6775"}, {"hwmon1/fan1_input", "1200"}, {"hwmon1/in0_input", "12000"},
+            {"hwmon1/in1_input", "1352"}, {"hwmon1/temp2_input", "30500"}, {"hwmon1/power1_average", "15250000"}};
+        for (const auto &[file, content] : files)
+            writeFile(tree.path(), file, content);
+        const QStringList lines{"k10temp Tctl 52.0 °C", "", "nct6775 temp2 30.5 °C", "nct6775 in0 12.0 V",
+                                "nct6775 in1 1.352 V", "nct6775 fan1 1200 RPM", "nct6775 power1 15.25 W"};
+        for (const QString &root : {tree.path(), tree.filePath("none")}) {
+            HwmonSensorTable sensors(root);
+            CpuRig rig(sensors, {});
+            rig.cpu.initSensorLibrary();
+            rig.cpu.setInfoMessage();
+            QStringList shown;
+            for (const QString &call : rig.views.calls.filter("appendInfo("))
+                shown << call.mid(11).chopped(1);
+            QCOMPARE(shown.mid(0, root == tree.path() ? -1 : 1), root == tree.path() ? lines : QStringList{"No sensors found"});
+            QCOMPARE(shown.size(), root == tree.path() ? lines.size() : 2);  // and a hint
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMonitor)
