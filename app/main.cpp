@@ -119,7 +119,10 @@ std::unique_ptr<HidTransport> makeTransport(const ProgramOptions &options)
     else
         emulator->setBoxes(options.emulatedBoxes);
     emulator->setStalledFans(options.stalledFans);
-    emulator->setLatencyMicroseconds(options.latencyUs);
+    if (options.slowBoxes.isEmpty())
+        emulator->setLatencyMicroseconds(options.latencyUs);
+    for (int box : options.slowBoxes)
+        emulator->setLatencyMicroseconds(options.latencyUs, box);
     for (int box : options.silentBoxes)
         emulator->setFault(box, BoxEmulator::Fault::NoReply);
     if (!options.tracePath.isEmpty())
