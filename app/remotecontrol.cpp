@@ -206,34 +206,28 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadlin
     }
     deadline->stop();
     const QByteArray line = socket->readLine(kMaxLineLength + 1);
+    // The answer may come later, once the boxes have run what was asked; the
+    // sender waits, as for a synchronous window message.
+    QPointer<QLocalSocket> sender(socket);
+    const auto reply = [sender](const QByteArray &answer) {
+        if (!sender || sender->state() != QLocalSocket::ConnectedState)
+            return;  // the sender gave up
+        sender->write(answer + '\n');
+        sender->flush();
+        sender->disconnectFromServer();
+    };
     // Requests start with a word; messages are numbers only.
     if (!line.isEmpty() && std::isalpha(static_cast<unsigned char>(line.at(0)))) {
-        QPointer<QLocalSocket> sender(socket);
-        answer(line.trimmed(), [sender](const QByteArray &reply) {
-            if (!sender || sender->state() != QLocalSocket::ConnectedState)
-                return;  // the sender gave up
-            sender->write(reply + '\n');
-            sender->flush();
-            sender->disconnectFromServer();
-        });
+        answer(line.trimmed(), reply);
         return;
     }
     RemoteMessage m;
     if (!parseLine(line, &m)) {
         qCWarning(lcRemote) << "malformed remote-control message:" << line.left(kMaxLineLength);
-        socket->write("error\n");
-        socket->flush();
-        socket->disconnectFromServer();
+        reply("error");
         return;
     }
-    // The handler may run for a while (device exchanges); the sender waits, as
-    // a synchronous window message would.
-    const bool handled = deliver(m);
-    if (socket->state() == QLocalSocket::ConnectedState) {
-        socket->write(handled ? "1\n" : "0\n");
-        socket->flush();
-        socket->disconnectFromServer();
-    }
+    deliver(m, [reply](bool handled) { reply(handled ? "1" : "0"); });
 }
 
 bool LocalSocketRemoteControl::connectToCopy(QLocalSocket &socket, const QString &title, int timeoutMs,

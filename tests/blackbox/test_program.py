@@ -125,8 +125,11 @@ class RemoteControl(ProgramTest):
 
 class StopSignals(ProgramTest):
     def test_stop_signal_runs_what_is_queued_then_exits(self):
-        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-            p = self.emulated(",".join(str(b) for b in range(16)), ["--emulate-latency", "50000"])
+        for sig, windows in ((signal.SIGTERM, True), (signal.SIGINT, False), (signal.SIGHUP, True)):
+            p = self.emulated(",".join(str(b) for b in range(16)), ["--emulate-latency", "50000"], start=False)
+            for k in () if windows else ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
+                p.env.pop(k, None)
+            p.start()
             save = subprocess.Popen([BINARY, "profile", "save"], env=p.env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.PIPE, text=True)
             self.assertTrue(wait_for(lambda: "SSSSAVE: 15" in p.read_log(), interval=0.01), p.read_log())
