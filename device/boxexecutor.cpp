@@ -90,8 +90,7 @@ void ThreadedExecutor::stopWorkers()
 void ThreadedExecutor::shutDown()
 {
     stopWorkers();
-    // What came back still reaches whoever waits for it (a sender) before the end.
-    runResults();
+    runResults();  // what came back still reaches whoever waits for it (a sender)
 }
 
 void ThreadedExecutor::post(int box, Job job, int key)

@@ -250,6 +250,7 @@ class CommandLine(ProgramTest):
             self.assertIn("box 2 did not answer", self.cli(p.env, "profile", "save").stderr)
         p.proc.terminate()
         self.assertEqual(p.proc.wait(15), 0)  # a guard against running the whole queue, not a figure
+        self.assertEqual(os.listdir(p.runtime), [])
 
     def test_wrong_input_and_no_running_copy(self):
         p = self.emulated("0")

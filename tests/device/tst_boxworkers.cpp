@@ -170,10 +170,11 @@ private slots:
             for (int b : {3, 4, 4})
                 ex.post(b, [&ran, b] { ran += b; });
         }
-        open = true;
+        const bool openedByWatchdog = open.exchange(true);
         opener.join();
         ended->get_future().wait();
         QCOMPARE(ran.load(), 8);
+        QVERIFY(!openedByWatchdog);
     }
 };
 
