@@ -188,6 +188,16 @@ bool BrenvarRGBFanController::handleMessage(quint32 message, qint64 wParam, qint
     return m_core->handleMessage(message, wParam, lParam);
 }
 
+void BrenvarRGBFanController::shutDown()
+{
+    if (m_mainView)
+        m_mainView->hide();
+    if (m_alertView)
+        m_alertView->hide();
+    m_trayIcon->hide();
+    m_core->shutDown();
+}
+
 void BrenvarRGBFanController::handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply)
 {
     m_core->handleRequest(line, std::move(reply));

@@ -28,6 +28,12 @@ public:
 
     // A remote-control message (message number, wParam, lParam).
     bool handleMessage(quint32 message, qint64 wParam, qint64 lParam);
+    void answerMessage(quint32 message, qint64 wParam, qint64 lParam, std::function<void(bool)> done)
+    {
+        m_core->answerMessage(message, wParam, lParam, std::move(done));
+    }
+    // See ControllerCore::shutDown; the windows go first.
+    void shutDown();
     // A command-line request ("status", "set ...", "profile ...") and its answer line.
     void handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply);
 

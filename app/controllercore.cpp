@@ -98,6 +98,25 @@ bool ControllerCore::handleMessage(quint32 message, qint64 wParam, qint64 lParam
     return m_messages->handle(message, wParam, lParam);
 }
 
+void ControllerCore::answerMessage(quint32 message, qint64 wParam, qint64 lParam, std::function<void(bool)> done)
+{
+    auto handled = std::make_shared<bool>(false);
+    m_link->afterExchanges([&] { *handled = m_messages->handle(message, wParam, lParam); },
+                           [handled, done = std::move(done)](const QList<int> &silentBoxes) {
+                               done(*handled && silentBoxes.isEmpty());
+                           });
+}
+
+void ControllerCore::shutDown()
+{
+    // Input first: nothing new may be queued while the boxes finish.
+    delete m_socketHelper;
+    if (m_link)
+        m_link->executor().shutDown();
+    if (m_store && !m_store->saveDeviceSettings())
+        qCWarning(lcController) << "the settings could not be written at the end";
+}
+
 void ControllerCore::handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply)
 {
     m_requests->answer(line, std::move(reply));

@@ -61,8 +61,15 @@ public:
     void startWatching();
 
     bool handleMessage(quint32 message, qint64 wParam, qint64 lParam);
+    // A remote sender's message: done(carried out) once the exchanges it
+    // caused have run, false when a box did not answer them.
+    void answerMessage(quint32 message, qint64 wParam, qint64 lParam, std::function<void(bool)> done);
     // A command-line request line; the answer line.
     void handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply);
+    // The way out, once the event loop has ended: the phone-app server
+    // closes, the boxes run what is queued (a few seconds at most), the
+    // answers that waited for them are given and the settings are written.
+    void shutDown();
     // Boxes lose their settings while unpowered: reconnect and re-apply all.
     void reapplyAfterResume();
 

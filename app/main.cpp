@@ -6,8 +6,10 @@
 #include "app/options.h"
 #include "app/remotecontrol.h"
 #include "app/remoterequests.h"
+#include "app/stopsignals.h"
 #include "app/windowmessages.h"
 #include "device/boxemulator.h"
+#include "device/boxexecutor.h"
 #include "device/hidapitransport.h"
 #include "storage/settingsstore.h"
 
@@ -17,6 +19,7 @@
 #include <QLoggingCategory>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcMain, "zaldo.main")
@@ -119,7 +122,10 @@ std::unique_ptr<HidTransport> makeTransport(const ProgramOptions &options)
     else
         emulator->setBoxes(options.emulatedBoxes);
     emulator->setStalledFans(options.stalledFans);
-    emulator->setLatencyMicroseconds(options.latencyUs);
+    if (options.slowBoxes.isEmpty())
+        emulator->setLatencyMicroseconds(options.latencyUs);
+    for (int box : options.slowBoxes)
+        emulator->setLatencyMicroseconds(options.latencyUs, box);
     for (int box : options.silentBoxes)
         emulator->setFault(box, BoxEmulator::Fault::NoReply);
     if (!options.tracePath.isEmpty())
@@ -127,12 +133,14 @@ std::unique_ptr<HidTransport> makeTransport(const ProgramOptions &options)
     return emulator;
 }
 
-// Runs the event loop with remote control, plug and resume reaching the controller.
+// Runs the event loop with remote control, plug and resume reaching the
+// controller; however the loop ends (Exit, 0x8105, a stop signal), the way
+// out is the same.
 template <typename Controller>
 int serve(Controller &controller, LocalSocketRemoteControl &remote, bool watchDevices)
 {
-    remote.setHandler([&controller](const RemoteMessage &m) {
-        return controller.handleMessage(m.message, m.wParam, m.lParam);
+    remote.setHandler([&controller](const RemoteMessage &m, std::function<void(bool)> done) {
+        controller.answerMessage(m.message, m.wParam, m.lParam, std::move(done));
     });
     remote.setRequestHandler([&controller](const QByteArray &line, RemoteControlTransport::Reply reply) {
         controller.handleRequest(line, std::move(reply));
@@ -150,6 +158,7 @@ int serve(Controller &controller, LocalSocketRemoteControl &remote, bool watchDe
     const int result = QCoreApplication::exec();
     remote.setHandler(nullptr);
     remote.setRequestHandler(nullptr);
+    controller.shutDown();
     return result;
 }
 
@@ -221,6 +230,11 @@ int main(int argc, char **argv)
     if (remote->listen(kWindowTitle) == RemoteControlTransport::ListenResult::OtherCopyRuns)
         return handOverToRunningCopy();
 
+    // From here a stop signal takes the tray's way out, even during start-up.
+    StopSignals stopSignals;
+    if (stopSignals.install())
+        QObject::connect(&stopSignals, &StopSignals::stopRequested, app.get(), &QCoreApplication::quit);
+
     const std::unique_ptr<HidTransport> transport = makeTransport(options);
     ControllerState state;
     ControllerSetup setup;
@@ -241,5 +255,12 @@ int main(int argc, char **argv)
     }
     // Handles close with the transport's devices at the end of main.
     state = ControllerState();
+    remote.reset();  // the lock and the socket
+    if (ThreadedExecutor::workersLeftBehind() > 0) {
+        // A box worker is still inside an exchange: its device and transport
+        // must not be freed under it, so the process ends here.
+        std::fflush(nullptr);
+        std::_Exit(result);
+    }
     return result;
 }

@@ -178,6 +178,7 @@ QString programUsage()
         "                            each emulated write and reply read takes this long\n"
         "                            (about 1000 on a real USB bus; default 0)\n"
         "  --emulate-silent LIST     emulated boxes that take reports but never answer\n"
+        "  --emulate-slow LIST       only these emulated boxes take the --emulate-latency time\n"
         "  --io-inline               talk to the boxes on the panel's own thread, the old\n"
         "                            way (for comparison in benchmarks)\n"
         "  --send MSG [W [L]]        deliver a remote-control message to the running copy\n"
@@ -251,12 +252,12 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
             }
         } else if (a == QLatin1String("--io-inline")) {
             o->inlineIo = true;
-        } else if (a == QLatin1String("--emulate-silent")) {
+        } else if (a == QLatin1String("--emulate-silent") || a == QLatin1String("--emulate-slow")) {
             if (!needValue(i, a))
                 return false;
             const QString v = args.at(++i);
-            if (!BoxEmulator::parseBoxList(v, &o->silentBoxes)) {
-                *error = QStringLiteral("--emulate-silent: malformed box list \"%1\" (box numbers 0-15, comma-separated)").arg(v);
+            if (!BoxEmulator::parseBoxList(v, a.endsWith(QLatin1String("slow")) ? &o->slowBoxes : &o->silentBoxes)) {
+                *error = QStringLiteral("%1: malformed box list \"%2\" (box numbers 0-15, comma-separated)").arg(a, v);
                 return false;
             }
         } else if (a == QLatin1String("--send")) {
@@ -299,8 +300,9 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
             return false;
         }
     }
-    if (!o->emulate && (!o->stalledFans.isEmpty() || !o->tracePath.isEmpty() || o->latencyUs || !o->silentBoxes.isEmpty())) {
-        *error = QStringLiteral("--emulate-stalled, --emulate-trace, --emulate-latency and --emulate-silent need --emulate");
+    if (!o->emulate && (!o->stalledFans.isEmpty() || !o->tracePath.isEmpty() || o->latencyUs || !o->silentBoxes.isEmpty()
+                         || !o->slowBoxes.isEmpty())) {
+        *error = QStringLiteral("--emulate-stalled, --emulate-trace, --emulate-latency, --emulate-silent and --emulate-slow need --emulate");
         return false;
     }
     return true;

@@ -16,6 +16,7 @@ struct ProgramOptions {
     QString tracePath;                    // --emulate-trace
     int latencyUs = 0;                    // --emulate-latency
     QList<int> silentBoxes;               // --emulate-silent
+    QList<int> slowBoxes;                 // --emulate-slow
     bool inlineIo = false;                // --io-inline
 
     // --send MSG [WPARAM [LPARAM]]

@@ -230,13 +230,17 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadlin
         refuse(socket, line);
         return;
     }
-    if (framed.request) {
-        QPointer<QLocalSocket> sender(socket);
-        answer(line, [sender](const QByteArray &reply) {
-            if (!sender || sender->state() != QLocalSocket::ConnectedState)
-                return;  // the sender gave up
-            finish(sender, true, reply);
-        });
+    // The answer may come later, once the boxes have run what was asked; the
+    // sender waits, as for a synchronous window message.
+    QPointer<QLocalSocket> sender(socket);
+    const bool request = framed.request;
+    const auto reply = [sender, request](const QByteArray &answer) {
+        if (!sender || sender->state() != QLocalSocket::ConnectedState)
+            return;  // the sender gave up
+        finish(sender, request, answer);
+    };
+    if (request) {
+        answer(line, reply);
         return;
     }
     RemoteMessage m;
@@ -245,11 +249,7 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadlin
         finish(socket, false, "error");
         return;
     }
-    // The handler may run for a while (device exchanges); the sender waits, as
-    // a synchronous window message would.
-    const bool handled = deliver(m);
-    if (socket->state() == QLocalSocket::ConnectedState)
-        finish(socket, false, handled ? "1" : "0");
+    deliver(m, [reply](bool handled) { reply(handled ? "1" : "0"); });
 }
 
 // The sender of a refused line reads the answer and then the end, not a reset:

@@ -18,12 +18,14 @@ struct RemoteMessage {
     qint64 lParam = 0;
 };
 
-// Receives remote-control messages for the controller window. One message is
-// handled completely before the sender is answered, so a sender can wait for it.
+// Receives remote-control messages for the controller window. A sender is
+// answered once its message has been handled and the box exchanges it caused
+// have run, so a sender can wait for them.
 class RemoteControlTransport : public QObject {
     Q_OBJECT
 public:
-    using Handler = std::function<bool(const RemoteMessage &)>;
+    // Calls done(carried out) once the message's exchanges have run, possibly later.
+    using Handler = std::function<void(const RemoteMessage &, std::function<void(bool)> done)>;
     // A request line (a word first, e.g. "status") is answered with one line,
     // possibly later: the answer may wait for the boxes, the panel does not.
     using Reply = std::function<void(const QByteArray &)>;
@@ -40,7 +42,13 @@ public:
     void setRequestHandler(RequestHandler handler) { m_requestHandler = std::move(handler); }
 
 protected:
-    bool deliver(const RemoteMessage &m) { return m_handler ? m_handler(m) : false; }
+    void deliver(const RemoteMessage &m, std::function<void(bool)> done)
+    {
+        if (m_handler)
+            m_handler(m, std::move(done));
+        else
+            done(false);
+    }
     void answer(const QByteArray &request, Reply reply)
     {
         if (m_requestHandler)

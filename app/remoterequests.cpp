@@ -49,52 +49,64 @@ RemoteRequests::RemoteRequests(ControllerState &state, DeviceLink &link, Setting
 
 void RemoteRequests::answer(const QByteArray &line, std::function<void(const QByteArray &)> reply)
 {
-    const bool showsStatus = line.startsWith("status") || line.startsWith("profile");
-    auto pending = std::make_shared<int>(1);
-    auto finish = [this, line, reply = std::move(reply), pending] {
-        if (--*pending == 0)
-            reply(answerNow(line));
-    };
-    for (int n = 0; showsStatus && n < kBoxCount; ++n) {
-        if (!m_state.boxArray[idx(n)].isConnected)
-            continue;
-        ++*pending;
-        m_link.readFirmwareVersion(n, [this, n, finish](const QString &version) {
-            m_firmware[idx(n)] = version;
-            finish();
-        });
-    }
-    finish();
+    auto outcome = std::make_shared<Outcome>();
+    m_link.afterExchanges([&] { *outcome = carryOut(line); },
+                          [this, outcome, reply = std::move(reply)](const QList<int> &silentBoxes) {
+                              reply(compose(*outcome, silentBoxes));
+                          });
 }
 
-QByteArray RemoteRequests::answerNow(const QByteArray &line)
+RemoteRequests::Outcome RemoteRequests::carryOut(const QByteArray &line)
 {
     const QStringList w = QString::fromUtf8(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString verb = w.value(0);
-    QJsonObject result;
-    QString error;
+    Outcome o;
     int profile = 0;
-    if (verb == QLatin1String("status") && w.size() == 1) {
-        result = status();
-    } else if (verb == QLatin1String("set") && w.size() == 5) {
-        error = set(w, &result);
-    } else if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("save") && w.size() == 2) {
+    if (verb == QLatin1String("set") && w.size() == 5) {
+        o.refusal = set(w, &o);
+        return o;
+    }
+    if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("save") && w.size() == 2) {
+        o.saves = true;
         if (!m_tasks.saveCurrentProfile())
-            return "failed: the profile files could not be written";
-        result = status();
+            o.failure = QStringLiteral("the profile files could not be written");
     } else if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("load") && w.size() == 3
                && parseNumberIn(w.at(2), 1, 5, &profile)) {
         m_ops.loadProfile(profile);
-        result = status();
-    } else {
-        error = QStringLiteral("not a request: %1").arg(QString::fromUtf8(line.left(40)));
+    } else if (verb != QLatin1String("status") || w.size() != 1) {
+        o.refusal = QStringLiteral("not a request: %1").arg(QString::fromUtf8(line.left(40)));
+        return o;
     }
-    if (!error.isEmpty())
-        return "error: " + error.toUtf8();
+    // The status shown reads every box's firmware afresh.
+    for (int n = 0; n < kBoxCount; ++n) {
+        if (m_state.boxArray[idx(n)].isConnected)
+            m_link.readFirmwareVersion(n, [this, n](const QString &version) { m_firmware[idx(n)] = version; });
+    }
+    return o;
+}
+
+QByteArray RemoteRequests::compose(const Outcome &o, const QList<int> &silentBoxes)
+{
+    if (!o.refusal.isEmpty())
+        return "error: " + o.refusal.toUtf8();
+    if (!o.failure.isEmpty())
+        return "failed: " + o.failure.toUtf8();
+    QStringList silent;
+    for (int box : silentBoxes) {
+        if (o.box < 0 || box == o.box)
+            silent << QString::number(box + 1);
+    }
+    const QString names = (silent.size() == 1 ? QStringLiteral("box ") : QStringLiteral("boxes "))
+                          + silent.join(QStringLiteral(", "));
+    if (o.box >= 0 && !silent.isEmpty())
+        return "failed: " + names.toUtf8() + " did not answer";
+    if (o.saves && !silent.isEmpty())
+        return "failed: " + names.toUtf8() + " did not answer the save report; the profile files were written";
+    const QJsonObject result = o.box >= 0 ? fanObject(o.box, o.fan) : status(silentBoxes);
     return QJsonDocument(result).toJson(QJsonDocument::Compact);
 }
 
-QString RemoteRequests::set(const QStringList &w, QJsonObject *result)
+QString RemoteRequests::set(const QStringList &w, Outcome *outcome)
 {
     int box = 0;
     int fan = 0;
@@ -131,7 +143,8 @@ QString RemoteRequests::set(const QStringList &w, QJsonObject *result)
                                                                      : LedMode::Steady);
         break;
     }
-    *result = fanObject(box, fan);
+    outcome->box = box;
+    outcome->fan = fan;
     return {};
 }
 
@@ -159,7 +172,7 @@ QJsonObject RemoteRequests::fanObject(int box, int fan) const
     };
 }
 
-QJsonObject RemoteRequests::status()
+QJsonObject RemoteRequests::status(const QList<int> &silentBoxes)
 {
     QJsonArray boxes;
     for (int n = 0; n < kBoxCount; ++n) {
@@ -168,15 +181,19 @@ QJsonObject RemoteRequests::status()
             continue;
         QJsonArray fans;
         QJsonValue firmware;
-        if (connected) {
-            for (int f = 0; f < kFanCount; ++f)
-                fans.append(fanObject(n, f));
+        const bool answered = connected && !silentBoxes.contains(n);
+        if (answered) {
             const QString version = m_firmware[idx(n)];
             if (!version.isEmpty() && version != QLatin1String("0"))
                 firmware = version;
         }
+        if (connected) {
+            for (int f = 0; f < kFanCount; ++f)
+                fans.append(fanObject(n, f));
+        }
         boxes.append(QJsonObject{{QStringLiteral("box"), n + 1},
                                  {QStringLiteral("accessible"), connected},
+                                 {QStringLiteral("answered"), answered},
                                  {QStringLiteral("firmware"), firmware},
                                  {QStringLiteral("fans"), fans}});
     }
@@ -205,8 +222,11 @@ QString RemoteRequests::describe(const QJsonObject &answer)
             continue;
         }
         const QJsonValue firmware = box.value(QLatin1String("firmware"));
-        text += QStringLiteral("Box %1: firmware %2\n")
-                    .arg(number, firmware.isNull() ? QStringLiteral("unknown") : firmware.toString());
+        if (!box.value(QLatin1String("answered")).toBool(true))
+            text += QStringLiteral("Box %1: did not answer in time; its fans show what was last sent to it\n").arg(number);
+        else
+            text += QStringLiteral("Box %1: firmware %2\n")
+                        .arg(number, firmware.isNull() ? QStringLiteral("unknown") : firmware.toString());
         for (const QJsonValue &f : box.value(QLatin1String("fans")).toArray())
             text += QStringLiteral("  ") + describeFan(f.toObject()) + '\n';
     }

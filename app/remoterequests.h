@@ -17,25 +17,36 @@ class PeriodicTasks;
 
 // The command line's requests to the running copy, one line each, boxes and
 // fans counted from 1: "status", "set BOX FAN color|brightness|mode|speed
-// VALUE", "profile load N", "profile save". Each is answered with one line: a
-// JSON object, "error: ..." for a request that was refused or "failed: ..."
-// for one that could not be carried out.
+// VALUE", "profile load N", "profile save". Each is answered with one line,
+// once the boxes have run the exchanges it caused (or did not answer in
+// time): a JSON object, "error: ..." for a request that was refused or
+// "failed: ..." for one that could not be carried out, a box that did not
+// answer a set or a save included.
 class RemoteRequests {
 public:
     RemoteRequests(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks);
 
-    // Answers are given once the firmware of every connected box has been read
-    // afresh, for the answers that show it.
+    // Answers that show the status have read every connected box's firmware
+    // afresh; a box that did not answer is marked so ("answered": false).
     void answer(const QByteArray &line, std::function<void(const QByteArray &)> reply);
 
     // What a person reads from an answer: the status, or one fan after a set.
     static QString describe(const QJsonObject &answer);
 
 private:
-    QByteArray answerNow(const QByteArray &line);
-    QJsonObject status();
+    // What a request did, kept for its answer.
+    struct Outcome {
+        QString refusal;   // error: ...
+        QString failure;   // failed: ...
+        int box = -1;      // a set: the fan shown
+        int fan = -1;
+        bool saves = false;  // a box that did not answer fails it
+    };
+    Outcome carryOut(const QByteArray &line);
+    QByteArray compose(const Outcome &outcome, const QList<int> &silentBoxes);
+    QJsonObject status(const QList<int> &silentBoxes);
     QJsonObject fanObject(int box, int fan) const;
-    QString set(const QStringList &words, QJsonObject *result);
+    QString set(const QStringList &words, Outcome *outcome);
 
     ControllerState &m_state;
     DeviceLink &m_link;

@@ -128,11 +128,18 @@ bool PeriodicTasks::isRandomColorRunning(int fan) const
 void PeriodicTasks::updateSpeed()
 {
     for (int b = 0; b < kBoxCount; ++b) {
-        if (!m_state.boxArray[idx(b)].isConnected)
+        // A box still busy with the last poll is not asked again: a slow box's
+        // queue would only grow.
+        if (!m_state.boxArray[idx(b)].isConnected || m_pollReadsWaiting[idx(b)] > 0)
             continue;
-        for (int requested = 0; requested < kFanCount; ++requested)
-            m_link.readFanStatus(b, requested,
-                                 [this, b, requested](const FanStatusReply &reply) { showFanStatus(b, requested, reply); });
+        for (int requested = 0; requested < kFanCount; ++requested) {
+            ++m_pollReadsWaiting[idx(b)];
+            if (!m_link.readFanStatus(b, requested, [this, b, requested](const FanStatusReply &reply) {
+                    --m_pollReadsWaiting[idx(b)];
+                    showFanStatus(b, requested, reply);
+                }))
+                --m_pollReadsWaiting[idx(b)];
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/controllerstate.h"
 #include "core/fandrive.h"
 
 #include <QObject>
@@ -75,5 +76,7 @@ private:
     QTimer m_rpmTimer;
     std::array<QTimer, 3> m_randomColorTimers;
     std::function<int()> m_random;
+    // Status reads of the RPM poll queued per box and not yet answered.
+    std::array<int, kBoxCount> m_pollReadsWaiting{};
     bool m_saveErrorShown = false;
 };

@@ -119,9 +119,9 @@ void EmulatorCore::appendTrace(const QString &line) const
     file.flush();
 }
 
-void EmulatorCore::waitLatency() const
+void EmulatorCore::waitLatency(int box) const
 {
-    const int us = latencyUs.load();
+    const int us = latencyUs[static_cast<size_t>(box)].load();
     if (us > 0)
         std::this_thread::sleep_for(std::chrono::microseconds(us));
 }
@@ -183,9 +183,12 @@ void BoxEmulator::setFault(int box, Fault fault)
     d->core->boxes[static_cast<size_t>(box)].fault = fault;
 }
 
-void BoxEmulator::setLatencyMicroseconds(int us)
+void BoxEmulator::setLatencyMicroseconds(int us, int box)
 {
-    d->core->latencyUs = us < 0 ? 0 : us;
+    for (int b = 0; b < kBoxCount; ++b) {
+        if (box < 0 || b == box)
+            d->core->latencyUs[static_cast<size_t>(b)] = us < 0 ? 0 : us;
+    }
 }
 
 bool BoxEmulator::parseBoxList(const QString &text, QList<int> *boxes)

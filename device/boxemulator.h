@@ -62,7 +62,8 @@ public:
     void setFault(int box, Fault fault);
     // Each write and each reply read then takes this long, as on a real USB
     // bus (about 1000 for a full-speed box); 0, the default, answers at once.
-    void setLatencyMicroseconds(int us);
+    // Box 0..15 sets only that box's timing, -1 every box's.
+    void setLatencyMicroseconds(int us, int box = -1);
 
     // Parses "0,2,2" (box numbers 0..15); false on anything malformed.
     static bool parseBoxList(const QString &text, QList<int> *boxes);

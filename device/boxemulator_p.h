@@ -31,8 +31,8 @@ struct EmulatorCore {
     // Each box's handle is used from its own worker thread while the program
     // configures the emulator and scans from another; one lock keeps it whole.
     mutable std::recursive_mutex lock;
-    // How long each write and each reply read takes, like a USB frame.
-    std::atomic<int> latencyUs{0};
+    // How long each write and each reply read of each box takes, like a USB frame.
+    std::array<std::atomic<int>, 16> latencyUs{};
     BoxEmulator *owner = nullptr;  // cleared when the emulator goes away
     std::array<EmulatedFirmware, 16> boxes{};
     std::vector<std::shared_ptr<EmulatedPlug>> plugs;  // oldest first
@@ -46,7 +46,7 @@ struct EmulatorCore {
     void rescanBoxListFile();
     bool isStalled(int box, int fan) const;
     void appendTrace(const QString &line) const;
-    void waitLatency() const;
+    void waitLatency(int box) const;
 };
 
 // A device opened from the emulator.

@@ -3,6 +3,8 @@
 #include <QObject>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -31,8 +33,14 @@ public:
     virtual void post(int box, Job job, int key = kKeep) = 0;
     // Runs result on the thread that made the executor (the state's thread).
     virtual void deliver(Job result) = 0;
+    // deliver() for jobs to carry: it stays safe to call after the executor
+    // is gone (the result is then dropped).
+    virtual std::function<void(Job)> deliverer() { return [this](Job result) { deliver(std::move(result)); }; }
     // Returns once every job posted so far has run. For tests and shutdown.
     virtual void drain() = 0;
+    // The program's end: runs what is queued, within a few seconds whatever the
+    // boxes do, then the results that came back, here; later jobs are dropped.
+    virtual void shutDown() {}
 };
 
 // Runs each job at once on the caller's thread: the program's old timing,
@@ -41,6 +49,7 @@ class InlineExecutor final : public BoxExecutor {
 public:
     void post(int, Job job, int) override { job(); }
     void deliver(Job result) override { result(); }
+    std::function<void(Job)> deliverer() override { return [](Job result) { result(); }; }
     void drain() override {}
 };
 
@@ -62,21 +71,34 @@ private:
 // workers sleep on a condition variable.
 class ThreadedExecutor final : public BoxExecutor {
 public:
+    // At the end, what is queued runs for this long; the rest is dropped.
+    static constexpr int kStopRunMs = 2000;
+    // A worker still in an exchange this much later is left behind.
+    static constexpr int kStopGraceMs = 1000;
+
     ThreadedExecutor();
-    // Runs what is still queued (a save must not be lost), then stops the workers.
+    // Stops the workers as shutDown does, but drops the results.
     ~ThreadedExecutor() override;
 
     void post(int box, Job job, int key = kKeep) override;
     void deliver(Job result) override;
+    std::function<void(Job)> deliverer() override;
     void drain() override;
+    void shutDown() override;
     // Jobs replaced before they ran, over all boxes.
     long replacedJobs() const;
+    // Workers left behind in an exchange, over every executor. Their device
+    // handle may still be in use: the process must then end without
+    // releasing what they hold (see main).
+    static int workersLeftBehind();
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Entry {
         int key;
         Job job;
     };
+    // Shared with the worker's thread, which may outlive the executor.
     struct Worker {
         std::mutex mutex;
         std::condition_variable wake;
@@ -84,18 +106,28 @@ private:
         std::deque<Entry> queue;
         bool busy = false;
         bool stopping = false;
+        Clock::time_point stopBy;  // from then on, queued jobs are dropped
+        bool ended = false;
+        size_t dropped = 0;
         long replaced = 0;
         std::thread thread;
     };
+    // Where results wait for the state's thread; a worker left behind may
+    // still deliver after the executor is gone, and its results are dropped.
+    struct Results {
+        std::mutex mutex;
+        std::deque<Job> queue;
+        QObject *relay = nullptr;  // null once closed
+    };
     static void run(Worker &w);
+    static void push(Results &results, Job result);
     Worker &workerFor(int box);
-
+    void stopWorkers();
     void runResults();
 
-    std::mutex m_resultMutex;
-    std::deque<Job> m_results;
-    // Destroyed after the workers stop; a wake still queued then is dropped.
+    std::shared_ptr<Results> m_results = std::make_shared<Results>();
     ResultRelay m_relay{[this] { runResults(); }};
     std::mutex m_startMutex;
-    std::array<std::unique_ptr<Worker>, kBoxCount> m_workers;
+    bool m_stopped = false;
+    std::array<std::shared_ptr<Worker>, kBoxCount> m_workers;
 };

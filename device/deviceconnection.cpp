@@ -4,6 +4,7 @@
 
 #include "device/boxexecutor.h"
 #include "device/devicelog.h"
+#include "device/exchangewatch.h"
 #include "core/hidtransport.h"
 
 #include <QDebug>
@@ -30,7 +31,7 @@ struct BoxChannel {
 };
 
 DeviceLink::DeviceLink(ControllerState &state, HidTransport &transport, std::unique_ptr<BoxExecutor> executor)
-    : m_state(state), m_transport(transport),
+    : m_state(state), m_transport(transport), m_timers(std::make_unique<QObject>()),
       m_executor(executor ? std::move(executor) : std::make_unique<InlineExecutor>())
 {
 }
@@ -77,14 +78,20 @@ void DeviceLink::post(int box, const Report &command, int key, Then then)
     std::shared_ptr<BoxChannel> channel = m_channels[idx(box)];
     if (!channel) {
         qCWarning(lcDevice) << "box" << box << "is marked connected but has no open handle";
+        if (m_watch)
+            m_watch->unsent[idx(box)] = true;
         if (then)
             then(Outcome{});
         return;
     }
+    if (m_watch)
+        m_watch->queued[idx(box)] = true;
     m_executor->post(
         box,
-        [channel = std::move(channel), box, command, then = std::move(then)] {
+        [channel = std::move(channel), box, command, then = std::move(then), watch = m_watch] {
             const Outcome outcome = exchange(*channel, box, command);
+            if (watch && outcome.result <= 0)
+                ++watch->missed[idx(box)];
             if (then)
                 then(outcome);
         },
@@ -158,11 +165,11 @@ void DeviceLink::connectAllBoxes()
         box.isConnected = true;
         // The reply's content says nothing; only a refused write marks a dead
         // box. Its handle stays open until the next scan.
-        post(n, probe, BoxExecutor::kKeep, [this, n, channel](const Outcome &o) {
+        post(n, probe, BoxExecutor::kKeep, [this, n, channel, deliver = m_executor->deliverer()](const Outcome &o) {
             if (o.written >= 0)
                 return;
             channel->dead = true;
-            m_executor->deliver([this, n, channel] {
+            deliver([this, n, channel] {
                 if (m_channels[idx(n)] != channel)
                     return;  // a later scan replaced it
                 m_state.boxArray[idx(n)].isConnected = false;

@@ -173,18 +173,18 @@ void DeviceLink::saveToController(int box)
     });
 }
 
-void DeviceLink::readFanStatus(int box, int fan, std::function<void(const FanStatusReply &)> done)
+bool DeviceLink::readFanStatus(int box, int fan, std::function<void(const FanStatusReply &)> done)
 {
     if (!validTarget(box, fan) || !connectedBox(box))
-        return;
-    BoxExecutor *executor = m_executor.get();
+        return false;
     post(box, makeCommand({0x33, 0x51, portOf(fan)}), BoxExecutor::kKeep,
-         [executor, done = std::move(done)](const Outcome &o) {
+         [deliver = m_executor->deliverer(), done = std::move(done)](const Outcome &o) {
              FanStatusReply reply;
              reply.length = o.result;
              reply.data = o.reply;
-             executor->deliver([done, reply] { done(reply); });
+             deliver([done, reply] { done(reply); });
          });
+    return true;
 }
 
 FanStatus DeviceLink::parseFanStatus(const std::uint8_t *reply, int length)
@@ -222,12 +222,12 @@ void DeviceLink::readFirmwareVersion(int box, std::function<void(const QString &
         done(QStringLiteral("0"));
         return;
     }
-    BoxExecutor *executor = m_executor.get();
-    post(box, makeCommand({0x33, 0x50}), BoxExecutor::kKeep, [executor, done = std::move(done)](const Outcome &o) {
+    post(box, makeCommand({0x33, 0x50}), BoxExecutor::kKeep,
+         [deliver = m_executor->deliverer(), done = std::move(done)](const Outcome &o) {
         qCDebug(lcDevice) << "res:" << o.result;
         for (int i = 0; i < 5; ++i)
             qCDebug(lcDevice).noquote() << QStringLiteral("buf[%1]:").arg(i) << o.reply[static_cast<size_t>(i)];
         const QString version = parseFirmwareVersion(o.reply.data(), o.result);
-        executor->deliver([done, version] { done(version); });
+        deliver([done, version] { done(version); });
     });
 }

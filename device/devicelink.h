@@ -3,6 +3,7 @@
 #include "core/controllerstate.h"
 #include "device/boxexecutor.h"
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -13,7 +14,9 @@
 
 class HidDevice;
 class HidTransport;
+class QObject;
 struct BoxChannel;
+struct ExchangeWatch;
 
 constexpr int kReportSize = 64;
 using Report = std::array<std::uint8_t, kReportSize>;
@@ -71,8 +74,9 @@ public:
     void applyBoxSettings(int box);
     void saveToController(int box);
     // done runs on the state's thread with the reply (length -1 when nothing
-    // was sent); it does not run when the box is not connected.
-    void readFanStatus(int box, int fan, std::function<void(const FanStatusReply &)> done);
+    // was sent); it does not run when the box is not connected. True when
+    // done will run.
+    bool readFanStatus(int box, int fan, std::function<void(const FanStatusReply &)> done);
     static FanStatus parseFanStatus(const std::uint8_t *reply, int length);
     // Box n's firmware version, or the selected box's; "0" at once when that
     // box is not connected.
@@ -87,6 +91,17 @@ public:
     static int temperatureCurvePercent(int temperature);
     // Colour component scaled by brightness as sent on the wire.
     static std::uint8_t scaleColour(int component, float bright);
+
+    // The boxes (numbered from 0) that did not answer: one of their exchanges
+    // got no reply or could not be written, or they had not run them all in time.
+    using Settled = std::function<void(const QList<int> &silentBoxes)>;
+    // How long an answer waits for the boxes.
+    static constexpr int kAnswerWaitMs = 1500;
+    // Runs work, which queues exchanges, then done on the state's thread once
+    // every box that got one has run them, or waitMs has passed (the boxes
+    // are waited for all at once). Without exchanges done runs before this
+    // returns. The state's thread never waits for a box.
+    void afterExchanges(const std::function<void()> &work, Settled done, int waitMs = kAnswerWaitMs);
 
     HidTransport &transport() { return m_transport; }
     BoxExecutor &executor() { return *m_executor; }
@@ -129,6 +144,10 @@ private:
     HidTransport &m_transport;
     std::array<std::shared_ptr<BoxChannel>, kBoxCount> m_channels;
     int m_firstUnopenable = -1;
+    // Counts the exchanges queued inside afterExchanges.
+    std::shared_ptr<ExchangeWatch> m_watch;
+    // The answers' waits end with the link.
+    std::unique_ptr<QObject> m_timers;
     // Last: stopped first, while everything its jobs refer to still exists.
     std::unique_ptr<BoxExecutor> m_executor;
 };

@@ -87,7 +87,7 @@ std::vector<std::uint8_t> EmulatedDevice::replyFor(int box, const std::uint8_t *
 
 int EmulatedDevice::write(const std::uint8_t *data, std::size_t length)
 {
-    m_core->waitLatency();
+    m_core->waitLatency(m_plug->box);
     const std::lock_guard<std::recursive_mutex> guard(m_core->lock);
     if (!usable() || !data || length < 2)
         return -1;
@@ -151,7 +151,7 @@ int EmulatedDevice::read(std::uint8_t *data, std::size_t length, int timeoutMs)
         p.hiddenReads = std::max(0, p.hiddenReads - 1);
     guard.unlock();
     if (ready) {
-        m_core->waitLatency();
+        m_core->waitLatency(m_plug->box);
         const std::size_t n = std::min(length, bytes.size());
         std::memcpy(data, bytes.data(), n);
         return static_cast<int>(n);
@@ -159,7 +159,7 @@ int EmulatedDevice::read(std::uint8_t *data, std::size_t length, int timeoutMs)
     // Nothing to read: a real read sleeps until its timeout, and so does an
     // emulator with USB timing; otherwise a short nap keeps tests fast while a
     // caller polling in a loop still cannot spin.
-    const bool realTiming = m_core->latencyUs.load() > 0;
+    const bool realTiming = m_core->latencyUs[static_cast<size_t>(m_plug->box)].load() > 0;
     if (timeoutMs > 0 && realTiming)
         QThread::msleep(static_cast<unsigned long>(timeoutMs));
     else if (timeoutMs != 0)

@@ -74,7 +74,7 @@ private Q_SLOTS:
             LocalSocketRemoteControl server;
             QCOMPARE(server.listen(title()), Listen::Listening);
             QList<RemoteMessage> received;
-            server.setHandler([&](const RemoteMessage &m) { return received << m, handled; });
+            server.setHandler([&](const RemoteMessage &m, auto done) { received << m, done(handled); });
             QString error;
             QCOMPARE(sendOnThread(RemoteMessage{0x8101, 1, 1}, &error), handled);
             QCOMPARE(error.contains("did not carry out"), !handled);
@@ -143,7 +143,7 @@ private Q_SLOTS:
         LocalSocketRemoteControl server;
         server.setMessageDeadline(50);
         QCOMPARE(server.listen(title()), Listen::Listening);
-        server.setHandler([](const RemoteMessage &) { return true; });
+        server.setHandler([](const RemoteMessage &, auto done) { done(true); });
         QLocalSocket partial;
         partial.connectToServer(LocalSocketRemoteControl::socketPath(title()));
         QVERIFY(partial.waitForConnected(1000));
@@ -171,7 +171,7 @@ private Q_SLOTS:
     {
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen(title()), Listen::Listening);
-        server.setHandler([](const RemoteMessage &) { return true; });
+        server.setHandler([](const RemoteMessage &, auto done) { done(true); });
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
         const int nextFree = ::open("/dev/null", O_RDONLY);

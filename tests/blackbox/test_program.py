@@ -6,6 +6,7 @@ Usage: test_program.py PATH-TO-PROGRAM [unittest args]
 import json
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -135,6 +136,24 @@ class RemoteControl(ProgramTest):
         self.assertEqual(main["Password"], "0123")
         self.assertEqual(main["OpenPassword"], "1")
 
+class StopSignals(ProgramTest):
+    def test_stop_signal_runs_what_is_queued_then_exits(self):
+        for sig, windows in ((signal.SIGTERM, True), (signal.SIGINT, False), (signal.SIGHUP, True)):
+            p = self.emulated(",".join(str(b) for b in range(16)), ["--emulate-latency", "50000"], start=False)
+            for k in () if windows else ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
+                p.env.pop(k, None)
+            p.start()
+            save = subprocess.Popen([BINARY, "profile", "save"], env=p.env, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.PIPE, text=True)
+            self.assertTrue(wait_for(lambda: "SSSSAVE: 15" in p.read_log(), interval=0.01), p.read_log())
+            p.proc.send_signal(sig)  # the saves are still queued
+            self.assertEqual(p.proc.wait(30), 0, sig)
+            saved = sorted(int(l.split()[0]) for l in p.trace_lines() if l.split()[1:3] == ["32", "53"])
+            self.assertEqual(saved, list(range(16)), sig)
+            self.assertEqual(save.wait(30), 0, save.stderr.read())  # answered once the boxes were
+            self.assertEqual(os.listdir(p.runtime), [])  # lock and socket gone
+
+
 class Desktops(ProgramTest):
     """Where the program runs: no display at all, or a Wayland compositor only."""
 
@@ -225,6 +244,26 @@ class CommandLine(ProgramTest):
                      ["set", "--box", "1", "--fan", "1", "--color", "ABCDEF"], ["profile", "load", "1"]):
             self.assertEqual(self.cli(p.env, *args).returncode, 0, args)
         self.assertEqual(self.fan(p, 1, 1)["color"], "123456")
+
+    def test_answers_wait_for_the_boxes_and_name_a_silent_one(self):
+        p = self.emulated("0,1", ["--emulate-silent", "1"])
+        for args, code in ((["profile", "save"], 1), (["set", "--box", "2", "--fan", "1", "--color", "FF0000"], 1),
+                           (["set", "--box", "1", "--fan", "1", "--color", "FF0000"], 0),
+                           (["--send", "0x8106", "1"], 1), (["--send", "0x8106", "0"], 0)):  # select box 2, 1
+            r = self.cli(p.env, *args)
+            self.assertEqual(r.returncode, code, (args, r.stderr))
+            self.assertEqual("box 2 did not answer" in r.stderr, code == 1 and args[0] != "--send", r.stderr)
+
+    def test_slow_box_is_reported_and_exit_stays_bounded(self):
+        p = self.emulated("0,1", ["--emulate-latency", "1000000", "--emulate-slow", "1"])
+        r = self.cli(p.env, "status", "--json")
+        self.assertEqual([b["answered"] for b in json.loads(r.stdout)["boxes"]], [True, False], r.stderr)
+        self.assertIn("Box 2: did not answer", self.cli(p.env, "status").stdout)
+        for _ in range(2):  # each save queues seven exchanges of two seconds behind the slow box
+            self.assertIn("box 2 did not answer", self.cli(p.env, "profile", "save").stderr)
+        p.proc.terminate()
+        self.assertEqual(p.proc.wait(15), 0)  # a guard against running the whole queue, not a figure
+        self.assertEqual(os.listdir(p.runtime), [])
 
     def test_wrong_input_and_no_running_copy(self):
         p = self.emulated("0")

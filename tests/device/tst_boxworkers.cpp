@@ -11,7 +11,9 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <future>
+#include <thread>
 
 namespace {
 
@@ -181,6 +183,58 @@ private slots:
         rig.link.readFanStatus(0, 1, [&](const FanStatusReply &r) { arrivals << QString("0:%1").arg(r.length); });
         QTRY_COMPARE(arrivals.size(), 3);
         QCOMPARE(arrivals, QStringList({"0:64", "2:0", "2:0"}));
+    }
+
+    // The answer comes once each box ran what the work queued, naming the boxes
+    // that missed a reply, refused a write or had not run it all in time.
+    void completionAfterTheExchanges()
+    {
+        Rig rig(true);
+        rig.emu.setFault(2, BoxEmulator::Fault::NoReply);
+        rig.emu.setFault(5, BoxEmulator::Fault::RejectWrites);  // unplugged, not yet noticed
+        QList<int> silent{-1};
+        std::promise<void> gate = rig.hold(1);
+        rig.link.afterExchanges([&] { for (int b : {0, 1, 2, 5}) rig.link.saveToController(b); },
+                                [&](const QList<int> &s) { silent = s; });
+        QTest::qWait(50);
+        QCOMPARE(silent, QList<int>{-1});
+        gate.set_value();
+        QTRY_COMPARE(silent, (QList<int>{2, 5}));
+        QCOMPARE(rig.emu.saveCount(1), 1);
+        gate = rig.hold(0);
+        rig.link.afterExchanges([&] { rig.link.setFanLedCycle(0, 1); }, [&](const QList<int> &s) { silent = s; }, 20);
+        QTRY_COMPARE(silent, QList<int>{0});
+        gate.set_value();
+    }
+
+    // Stopping runs what is queued within its bound and leaves behind a worker
+    // stuck in an exchange; what waited behind that one is never run.
+    void stopIsBounded()
+    {
+        std::atomic<bool> open{false};
+        std::atomic<int> ran{0};
+        auto ended = std::make_shared<std::promise<void>>();
+        // Against a destructor that waits for every job, the stuck one ends after a while.
+        std::thread opener([&open] {
+            for (int i = 0; i < 200 && !open; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            open = true;
+        });
+        {
+            ThreadedExecutor ex;
+            ex.post(3, [&open, ended] {
+                while (!open)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                ended->set_value();
+            });
+            for (int b : {3, 4, 4})
+                ex.post(b, [&ran, b] { ran += b; });
+        }
+        const bool openedByWatchdog = open.exchange(true);
+        opener.join();
+        ended->get_future().wait();
+        QCOMPARE(ran.load(), 8);
+        QVERIFY(!openedByWatchdog);
     }
 };
 

@@ -41,12 +41,13 @@ struct CoreHarness {
     QTemporaryDir dir;
     ControllerState state;
     BoxEmulator emu;
-    DeviceLink link{state, emu};
+    DeviceLink link;
     std::unique_ptr<SettingsStore> store;
     RecordingViewSink views;
     std::unique_ptr<PeriodicTasks> tasks;
 
-    explicit CoreHarness(const QList<int> &boxes)
+    explicit CoreHarness(const QList<int> &boxes, std::unique_ptr<BoxExecutor> executor = nullptr)
+        : link(state, emu, std::move(executor))
     {
         emu.setBoxes(boxes);
         link.connectAllBoxes();

@@ -96,6 +96,33 @@ private Q_SLOTS:
         QVERIFY(h.views.calls.contains(QStringLiteral("setFanErrorHidden(0,1)")));
     }
 
+    // A box that has not answered the last poll is not asked again: a slow box's queue cannot grow.
+    void pollWaitsForTheLastOne()
+    {
+        struct Held : BoxExecutor {
+            std::vector<Job> jobs;
+            void post(int, Job job, int) override { jobs.push_back(std::move(job)); }
+            void deliver(Job result) override { result(); }
+            void drain() override
+            {
+                std::vector<Job> run;
+                run.swap(jobs);
+                for (Job &job : run)
+                    job();
+            }
+        };
+        auto held = std::make_unique<Held>();
+        Held &q = *held;
+        CoreHarness h({0, 2}, std::move(held));
+        q.drain();
+        for (int tick = 0; tick < 3; ++tick)
+            h.tasks->updateSpeed();
+        QCOMPARE(q.jobs.size(), size_t(6));
+        q.drain();
+        h.tasks->updateSpeed();
+        QCOMPARE(q.jobs.size(), size_t(6));
+    }
+
     void stalledFanRaisesAlertOnce()
     {
         CoreHarness h({0, 2});
