@@ -279,7 +279,7 @@ private Q_SLOTS:
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen("Zaldo lines"), RemoteControlTransport::ListenResult::Listening);
         server.setRequestHandler([&](const QByteArray &l, RemoteControlTransport::Reply r) { requests.answer(l, r); });
-        server.setHandler([](const RemoteMessage &) { return true; });
+        server.setHandler([](const RemoteMessage &, auto done) { done(true); });
         const QByteArray zeros(kMaxRequestLength, '0');
         const QList<std::tuple<QByteArray, QString, int>> rows{
             {"set 1 1 speed " + QByteArray(67, '0') + "5\n", "\\{.*\"speedLevel\":5.*\n", 5},
