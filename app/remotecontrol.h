@@ -32,6 +32,7 @@ public:
         Listening,     // this is the only copy and takes messages
         OtherCopyRuns, // hand over to it
         Unavailable,   // the only copy, but nobody can reach it
+        NoLock,        // no folder takes the lock: starting could make a second copy
     };
     using QObject::QObject;
     // Claims the one-copy place under the window title and starts listening.

@@ -5,6 +5,8 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -28,11 +30,11 @@ private:
         delete thread;
         return sent;
     }
-    static sockaddr_un address()
+    static sockaddr_un address(const QString &name = title())
     {
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
-        const QByteArray path = QFile::encodeName(LocalSocketRemoteControl::socketPath(title()));
+        const QByteArray path = QFile::encodeName(LocalSocketRemoteControl::socketPath(name));
         qstrncpy(addr.sun_path, path.constData(), sizeof(addr.sun_path));
         return addr;
     }
@@ -63,7 +65,96 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+    }
+    void init() { setFolders(QFile::encodeName(m_runtime.path()), ""); }
+    void setFolders(const QByteArray &runtime, const QByteArray &fallback)
+    {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("XDG_CACHE_HOME", fallback.isEmpty() ? QFile::encodeName(m_runtime.path() + "/cache") : fallback);
+        qputenv("TMPDIR", fallback.isEmpty() ? QFile::encodeName(m_runtime.path() + "/tmp") : fallback);
+    }
+
+    // The lock and socket live in the runtime folder only when it is the
+    // user's and nobody else may write there, else in a private folder the
+    // program makes; with no folder for the lock the program does not start.
+    // /proc/sys stands for a read-only folder (root may write anywhere else).
+    void lockFolders()
+    {
+        const QByteArray rt = QFile::encodeName(m_runtime.path() + "/rt"), ro = "/proc/sys";
+        const uid_t me = ::geteuid();
+        const struct { mode_t mode; uid_t owner; QByteArray runtime, fallback; Listen result; } rows[] = {
+            {0700, me, rt, "", Listen::Listening}, {01777, me, rt, "", Listen::Listening},  // used; a shared sticky one is not
+            {0720, me, rt, "", Listen::Listening}, {0700, me + 1, rt, "", Listen::Listening},
+            {0700, me, ro, "", Listen::Listening}, {0700, me, ro, ro, Listen::NoLock}};
+        for (const auto &row : rows) {
+            QVERIFY(QDir(rt).removeRecursively() && QDir().mkpath(rt) && ::chmod(rt, row.mode) == 0);
+            if (row.owner != me && (me != 0 || ::chown(rt, row.owner, 0) != 0))
+                continue;  // only root can hand a folder to another user
+            setFolders(row.runtime, row.fallback);
+            LocalSocketRemoteControl first, second;
+            QCOMPARE(first.listen(title()), row.result);
+            QCOMPARE(QDir(rt).isEmpty(), &row != rows);
+            QCOMPARE(second.listen(title()), row.result == Listen::NoLock ? row.result : Listen::OtherCopyRuns);
+        }
+    }
+
+    // A lock counts as a running copy only when its process runs this
+    // program; one that cannot be read is named and cleared.
+    void staleLocks()
+    {
+        QProcess sleeper;  // its child exits unreaped: a zombie keeps its pid
+        sleeper.start("sh", {"-c", "true & echo $!; exec sleep 30"});
+        QVERIFY(sleeper.waitForReadyRead(5000));
+        const qint64 zombie = sleeper.readLine().trimmed().toLongLong();
+        QTRY_VERIFY(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(zombie)).isEmpty());
+        const QString lockPath = LocalSocketRemoteControl::socketPath(title()) + ".lock";
+        const QString me = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        for (const auto &[pid, result] : {std::pair{QCoreApplication::applicationPid(), Listen::OtherCopyRuns},
+                                          {sleeper.processId(), Listen::Listening}, {zombie, Listen::Listening}, {0, Listen::Listening}}) {
+            QFile lock(lockPath);
+            QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            lock.write(pid ? QStringLiteral("%1\n%2\n%3\n").arg(pid).arg(me, QSysInfo::machineHostName()).toUtf8() : "junk");
+            lock.close();
+            if (!pid)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be read.*" + QRegularExpression::escape(lockPath)));
+            LocalSocketRemoteControl server;
+            QCOMPARE(server.listen(title()), result);
+        }
+    }
+
+    // Another user's copy is not trusted, and another user's messages are
+    // refused, even where the folder and socket would let them through.
+    void otherUsersPeers()
+    {
+        if (::geteuid() != 0)
+            QSKIP("acting as another user needs root");
+        LocalSocketRemoteControl server;
+        QCOMPARE(server.listen(title()), Listen::Listening);
+        bool handled = false;
+        server.setHandler([&](const RemoteMessage &) { return handled = true; });
+        QVERIFY(::chmod(QFile::encodeName(m_runtime.path()), 0711) == 0);
+        QVERIFY(::chmod(QFile::encodeName(LocalSocketRemoteControl::socketPath(title())), 0666) == 0);
+        sockaddr_un own = address("Other"), copy = address();
+        const pid_t other = ::fork();
+        if (other == 0) {  // as uid 4242: a copy named "Other" answers once, then sends to the server
+            const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0), fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            char answer = 0;
+            ::alarm(10);  // it holds the server's descriptors too: never outlive the test by much
+            if (::bind(listener, reinterpret_cast<sockaddr *>(&own), sizeof(own)) || ::setuid(4242) || ::listen(listener, 1))
+                ::_exit(2);
+            ::send(::accept(listener, nullptr, nullptr), "1\n", 2, MSG_NOSIGNAL);
+            ::_exit(::connect(fd, reinterpret_cast<sockaddr *>(&copy), sizeof(copy)) || ::write(fd, "33025 1 1\n", 10) != 10
+                    || ::read(fd, &answer, 1) > 0);
+        }
+        QString error;
+        QVERIFY(!LocalSocketRemoteControl::send("Other", RemoteMessage{0x8101, 1, 1}, 2000, &error, 2000));
+        QVERIFY2(error.contains("another user"), qPrintable(error));
+        int status = -1;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("another user"));
+        while (::waitpid(other, &status, WNOHANG) == 0)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QVERIFY(::chmod(QFile::encodeName(m_runtime.path()), 0700) == 0);
+        QVERIFY(status == 0 && !handled);
     }
 
     // A message the running copy did not carry out (not one of the set, or a
