@@ -225,10 +225,17 @@ int main(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Bv"));
 
     // One copy per user: a second start shows the first copy's panel and exits.
-    // Without a socket (it logs why) the program still runs, as the only copy.
+    // Without a socket (it logs why) the program still runs, as the only copy;
+    // without a lock it cannot know it is, and two copies would fight over the boxes.
     auto remote = std::make_unique<LocalSocketRemoteControl>();
-    if (remote->listen(kWindowTitle) == RemoteControlTransport::ListenResult::OtherCopyRuns)
+    const RemoteControlTransport::ListenResult listened = remote->listen(kWindowTitle);
+    if (listened == RemoteControlTransport::ListenResult::OtherCopyRuns)
         return handOverToRunningCopy();
+    if (listened == RemoteControlTransport::ListenResult::NoLock) {
+        std::fprintf(stderr, "brenvar-rgb-fan-controller: not starting: no folder takes the lock that keeps this "
+                             "the only copy, and two copies would drive the same boxes (the lines above say why)\n");
+        return 1;
+    }
 
     // From here a stop signal takes the tray's way out, even during start-up.
     StopSignals stopSignals;
@@ -240,6 +247,8 @@ int main(int argc, char **argv)
     ControllerSetup setup;
     setup.transport = transport.get();
     setup.dataDirectory = SettingsStore::defaultDataDirectory();
+    // Saves killed midway leave work files behind; those of a running save stay.
+    SettingsStore::removeSaveLeftovers(setup.dataDirectory);
     setup.companionEnabled = options.companionEnabled;
     setup.companionAddress = options.companionAddress;
     setup.updateUrl = options.updateUrl;

@@ -17,6 +17,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -29,6 +31,9 @@ namespace {
 // taken on a later try rather than by spinning on the ready listener.
 constexpr int kAcceptRetryMs = 250;
 constexpr int kConnectRetryMs = 50;
+// A copy writes its lock right after making it; one still empty by then is a leftover.
+constexpr int kLockTextWaitMs = 300;
+const QString kFolderName = QStringLiteral("brenvar-rgb-fan-controller");
 
 QString lockPathFor(const QString &socketPath)
 {
@@ -38,6 +43,69 @@ QString lockPathFor(const QString &socketPath)
 QString lastError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Another user who may write to the folder could plant a lock and a socket
+// there and answer in the program's name; a shared sticky folder is such a one.
+bool isPrivateFolder(const QString &dir, QString *why)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(dir).constData(), &st) != 0)
+        *why = lastError();
+    else if (!S_ISDIR(st.st_mode))
+        *why = QStringLiteral("not a folder");
+    else if (st.st_uid != ::geteuid())
+        *why = QStringLiteral("owned by uid %1").arg(st.st_uid);
+    else if (st.st_mode & (S_IWGRP | S_IWOTH))
+        *why = QStringLiteral("others may write to it");
+    else
+        return true;
+    return false;
+}
+
+// name below base, made private to the user when make is set and it is missing.
+QString ownFolder(const QString &base, const QString &name, bool make)
+{
+    if (base.isEmpty())
+        return QString();
+    const QString dir = base + QLatin1Char('/') + name;
+    if (make && QDir().mkpath(base))
+        ::mkdir(QFile::encodeName(dir).constData(), 0700);  // one that is there is checked like any other
+    return dir;
+}
+
+// The uid of the process at the other end of a local socket; -1 if unknown.
+qint64 peerUid(int fd)
+{
+    ucred cred {};
+    socklen_t size = sizeof(cred);
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 ? qint64(cred.uid) : -1;
+}
+
+// Whether a running copy holds the lock at path. A copy keeps its lock file
+// open and locked (flock) while it runs, so a lock nobody holds is a crashed
+// copy's, whatever process has its pid now: a copy restarted in a fresh PID
+// namespace often has its very own.
+bool lockIsHeld(const QString &path)
+{
+    // The maker locks the file before writing it: once it has text, asking is safe.
+    const QLockFile reader(path);
+    const QDeadlineTimer textDeadline(kLockTextWaitMs);
+    while (!reader.getLockInfo(nullptr, nullptr, nullptr) && QFile::exists(path)) {
+        if (textDeadline.hasExpired()) {
+            qCWarning(lcRemote).noquote() << "the lock file" << path
+                                          << "cannot be read; it is removed unless a running copy holds it";
+            break;
+        }
+        QThread::msleep(kConnectRetryMs);
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno != ENOENT;
+    // Where the file system cannot tell, it is taken for held, as before.
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
 }
 } // namespace
 
@@ -58,14 +126,27 @@ LocalSocketRemoteControl::~LocalSocketRemoteControl()
     QFile::remove(m_path);
 }
 
+QStringList LocalSocketRemoteControl::lockFolders(bool make)
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const QString perUser = kFolderName + QLatin1Char('-') + QString::number(::geteuid());  // /tmp is shared
+    const QStringList candidates{qEnvironmentVariable("XDG_RUNTIME_DIR"), ownFolder(QDir::tempPath(), perUser, make),
+                                 ownFolder(cache, kFolderName, make)};
+    QStringList folders;
+    for (const QString &dir : candidates) {
+        QString why;
+        if (!dir.isEmpty() && isPrivateFolder(dir, &why))
+            folders << dir;
+        else if (make && !dir.isEmpty())
+            qCWarning(lcRemote).noquote() << "not using" << dir << "for the lock and the socket:" << why;
+    }
+    return folders;
+}
+
 QString LocalSocketRemoteControl::socketPath(const QString &title)
 {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QDir(dir).exists()) {
-        // Qt creates this one private to the user (0700).
-        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    }
-    return dir + QLatin1Char('/') + title;
+    const QStringList folders = lockFolders(false);
+    return (folders.isEmpty() ? QDir::tempPath() : folders.first()) + QLatin1Char('/') + title;
 }
 
 bool LocalSocketRemoteControl::parseLine(const QByteArray &line, RemoteMessage *message)
@@ -105,19 +186,19 @@ LocalSocketRemoteControl::Framed LocalSocketRemoteControl::frame(const QByteArra
 
 RemoteControlTransport::ListenResult LocalSocketRemoteControl::listen(const QString &title)
 {
-    m_path = socketPath(title);
-    // Taking the lock is the one atomic step that decides which copy runs.
-    // Only a dead owner makes it stale, never its age: the program runs for weeks.
-    m_lock = std::make_unique<QLockFile>(lockPathFor(m_path));
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
-        if (m_lock->error() == QLockFile::LockFailedError) {
-            qCInfo(lcRemote) << "another copy is running, holding" << lockPathFor(m_path);
-            return ListenResult::OtherCopyRuns;
-        }
-        qCWarning(lcRemote) << "running without remote control: cannot create" << lockPathFor(m_path);
-        m_lock.reset();
-        return ListenResult::Unavailable;
+    // Every copy tries the folders in the same order, so the first that can
+    // hold a lock is where they meet.
+    LockState state = LockState::CannotMake;
+    for (const QString &dir : lockFolders(true)) {
+        m_path = dir + QLatin1Char('/') + title;
+        if ((state = takeLock(lockPathFor(m_path))) != LockState::CannotMake)
+            break;
+    }
+    if (state == LockState::CannotMake)
+        return ListenResult::NoLock;
+    if (state == LockState::Held) {
+        qCInfo(lcRemote) << "another copy is running, holding" << lockPathFor(m_path);
+        return ListenResult::OtherCopyRuns;
     }
     QString error;
     if (!openListener(&error)) {
@@ -126,6 +207,32 @@ RemoteControlTransport::ListenResult LocalSocketRemoteControl::listen(const QStr
     }
     qCDebug(lcRemote) << "remote control listening on" << m_path;
     return ListenResult::Listening;
+}
+
+LocalSocketRemoteControl::LockState LocalSocketRemoteControl::takeLock(const QString &path)
+{
+    // Taking the lock is the one atomic step that decides which copy runs.
+    // Only a dead owner makes it stale, never its age: the program runs for weeks.
+    m_lock = std::make_unique<QLockFile>(path);
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0))
+        return LockState::Taken;
+    if (m_lock->error() == QLockFile::LockFailedError) {
+        // Qt keeps a lock it cannot read or whose pid lives. The guard, Qt's
+        // own, keeps two starts from clearing it and making it anew at once.
+        QLockFile guard(path + QStringLiteral(".rmlock"));
+        if (!guard.tryLock(0) || lockIsHeld(path))
+            return LockState::Held;
+        if ((m_lock->removeStaleLockFile() || !QFile::exists(path)) && m_lock->tryLock(0)) {
+            qCInfo(lcRemote) << "removed a lock no running copy held:" << path;
+            return LockState::Taken;
+        }
+        if (m_lock->error() == QLockFile::LockFailedError && QFile::exists(path))
+            qCWarning(lcRemote) << "cannot remove a lock no running copy holds:" << path;
+    }
+    qCWarning(lcRemote) << "cannot make the lock" << path;
+    m_lock.reset();
+    return LockState::CannotMake;
 }
 
 bool LocalSocketRemoteControl::openListener(QString *error)
@@ -163,7 +270,10 @@ void LocalSocketRemoteControl::acceptPending()
 {
     while (m_connections < kMaxConnections) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd >= 0) {
+        if (fd >= 0 && peerUid(fd) != qint64(::geteuid())) {
+            qCWarning(lcRemote) << "refusing a remote-control connection of another user, uid" << peerUid(fd);
+            ::close(fd);
+        } else if (fd >= 0) {
             m_acceptFailing = false;
             adopt(fd);
         } else if (errno != EINTR && errno != ECONNABORTED) {
@@ -281,17 +391,29 @@ void LocalSocketRemoteControl::finish(QLocalSocket *socket, bool request, const 
 bool LocalSocketRemoteControl::connectToCopy(QLocalSocket &socket, const QString &title, int timeoutMs,
                                              int waitForListenerMs, QString *error)
 {
-    const QString path = socketPath(title);
     const QDeadlineTimer listenerDeadline(waitForListenerMs);
     for (;;) {
-        socket.connectToServer(path);
-        if (socket.waitForConnected(timeoutMs))
-            return true;
-        if (listenerDeadline.hasExpired()) {
-            *error = QStringLiteral("no running copy of the program answers on %1").arg(path);
+        // The running copy listens in the first of these folders it could lock.
+        for (const QString &dir : lockFolders(false)) {
+            const QString path = dir + QLatin1Char('/') + title;
+            socket.connectToServer(path);
+            if (!socket.waitForConnected(timeoutMs)) {
+                socket.abort();
+                continue;
+            }
+            const qint64 uid = peerUid(int(socket.socketDescriptor()));
+            if (uid == qint64(::geteuid()))
+                return true;
+            *error = QStringLiteral("the copy answering on %1 belongs to another user (uid %2); not trusted")
+                         .arg(path)
+                         .arg(uid);
+            socket.abort();
             return false;
         }
-        socket.abort();
+        if (listenerDeadline.hasExpired()) {
+            *error = QStringLiteral("no running copy of the program answers on %1").arg(socketPath(title));
+            return false;
+        }
         QThread::msleep(kConnectRetryMs);
     }
 }

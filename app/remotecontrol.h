@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -34,6 +35,7 @@ public:
         Listening,     // this is the only copy and takes messages
         OtherCopyRuns, // hand over to it
         Unavailable,   // the only copy, but nobody can reach it
+        NoLock,        // no folder takes the lock: starting could make a second copy
     };
     using QObject::QObject;
     // Claims the one-copy place under the window title and starts listening.
@@ -63,7 +65,9 @@ private:
 };
 
 // Linux: a lock file decides which copy runs; a per-user local socket beside
-// it, named after the title, carries the messages.
+// it, named after the title, carries the messages. Both live only in a folder
+// of the user's that nobody else may write to, and only the user's own
+// processes are trusted on either end of the socket.
 class LocalSocketRemoteControl : public RemoteControlTransport {
     Q_OBJECT
 public:
@@ -77,7 +81,12 @@ public:
     ListenResult listen(const QString &title) override;
     void setMessageDeadline(int ms) { m_deadlineMs = ms; }
 
-    // $XDG_RUNTIME_DIR (or a private per-user fallback) + "/" + title.
+    // Where the lock and socket may live, best first: $XDG_RUNTIME_DIR, then
+    // private folders the program makes in the temporary and the cache folder.
+    // Only folders owned by the user that no one else may write to are named;
+    // make creates the missing ones and logs why a folder is passed over.
+    static QStringList lockFolders(bool make);
+    // The first of lockFolders(false) (or the temporary folder) + "/" + title.
     static QString socketPath(const QString &title);
     // Delivers one message to the running copy and waits until it was handled.
     // A copy that holds the lock may not listen yet: waitForListenerMs keeps
@@ -103,6 +112,8 @@ public:
 private:
     static bool connectToCopy(QLocalSocket &socket, const QString &title, int timeoutMs, int waitForListenerMs,
                               QString *error);
+    enum class LockState { Taken, Held, CannotMake };
+    LockState takeLock(const QString &path);
     bool openListener(QString *error);
     void acceptPending();
     void adopt(int fd);

@@ -55,7 +55,11 @@ for f in "${files[@]}"; do
 done
 zcat "$root/usr/share/doc/$pkg/README.md.gz" | cmp -s - README.md || fail "the packaged README is not this README"
 [ "$(readlink -f "$root/usr/bin/$pkg")" = "$root/usr/lib/$pkg/$pkg" ] || fail "usr/bin/$pkg points elsewhere"
-grep -qx "ExecStart=/usr/bin/$pkg" "$root/usr/lib/systemd/user/$pkg.service" || fail "the user service starts another program"
+unit=$root/usr/lib/systemd/user/$pkg.service
+grep -qx "ExecStart=/usr/bin/$pkg" "$unit" || fail "the user service starts another program"
+# A service that gave up would leave the fans at their last speed and the alarm off.
+sed -n '/^\[Unit\]/,/^\[/p' "$unit" | grep -qx "StartLimitIntervalSec=0" || fail "the user service gives up after repeated crashes"
+grep -qE "^RestartSec=[1-9]" "$unit" || fail "the user service restarts without a pause"
 
 rootdpkg --purge "$pkg"
 left=$(find "$root" -mindepth 1 -not -path "$root/var" -not -path "$root/var/*")

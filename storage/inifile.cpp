@@ -7,9 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace IniFile {
 
@@ -50,13 +56,58 @@ bool sameContentBesideIt(const QString &path, const QByteArray &content)
     return false;
 }
 
-// A name below path that the settings layer has never seen in this process.
-// (It keeps the values of a failed write per path and offers them to every
-// later reader of that path, retrying the write each time.)
-QString unusedName(const QString &path)
+// When process pid started (clock ticks after boot), or -1 when it is gone.
+// With the id it names one process; the id alone is reused.
+qint64 startTime(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    bool ok = false;
+    // The 22nd field; the name before it, in brackets, may hold spaces.
+    const qint64 ticks = text.mid(text.lastIndexOf(')') + 2).split(' ').value(19).toLongLong(&ok);
+    return ok ? ticks : -1;
+}
+
+// A new empty file "<path>.saving-<pid>-<start time>-<n>" with path's mode,
+// made here and nowhere else (O_EXCL): no other process, not even a later one
+// with this id, picks the name, and a leftover tells whose save it was. Empty
+// when none can be made. The settings layer never sees a name twice in this
+// process (it keeps the values of a failed write per path and offers them to
+// every later reader of that path, retrying the write each time).
+QString newWorkFile(const QString &path)
 {
     static int count = 0;
-    return path + QStringLiteral(".saving-%1-%2").arg(QCoreApplication::applicationPid()).arg(++count);
+    static const QString owner = QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid())
+                                     .arg(startTime(QCoreApplication::applicationPid()));
+    QDir().mkpath(QFileInfo(path).absolutePath());  // the first save makes the folder
+    struct stat original {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &original) == 0;
+    for (;;) {
+        const QString name = path + QStringLiteral(".saving-%1-%2").arg(owner).arg(++count);
+        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return QString();
+        const bool sameMode = !exists || ::fchmod(fd, original.st_mode & 07777) == 0;
+        ::close(fd);
+        if (sameMode)
+            return name;
+        QFile::remove(name);
+        return QString();
+    }
+}
+
+bool copyInto(const QString &from, const QString &to)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray content = in.readAll();
+    return in.error() == QFileDevice::NoError && out.write(content) == content.size() && out.flush();
 }
 
 bool renameOver(const QString &from, const QString &to)
@@ -69,7 +120,7 @@ bool renameOver(const QString &from, const QString &to)
 // settings layer noticing, so the read-back uses a name it has not cached.
 bool writeCopy(const QString &path, const QString &work, const QString &done, const Values &values)
 {
-    if (QFileInfo::exists(path) && !QFile::copy(path, work))
+    if (QFileInfo::exists(path) && !copyInto(path, work))
         return false;
     QSettings settings(work, QSettings::IniFormat);
     // Atomic saves are the QSettings default; state it so a crash mid-write
@@ -190,19 +241,39 @@ bool writeValues(const QString &path, const Values &values)
     }
     // Work on a copy that replaces the file only once complete: a failed
     // write leaves the file, and what later reads return, as they were.
-    const QString work = unusedName(path);
-    const QString done = unusedName(path);
+    const QString work = newWorkFile(path);
+    const QString done = newWorkFile(path);
     const QFileInfo before(path);
     const qint64 oldSize = before.size();
     const QDateTime oldTime = before.lastModified();
-    if (!writeCopy(path, work, done, values) || !renameOver(done, path)) {
-        QFile::remove(work);
-        QFile::remove(done);
+    if (work.isEmpty() || done.isEmpty() || !writeCopy(path, work, done, values) || !renameOver(done, path)) {
+        for (const QString &name : {work, done}) {
+            if (!name.isEmpty())
+                QFile::remove(name);
+        }
         qCWarning(lcStorage).noquote() << "Settings write failed (access error):" << path;
         return false;
     }
     markRewritten(path, oldSize, oldTime);
     return true;
+}
+
+void removeLeftovers(const QString &dir)
+{
+    // What newWorkFile names, and what the settings layer adds to it (".lock",
+    // a temporary suffix). Older builds wrote "<pid>-<n>", which no save matches.
+    static const QRegularExpression workName(QStringLiteral("^.+\\.saving-(\\d+)-(\\d+)(-\\d+)?(\\..*)?$"));
+    const QDir folder(dir);
+    for (const QString &name : folder.entryList({QStringLiteral("*.saving-*")}, QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = workName.match(name);
+        if (!match.hasMatch() || startTime(match.captured(1).toLongLong()) == match.captured(2).toLongLong())
+            continue;  // not ours, or its save is running
+        const QString path = folder.filePath(name);
+        if (QFile::remove(path))
+            qCInfo(lcStorage).noquote() << "Removed what an interrupted save left:" << path;
+        else
+            qCWarning(lcStorage).noquote() << "Cannot remove what an interrupted save left:" << path;
+    }
 }
 
 } // namespace IniFile

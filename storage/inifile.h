@@ -41,4 +41,8 @@ struct Reader {
 // and what later reads of it return, then stay as they were.
 bool writeValues(const QString &path, const Values &values);
 
+// Removes from dir the work files of writeValues whose process is gone, as a
+// save killed midway leaves them; those of a running save stay.
+void removeLeftovers(const QString &dir);
+
 } // namespace IniFile

@@ -38,6 +38,12 @@ QString SettingsStore::defaultDataDirectory()
     return QFileInfo(locator.fileName()).absolutePath() + QLatin1Char('/') + QLatin1String(kDataDirName);
 }
 
+void SettingsStore::removeSaveLeftovers(const QString &dataDirectory)
+{
+    IniFile::removeLeftovers(dataDirectory);
+    IniFile::removeLeftovers(dataDirectory + QStringLiteral("/Zaldo"));
+}
+
 QString SettingsStore::deviceFilePath() const
 {
     return m_dataDir + QStringLiteral("/Device.ini");

@@ -70,6 +70,10 @@ public:
     // collectProfileSettings + writeProfileIni for the selected box.
     bool saveProfileSettings(int profile);
 
+    // Removes what saves killed midway left in the data directory; the work
+    // files of a save that still runs stay. Called at start.
+    static void removeSaveLeftovers(const QString &dataDirectory);
+
     static DeviceSettingsTable defaultDeviceTable();
     static ProfileSettingsTable defaultProfileTable();
 

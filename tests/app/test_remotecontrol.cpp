@@ -5,6 +5,8 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -28,11 +30,11 @@ private:
         delete thread;
         return sent;
     }
-    static sockaddr_un address()
+    static sockaddr_un address(const QString &name = title())
     {
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
-        const QByteArray path = QFile::encodeName(LocalSocketRemoteControl::socketPath(title()));
+        const QByteArray path = QFile::encodeName(LocalSocketRemoteControl::socketPath(name));
         qstrncpy(addr.sun_path, path.constData(), sizeof(addr.sun_path));
         return addr;
     }
@@ -60,10 +62,84 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
+    void init() { setFolders(QFile::encodeName(m_runtime.path()), ""); }
+    void setFolders(const QByteArray &runtime, const QByteArray &fallback)
     {
-        QVERIFY(m_runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("XDG_CACHE_HOME", fallback.isEmpty() ? QFile::encodeName(m_runtime.path() + "/cache") : fallback);
+        qputenv("TMPDIR", fallback.isEmpty() ? QFile::encodeName(m_runtime.path() + "/tmp") : fallback);
+    }
+
+    // The lock and socket live in the runtime folder only when it is the user's and nobody else may write
+    // there, else in a private folder the program makes; with no folder for the lock the program does not
+    // start. /proc/sys stands for a read-only folder (root may write anywhere else).
+    void lockFolders()
+    {
+        const QByteArray rt = QFile::encodeName(m_runtime.path() + "/rt"), ro = "/proc/sys";
+        const uid_t me = ::geteuid();
+        const struct { mode_t mode; uid_t owner; QByteArray runtime, fallback; Listen result; } rows[] = {
+            {0700, me, rt, "", Listen::Listening}, {01777, me, rt, "", Listen::Listening},  // used; a shared sticky one is not
+            {0720, me, rt, "", Listen::Listening}, {0700, me + 1, rt, "", Listen::Listening},
+            {0700, me, ro, "", Listen::Listening}, {0700, me, ro, ro, Listen::NoLock}};
+        for (const auto &row : rows) {
+            QVERIFY(QDir(rt).removeRecursively() && QDir().mkpath(rt) && ::chmod(rt, row.mode) == 0);
+            if (row.owner != me && (me != 0 || ::chown(rt, row.owner, 0) != 0))
+                continue;  // only root can hand a folder to another user
+            setFolders(row.runtime, row.fallback);
+            LocalSocketRemoteControl first;
+            QCOMPARE(first.listen(title()), row.result);
+            QCOMPARE(QDir(rt).isEmpty(), &row != rows);
+        }
+    }
+
+    // A lock counts as a running copy's only while a copy holds it, whichever process has its pid now:
+    // even this copy (restarted in a fresh PID namespace, a copy gets its dead predecessor's). One that
+    // cannot be read is named and cleared.
+    void staleLocks()
+    {
+        const QString lockPath = LocalSocketRemoteControl::socketPath(title()) + ".lock";
+        for (const QByteArray &text : {QByteArray::number(QCoreApplication::applicationPid()) + "\n"
+                                           + QCoreApplication::applicationName().toUtf8() + "\n",
+                                       QByteArray("junk")}) {
+            QFile lock(lockPath);
+            QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate) && lock.write(text) == text.size());
+            lock.close();
+            if (text == "junk")
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(lockPath) + " cannot be read"));
+            LocalSocketRemoteControl server;
+            QCOMPARE(server.listen(title()), Listen::Listening);
+        }
+    }
+
+    // Another user's copy is not trusted, nor another user's messages, even where the modes let them through.
+    void otherUsersPeers()
+    {
+        if (::geteuid() != 0)
+            QSKIP("acting as another user needs root");
+        LocalSocketRemoteControl server;
+        QCOMPARE(server.listen(title()), Listen::Listening);
+        server.setHandler([](const RemoteMessage &) { return true; });
+        QVERIFY(::chmod(QFile::encodeName(m_runtime.path()), 0711) == 0
+                && ::chmod(QFile::encodeName(LocalSocketRemoteControl::socketPath(title())), 0666) == 0);
+        sockaddr_un own = address("Other"), copy = address();
+        const pid_t other = ::fork();
+        if (other == 0) {  // as uid 4242: a copy named "Other" answers once, then sends to the server
+            const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0), fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            ::alarm(10);  // it holds the server's descriptors too: never outlive the test by much
+            if (::bind(listener, reinterpret_cast<sockaddr *>(&own), sizeof(own)) || ::setuid(4242) || ::listen(listener, 1))
+                ::_exit(2);
+            ::send(::accept(listener, nullptr, nullptr), "1\n", 2, MSG_NOSIGNAL);
+            ::_exit(::connect(fd, reinterpret_cast<sockaddr *>(&copy), sizeof(copy)) || ::write(fd, "33025 1 1\n", 10) != 10
+                    || ::read(fd, own.sun_path, 1) > 0);
+        }
+        QString error;
+        QVERIFY(!LocalSocketRemoteControl::send("Other", RemoteMessage{0x8101, 1, 1}, 2000, &error, 2000));
+        QVERIFY2(error.contains("another user"), qPrintable(error));
+        int status = -1;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("another user"));
+        while (::waitpid(other, &status, WNOHANG) == 0)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCOMPARE(status, 0);  // the server answered nothing
     }
 
     // A message the running copy did not carry out (not one of the set, or a

@@ -40,6 +40,8 @@ class Program:
             "QT_QPA_PLATFORM": "offscreen",
             "XDG_CONFIG_HOME": self.config,
             "XDG_RUNTIME_DIR": self.runtime,
+            "XDG_CACHE_HOME": os.path.join(self.dir, "cache"),
+            "TMPDIR": self.dir,
             "ZALDO_COMPANION_PORT": str(self.port),
             "ZALDO_HWMON_ROOT": os.path.join(self.dir, "no-hwmon"),
             # Nothing listens there: the update check ends at once.

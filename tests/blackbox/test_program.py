@@ -67,11 +67,30 @@ class StartUp(ProgramTest):
         self.assertTrue(all("box %d found" % b in p.read_log() for b in (1, 3)), p.read_log())  # as the panel counts
 
     def test_second_start_signals_first_and_exits(self):
-        p = self.emulated("0")
-        second = subprocess.run([BINARY], env=p.env, capture_output=True, timeout=20)
-        self.assertEqual(second.returncode, 0, second.stderr)
-        self.assertTrue(wait_for(lambda: "isShow===================true" in p.read_log()))
-        self.assertIn("0x8101", p.read_log())
+        for runtime in (None, "/proc/sys"):  # a runtime folder that cannot take the lock, even for root
+            p = self.emulated("0", start=False)
+            p.env["XDG_RUNTIME_DIR"] = runtime or p.runtime
+            p.start()
+            second = subprocess.run([BINARY], env=p.env, capture_output=True, timeout=20)
+            self.assertEqual(second.returncode, 0, second.stderr)
+            self.assertTrue(wait_for(lambda: "isShow===================true" in p.read_log()))
+            self.assertIn("0x8101", p.read_log())
+        no_lock = dict(p.env, XDG_RUNTIME_DIR="/proc/sys", XDG_CACHE_HOME="/proc/sys", TMPDIR="/proc/sys")
+        r = subprocess.run([BINARY, "--emulate", "0"], env=no_lock, capture_output=True, text=True, timeout=20)
+        self.assertEqual((r.returncode, "not starting" in r.stderr), (1, True), r.stderr)
+
+    def test_leftovers_of_a_crash_are_cleared(self):
+        p = self.emulated("0", start=False)
+        lock, data = os.path.join(p.runtime, "Zaldo RGB.lock"), os.path.join(p.config, "Bv", "RGBZaldo")
+        os.makedirs(data)
+        leftovers = [os.path.join(data, "Device.ini.saving-%d-1%s" % (os.getpid(), end)) for end in ("", ".lock")]
+        for path in [lock] + leftovers:
+            open(path, "w").write("unreadable")
+        p.start()
+        self.assertIn(lock + " cannot be read", p.read_log())
+        self.assertFalse([path for path in leftovers if os.path.exists(path)])
+        p.send(0x8104, 123)
+        self.assertEqual(p.device_ini()["Main"]["Password"], "0123")
 
     def start_pair(self):
         """Two copies in the same private dirs, released from one pipe at the same moment."""

@@ -227,6 +227,27 @@ private slots:
         }
     }
 
+    // A killed save's work files go at the next start unless their save runs (process id and start
+    // time); none of them, even of an earlier process with the same id, stops a save.
+    void saveLeftovers()
+    {
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        const QByteArray stat = readBytes("/proc/self/stat");
+        const QString running = pid + "-" + stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(19);
+        QStringList gone{"Device.ini.saving-2147483646-1-1.lock", "Zaldo/Profile1.ini.saving-" + pid + "-7-2.Ab12Cd"};
+        QStringList kept{"Device.ini.damaged-20240101-000000", "Device.ini.saving-notes"};
+        for (int n = 1; n <= 256; ++n)
+            gone << "Device.ini.saving-" + pid + "-" + QString::number(n), kept << "Device.ini.saving-" + running + "-" + QString::number(n);
+        ControllerState state;
+        QVERIFY(SettingsStore(state, data).saveDeviceSettings());
+        for (const QString &name : gone + kept)
+            QVERIFY(writeBytes(data + "/" + name, "x"));
+        QVERIFY(SettingsStore(state, data).saveDeviceSettings());
+        SettingsStore::removeSaveLeftovers(data);
+        for (const QString &name : gone + kept)
+            QVERIFY2(QFileInfo::exists(data + "/" + name) == kept.contains(name), qPrintable(name));
+    }
+
     void missingProfileGivesDefaultsWithoutCreatingIt()
     {
         ControllerState state;
