@@ -118,7 +118,7 @@ private Q_SLOTS:
             QSKIP("acting as another user needs root");
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen(title()), Listen::Listening);
-        server.setHandler([](const RemoteMessage &) { return true; });
+        server.setHandler([](const RemoteMessage &, auto done) { done(true); });
         QVERIFY(::chmod(QFile::encodeName(m_runtime.path()), 0711) == 0
                 && ::chmod(QFile::encodeName(LocalSocketRemoteControl::socketPath(title())), 0666) == 0);
         sockaddr_un own = address("Other"), copy = address();
