@@ -30,12 +30,12 @@ void WindowMessages::deviceArrivalCheck()
         auto device = m_link.transport().open(kControllerVendorId, productIdForBox(n));
         fresh += device ? QLatin1Char('1') : QLatin1Char('0');
     }
-    m_state.checkControllerStr_Old = fresh;
-    qCDebug(lcMessages) << "checkControllerStr_Old:" << m_state.checkControllerStr_Old;
+    m_state.freshScanMap = fresh;
+    qCDebug(lcMessages) << "checkControllerStr_Old:" << m_state.freshScanMap;
     qCDebug(lcMessages) << "checkControllerStr:" << m_state.checkControllerStr;
     // A box that could not be opened is tried again at every change (its
     // rule may just have been installed, or it may be gone).
-    if (m_state.checkControllerStr_Old != m_state.checkControllerStr || m_link.firstUnopenableBox() >= 0)
+    if (m_state.freshScanMap != m_state.checkControllerStr || m_link.firstUnopenableBox() >= 0)
         reconnectAll();
     // Nothing else may come to restart the poll (no sensors, nobody at the
     // panel), and without it a stopped fan raises no alarm.
