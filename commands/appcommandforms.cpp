@@ -4,7 +4,7 @@
 #include "commands/appcommandtext.h"
 
 #include "core/controllerstate.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 
 using namespace AppCommandText;
 
@@ -31,7 +31,7 @@ void AppCommandHandler::modeCommand(const QString &cmd)
             // The timer ticks send the colours; nothing is sent here.
             box.LEDModeFan[f] = LedMode::Steady;
             box.isRandomColorFan[f] = !box.isRandomColorFan[f];
-            QTimer &timer = m_tasks.randomColorTimer(k);
+            QTimer &timer = m_boxes.timers().randomColorTimer(k);
             if (box.isRandomColorFan[f]) {
                 if (!timer.isActive())
                     timer.start(Interval::randomColorMs);
@@ -73,7 +73,7 @@ void AppCommandHandler::modeCommand(const QString &cmd)
 void AppCommandHandler::musicCommand(const QString &cmd)
 {
     qCDebug(lcAppCommand) << "MUSIC MODE";
-    QTimer &music = m_tasks.musicTimer();
+    QTimer &music = m_boxes.timers().musicTimer();
     if (matches(cmd, 3, '@') && matches(cmd, 4, '@')) {
         m_state.volumePercent = 99;
         music.stop();
@@ -92,7 +92,7 @@ void AppCommandHandler::musicCommand(const QString &cmd)
         }
         // A flag whose timer another box already stopped stays set.
         for (int f = 0; f < kFanCount; ++f) {
-            QTimer &timer = m_tasks.randomColorTimer(f);
+            QTimer &timer = m_boxes.timers().randomColorTimer(f);
             if (box.isRandomColorFan[idx(f)] && timer.isActive()) {
                 timer.stop();
                 box.isRandomColorFan[idx(f)] = false;
@@ -117,7 +117,7 @@ void AppCommandHandler::musicCommand(const QString &cmd)
 void AppCommandHandler::brightnessCommand(const QString &cmd)
 {
     qCDebug(lcAppCommand) << "Box_buff::" << cmd.mid(kLevelFlagsStart, kBoxCount);
-    m_tasks.musicTimer().stop();
+    m_boxes.timers().musicTimer().stop();
     const int value = 10 * digitAt(cmd, 4) + digitAt(cmd, 5);
     forEachSelected(cmd, charAt(cmd, 2), kLevelFlagsStart, kLevelFlagsEnd, [&](int j, int k) {
         qCDebug(lcAppCommand) << "brightInt:" << value;
@@ -134,7 +134,7 @@ void AppCommandHandler::speedCommand(const QString &cmd)
         qCWarning(lcAppCommand) << "appModeStr: speed level above 5 refused:" << cmd;
         return;
     }
-    m_tasks.musicTimer().stop();
+    m_boxes.timers().musicTimer().stop();
     forEachSelected(cmd, charAt(cmd, 2), kLevelFlagsStart, kLevelFlagsEnd, [&](int j, int k) {
         m_ops.setSpeedLevel(kPhone, j, k, level);
     });

@@ -9,7 +9,6 @@
 #include <QSlider>
 #include <QtTest>
 
-
 class TestFanView : public QObject {
     Q_OBJECT
 
