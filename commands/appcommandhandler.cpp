@@ -156,8 +156,6 @@ void AppCommandHandler::stopRandomColor(int box, int fan)
     ControllerBox &b = m_state.boxArray[idx(box)];
     if (!b.isRandomColorFan[idx(fan)])
         return;
-    QTimer &timer = m_boxes.timers().randomColorTimer(fan);
-    if (timer.isActive())
-        timer.stop();
+    m_boxes.timers().stopRandomColor(fan);
     b.isRandomColorFan[idx(fan)] = false;
 }

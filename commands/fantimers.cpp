@@ -101,7 +101,7 @@ void FanTimers::startRandomColor(int fan)
     }
     QTimer &t = m_randomColorTimers[idx(fan)];
     if (!t.isActive())
-        t.start();
+        t.start(Interval::randomColorMs);
 }
 
 void FanTimers::stopRandomColor(int fan)
