@@ -4,7 +4,7 @@
 #include "app/updatenote.h"
 #include "commands/appcommandhandler.h"
 #include "commands/paneldispatcher.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "core/controllerstate.h"
 #include "monitor/cputemperature.h"
 #include "storage/settingsstore.h"
@@ -84,7 +84,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
         m_views.setControllerShown(false);
     };
     m_core->connectBoxes(hooks);
-    m_dispatcher = std::make_unique<PanelDispatcher>(m_state, m_core->link(), m_core->store(), m_core->tasks(), m_views);
+    m_dispatcher = std::make_unique<PanelDispatcher>(m_state, m_core->link(), m_core->store(), m_core->boxes(), m_views);
     m_dispatcher->setInfoReadout([this] { setInfoMessage(); });
     m_dispatcher->setLanguageLoader([this](int index) { return loadLanguage(index); });
 
@@ -209,14 +209,9 @@ void BrenvarRGBFanController::iconActivated(QSystemTrayIcon::ActivationReason re
         m_mainView->show();
 }
 
-void BrenvarRGBFanController::updateSpeed() { tasks().updateSpeed(); }
-void BrenvarRGBFanController::sendBrightFan1() { tasks().sendBrightFan1(); }
-void BrenvarRGBFanController::sendBrightFan2() { tasks().sendBrightFan2(); }
-void BrenvarRGBFanController::sendBrightFan3() { tasks().sendBrightFan3(); }
-void BrenvarRGBFanController::controlRGBValue() { tasks().controlRGBValue(); }
 XmlProfile BrenvarRGBFanController::getProfile(int profileCount) { return ::getProfile(profileCount); }
 void BrenvarRGBFanController::updateCPUTemp() { m_core->cpuTemperature().updateCPUTemp(); }
-void BrenvarRGBFanController::changeBox(int box) { tasks().changeBox(box); }
+void BrenvarRGBFanController::changeBox(int box) { m_core->boxes().changeBox(box); }
 void BrenvarRGBFanController::setInfoMessage() { m_core->cpuTemperature().setInfoMessage(); }
 void BrenvarRGBFanController::receiveMainData(QStringList list) { m_dispatcher->receiveMainData(list); }
 void BrenvarRGBFanController::socketHelperReceiveData(QString data) { m_core->appCommands().socketHelperReceiveData(data); }

@@ -39,16 +39,11 @@ public:
 
     MainView *mainView() const { return m_mainView; }
     AlertView *alertView() const { return m_alertView; }
-    PeriodicTasks &tasks() { return m_core->tasks(); }
+    FanTimers &timers() { return m_core->timers(); }
     WindowMessages &windowMessages() { return m_core->messages(); }
 
 public Q_SLOTS:
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
-    void updateSpeed();
-    void sendBrightFan1();
-    void sendBrightFan2();
-    void sendBrightFan3();
-    void controlRGBValue();
     XmlProfile getProfile(int profileCount);
     void updateCPUTemp();
     void changeBox(int box);

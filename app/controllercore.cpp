@@ -2,7 +2,7 @@
 
 #include "app/remoterequests.h"
 #include "commands/appcommandhandler.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "commands/sockethelper.h"
 #include "core/controllerstate.h"
 #include "core/viewsink.h"
@@ -66,12 +66,13 @@ void ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
         m_socketHelper->setPassword(m_state.passwordStr);
     }
 
-    // The timers (music, RPM poll, random colour 1..3) live in the periodic tasks.
-    m_tasks = std::make_unique<PeriodicTasks>(m_state, *m_link, *m_store, m_views);
-    m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_tasks,
+    // The timers (music, RPM poll, random colour per fan); box selection drives the poll.
+    m_timers = std::make_unique<FanTimers>(m_state, *m_link, m_views);
+    m_boxes = std::make_unique<BoxSelection>(m_state, *m_link, *m_store, m_views, *m_timers);
+    m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_boxes,
                                                         AppCommandHandler::replyTo(m_socketHelper));
-    m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_tasks, m_views, std::move(hooks));
-    m_requests = std::make_unique<RemoteRequests>(m_state, *m_link, *m_store, *m_tasks);
+    m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_boxes, m_views, std::move(hooks));
+    m_requests = std::make_unique<RemoteRequests>(m_state, *m_link, *m_store, *m_boxes);
 
     // The boxes and the selected box's firmware.
     m_link->connectAllBoxes();
@@ -84,13 +85,13 @@ void ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
 
 void ControllerCore::startWatching()
 {
-    m_tasks->setBox();
+    m_boxes->setBox();
     // Sensors after the boxes: their first pass drives fans already set up.
     m_sensors = std::make_unique<HwmonSensorTable>();
-    m_cpuTemperature = std::make_unique<CpuTemperature>(m_state, *m_tasks, m_views, *m_sensors, this);
+    m_cpuTemperature = std::make_unique<CpuTemperature>(m_state, *m_timers, m_views, *m_sensors, this);
     m_cpuTemperature->initSensorLibrary();
     // The stopped-fan watch.
-    m_tasks->startRpmPoll();
+    m_timers->startRpmPoll();
 }
 
 bool ControllerCore::handleMessage(quint32 message, qint64 wParam, qint64 lParam)

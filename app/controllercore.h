@@ -13,7 +13,8 @@ struct ControllerState;
 class HidTransport;
 class DeviceLink;
 class SettingsStore;
-class PeriodicTasks;
+class FanTimers;
+class BoxSelection;
 class AppCommandHandler;
 class CpuTemperature;
 class SensorTable;
@@ -39,7 +40,7 @@ struct ControllerSetup {
 };
 
 // Everything that works without windows: settings, the boxes, the phone-app
-// server, the update check, the periodic tasks, the remote-control messages
+// server, the update check, the fans' timers, box selection, the remote-control messages
 // and the CPU temperature pass. The controller window puts its panel, alert
 // and tray between the start-up steps; without a display the program runs on
 // this alone.
@@ -75,7 +76,8 @@ public:
 
     DeviceLink &link() { return *m_link; }
     SettingsStore &store() { return *m_store; }
-    PeriodicTasks &tasks() { return *m_tasks; }
+    FanTimers &timers() { return *m_timers; }
+    BoxSelection &boxes() { return *m_boxes; }
     WindowMessages &messages() { return *m_messages; }
     CpuTemperature &cpuTemperature() { return *m_cpuTemperature; }
     AppCommandHandler &appCommands() { return *m_appCommands; }
@@ -87,7 +89,8 @@ private:
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<UpdaterLauncher> m_updaterLauncher;
     std::unique_ptr<DeviceLink> m_link;
-    std::unique_ptr<PeriodicTasks> m_tasks;
+    std::unique_ptr<FanTimers> m_timers;
+    std::unique_ptr<BoxSelection> m_boxes;
     std::unique_ptr<AppCommandHandler> m_appCommands;
     std::unique_ptr<WindowMessages> m_messages;
     std::unique_ptr<RemoteRequests> m_requests;

@@ -1,7 +1,7 @@
 #include "app/remoterequests.h"
 
 #include "app/options.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "core/controllerstate.h"
 #include "core/hidtransport.h"
 #include "device/devicelink.h"
@@ -42,8 +42,8 @@ QString describeFan(const QJsonObject &f)
 }
 } // namespace
 
-RemoteRequests::RemoteRequests(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks)
-    : m_state(state), m_link(link), m_tasks(tasks), m_ops(state, link, store, tasks)
+RemoteRequests::RemoteRequests(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes)
+    : m_state(state), m_link(link), m_boxes(boxes), m_ops(state, link, store, boxes)
 {
 }
 
@@ -68,7 +68,7 @@ RemoteRequests::Outcome RemoteRequests::carryOut(const QByteArray &line)
     }
     if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("save") && w.size() == 2) {
         o.saves = true;
-        if (!m_tasks.saveCurrentProfile())
+        if (!m_boxes.saveCurrentProfile())
             o.failure = QStringLiteral("the profile files could not be written");
     } else if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("load") && w.size() == 3
                && parseNumberIn(w.at(2), 1, 5, &profile)) {

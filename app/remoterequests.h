@@ -13,7 +13,7 @@
 struct ControllerState;
 class DeviceLink;
 class SettingsStore;
-class PeriodicTasks;
+class BoxSelection;
 
 // The command line's requests to the running copy, one line each, boxes and
 // fans counted from 1: "status", "set BOX FAN color|brightness|mode|speed
@@ -24,7 +24,7 @@ class PeriodicTasks;
 // answer a set or a save included.
 class RemoteRequests {
 public:
-    RemoteRequests(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks);
+    RemoteRequests(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes);
 
     // Answers that show the status have read every connected box's firmware
     // afresh; a box that did not answer is marked so ("answered": false).
@@ -50,7 +50,7 @@ private:
 
     ControllerState &m_state;
     DeviceLink &m_link;
-    PeriodicTasks &m_tasks;
+    BoxSelection &m_boxes;
     FanOperations m_ops;
     std::array<QString, kBoxCount> m_firmware;  // "0": none given
 };

@@ -1,7 +1,7 @@
 #include "app/windowmessages.h"
 
 #include "core/controllerstate.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "core/viewsink.h"
 #include "device/devicelink.h"
 #include "core/hidtransport.h"
@@ -12,9 +12,9 @@
 Q_LOGGING_CATEGORY(lcMessages, "zaldo.messages")
 
 WindowMessages::WindowMessages(ControllerState &state, DeviceLink &link, SettingsStore &store,
-                               PeriodicTasks &tasks, ViewSink &views, Hooks hooks)
-    : m_state(state), m_link(link), m_store(store), m_tasks(tasks), m_views(views), m_hooks(std::move(hooks)),
-      m_ops(state, link, store, tasks)
+                               BoxSelection &boxes, ViewSink &views, Hooks hooks)
+    : m_state(state), m_link(link), m_store(store), m_boxes(boxes), m_views(views), m_hooks(std::move(hooks)),
+      m_ops(state, link, store, boxes)
 {
 }
 
@@ -22,7 +22,7 @@ void WindowMessages::deviceArrivalCheck()
 {
     qCDebug(lcMessages) << "Recv Event";
     qCDebug(lcMessages) << "Recv Event =======================================================";
-    m_tasks.stopRpmPoll();
+    m_boxes.timers().stopRpmPoll();
 
     QString fresh;
     for (int n = 0; n < kBoxCount; ++n) {
@@ -30,27 +30,27 @@ void WindowMessages::deviceArrivalCheck()
         auto device = m_link.transport().open(kControllerVendorId, productIdForBox(n));
         fresh += device ? QLatin1Char('1') : QLatin1Char('0');
     }
-    m_state.checkControllerStr_Old = fresh;
-    qCDebug(lcMessages) << "checkControllerStr_Old:" << m_state.checkControllerStr_Old;
+    m_state.freshScanMap = fresh;
+    qCDebug(lcMessages) << "checkControllerStr_Old:" << m_state.freshScanMap;
     qCDebug(lcMessages) << "checkControllerStr:" << m_state.checkControllerStr;
     // A box that could not be opened is tried again at every change (its
     // rule may just have been installed, or it may be gone).
-    if (m_state.checkControllerStr_Old != m_state.checkControllerStr || m_link.firstUnopenableBox() >= 0)
+    if (m_state.freshScanMap != m_state.checkControllerStr || m_link.firstUnopenableBox() >= 0)
         reconnectAll();
     // Nothing else may come to restart the poll (no sensors, nobody at the
     // panel), and without it a stopped fan raises no alarm.
-    m_tasks.startRpmPoll();
+    m_boxes.timers().startRpmPoll();
 }
 
 void WindowMessages::reconnectAll()
 {
     m_link.connectAllBoxes();
-    m_tasks.setBox();
+    m_boxes.setBox();
 }
 
 bool WindowMessages::saveCurrentProfile()
 {
-    return m_tasks.saveCurrentProfile();
+    return m_boxes.saveCurrentProfile();
 }
 
 bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
@@ -108,7 +108,7 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
             qCWarning(lcMessages) << "0x8106: box number out of range, ignored:" << wParam;
             return true;
         }
-        m_tasks.changeBox(static_cast<int>(wParam));
+        m_boxes.changeBox(static_cast<int>(wParam));
         m_views.setBoxChecked(static_cast<int>(wParam));
         return true;
     case RemoteMsg::loadProfile: {

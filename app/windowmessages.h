@@ -10,7 +10,7 @@
 struct ControllerState;
 class DeviceLink;
 class SettingsStore;
-class PeriodicTasks;
+class BoxSelection;
 class ViewSink;
 
 // The remote-control messages of the controller window (0x8101..0x8119), the
@@ -26,7 +26,7 @@ public:
         std::function<void()> hideController;        // WM_CLOSE
     };
 
-    WindowMessages(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks,
+    WindowMessages(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes,
                    ViewSink &views, Hooks hooks);
 
     // True for every message of the set (handled), false for all others and
@@ -45,7 +45,7 @@ private:
     ControllerState &m_state;
     DeviceLink &m_link;
     SettingsStore &m_store;
-    PeriodicTasks &m_tasks;
+    BoxSelection &m_boxes;
     ViewSink &m_views;
     Hooks m_hooks;
     FanOperations m_ops;

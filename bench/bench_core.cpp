@@ -7,7 +7,7 @@
 #include "bench/instanttransport.h"
 
 #include "core/controllerstate.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "core/viewsink.h"
 #include "commands/appcommandhandler.h"
 #include "device/boxemulator.h"
@@ -33,14 +33,15 @@ struct Core {
     DeviceLink link{state, transport};
     SettingsStore store{state, dir.path()};
     NullViewSink views;
-    PeriodicTasks tasks{state, link, store, views};
-    AppCommandHandler handler{state, link, store, tasks, [](const QString &) {}};
+    FanTimers timers{state, link, views};
+    BoxSelection boxes{state, link, store, views, timers};
+    AppCommandHandler handler{state, link, store, boxes, [](const QString &) {}};
 
     Core()
     {
         link.connectAllBoxes();
         int n = 0;
-        tasks.setRandomSource([n]() mutable { return n += 7919; });
+        timers.setRandomSource([n]() mutable { return n += 7919; });
     }
 };
 
@@ -94,7 +95,7 @@ void BM_MusicTick16Boxes(benchmark::State &st)
     int v = 0;
     for (auto _ : st) {
         core.state.volumePercent = (v += 37) % 100;
-        core.tasks.controlRGBValue();
+        core.timers.musicStep();
     }
     st.SetItemsProcessed(st.iterations() * 48);
 }
@@ -106,7 +107,7 @@ void BM_RandomColourTick16Boxes(benchmark::State &st)
     for (ControllerBox &b : core.state.boxArray)
         b.isRandomColorFan[0] = true;
     for (auto _ : st)
-        core.tasks.sendBrightFan1();
+        core.timers.sendRandomColour(0);
     st.SetItemsProcessed(st.iterations() * 16);
 }
 BENCHMARK(BM_RandomColourTick16Boxes)->Unit(benchmark::kMicrosecond);
@@ -115,7 +116,7 @@ void BM_RpmPoll16Boxes(benchmark::State &st)
 {
     Core core;
     for (auto _ : st)
-        core.tasks.updateSpeed();
+        core.timers.pollRpm();
     st.SetItemsProcessed(st.iterations() * 48);
 }
 BENCHMARK(BM_RpmPoll16Boxes)->Unit(benchmark::kMicrosecond);
@@ -127,7 +128,7 @@ void BM_SaveProfile16Boxes(benchmark::State &st)
     for (ControllerBox &b : core.state.boxArray)
         b.profileValue = 2;
     for (auto _ : st)
-        core.tasks.saveCurrentProfile();
+        core.boxes.saveCurrentProfile();
 }
 BENCHMARK(BM_SaveProfile16Boxes)->Unit(benchmark::kMicrosecond);
 
@@ -141,9 +142,9 @@ void BM_AppCommand(benchmark::State &st, const QString &command, const QString &
         if (!undo.isEmpty())
             core.handler.socketHelperReceiveData(undo);
     }
-    core.tasks.stopMusic();
+    core.timers.stopMusic();
     for (int f = 0; f < kFanCount; ++f)
-        core.tasks.stopRandomColor(f);
+        core.timers.stopRandomColor(f);
 }
 BENCHMARK_CAPTURE(BM_AppCommand, presence, QStringLiteral("000"), QString());
 BENCHMARK_CAPTURE(BM_AppCommand, random_colour_on_off, QStringLiteral("017x") + kAllBoxes, QString());

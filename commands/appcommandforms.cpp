@@ -4,7 +4,7 @@
 #include "commands/appcommandtext.h"
 
 #include "core/controllerstate.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 
 using namespace AppCommandText;
 
@@ -31,13 +31,10 @@ void AppCommandHandler::modeCommand(const QString &cmd)
             // The timer ticks send the colours; nothing is sent here.
             box.LEDModeFan[f] = LedMode::Steady;
             box.isRandomColorFan[f] = !box.isRandomColorFan[f];
-            QTimer &timer = m_tasks.randomColorTimer(k);
-            if (box.isRandomColorFan[f]) {
-                if (!timer.isActive())
-                    timer.start(Interval::randomColorMs);
-            } else if (timer.isActive()) {
-                timer.stop();
-            }
+            if (box.isRandomColorFan[f])
+                m_boxes.timers().startRandomColor(k);
+            else
+                m_boxes.timers().stopRandomColor(k);
             return;
         }
         case '2':
@@ -73,15 +70,14 @@ void AppCommandHandler::modeCommand(const QString &cmd)
 void AppCommandHandler::musicCommand(const QString &cmd)
 {
     qCDebug(lcAppCommand) << "MUSIC MODE";
-    QTimer &music = m_tasks.musicTimer();
+    FanTimers &timers = m_boxes.timers();
     if (matches(cmd, 3, '@') && matches(cmd, 4, '@')) {
         m_state.volumePercent = 99;
-        music.stop();
+        timers.stopMusic();
         return;
     }
 
-    if (!music.isActive())
-        music.start(Interval::musicMs);
+    timers.startMusic();
     for (int b = 0; b < kBoxCount; ++b) {
         ControllerBox &box = m_state.boxArray[idx(b)];
         if (!box.isConnected)
@@ -92,9 +88,8 @@ void AppCommandHandler::musicCommand(const QString &cmd)
         }
         // A flag whose timer another box already stopped stays set.
         for (int f = 0; f < kFanCount; ++f) {
-            QTimer &timer = m_tasks.randomColorTimer(f);
-            if (box.isRandomColorFan[idx(f)] && timer.isActive()) {
-                timer.stop();
+            if (box.isRandomColorFan[idx(f)] && timers.isRandomColorRunning(f)) {
+                timers.stopRandomColor(f);
                 box.isRandomColorFan[idx(f)] = false;
             }
         }
@@ -106,7 +101,7 @@ void AppCommandHandler::musicCommand(const QString &cmd)
             break;
         if (matches(cmd, at + 3, '@') && matches(cmd, at + 4, '@')) {
             m_state.volumePercent = 99;
-            music.stop();
+            timers.stopMusic();
             continue;
         }
         m_state.volumePercent = qBound(0, 10 * digitAt(cmd, at + 3) + digitAt(cmd, at + 4), 100);
@@ -117,7 +112,7 @@ void AppCommandHandler::musicCommand(const QString &cmd)
 void AppCommandHandler::brightnessCommand(const QString &cmd)
 {
     qCDebug(lcAppCommand) << "Box_buff::" << cmd.mid(kLevelFlagsStart, kBoxCount);
-    m_tasks.musicTimer().stop();
+    m_boxes.timers().stopMusic();
     const int value = 10 * digitAt(cmd, 4) + digitAt(cmd, 5);
     forEachSelected(cmd, charAt(cmd, 2), kLevelFlagsStart, kLevelFlagsEnd, [&](int j, int k) {
         qCDebug(lcAppCommand) << "brightInt:" << value;
@@ -134,7 +129,7 @@ void AppCommandHandler::speedCommand(const QString &cmd)
         qCWarning(lcAppCommand) << "appModeStr: speed level above 5 refused:" << cmd;
         return;
     }
-    m_tasks.musicTimer().stop();
+    m_boxes.timers().stopMusic();
     forEachSelected(cmd, charAt(cmd, 2), kLevelFlagsStart, kLevelFlagsEnd, [&](int j, int k) {
         m_ops.setSpeedLevel(kPhone, j, k, level);
     });

@@ -2,7 +2,7 @@
 #include "commands/appcommandtext.h"
 
 #include "core/controllerstate.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "commands/sockethelper.h"
 #include "device/devicelink.h"
 #include "storage/settingsstore.h"
@@ -16,9 +16,9 @@ Q_LOGGING_CATEGORY(lcAppCommand, "zaldo.companion.commands")
 using namespace AppCommandText;
 
 AppCommandHandler::AppCommandHandler(ControllerState &state, DeviceLink &link, SettingsStore &store,
-                                     PeriodicTasks &tasks, ReplyFunction reply, QObject *parent)
-    : QObject(parent), m_state(state), m_link(link), m_store(store), m_tasks(tasks),
-      m_reply(std::move(reply)), m_ops(state, link, store, tasks)
+                                     BoxSelection &boxes, ReplyFunction reply, QObject *parent)
+    : QObject(parent), m_state(state), m_link(link), m_store(store), m_boxes(boxes),
+      m_reply(std::move(reply)), m_ops(state, link, store, boxes)
 {
 }
 
@@ -108,7 +108,7 @@ void AppCommandHandler::profileCommand(const QString &cmd)
     m_state.currentProfile = profile;
 
     if (action == QLatin1Char('7')) {
-        m_tasks.saveCurrentProfile();
+        m_boxes.saveCurrentProfile();
         return;
     }
 
@@ -156,8 +156,6 @@ void AppCommandHandler::stopRandomColor(int box, int fan)
     ControllerBox &b = m_state.boxArray[idx(box)];
     if (!b.isRandomColorFan[idx(fan)])
         return;
-    QTimer &timer = m_tasks.randomColorTimer(fan);
-    if (timer.isActive())
-        timer.stop();
+    m_boxes.timers().stopRandomColor(fan);
     b.isRandomColorFan[idx(fan)] = false;
 }

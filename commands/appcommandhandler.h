@@ -11,7 +11,7 @@ struct ControllerState;
 struct ProfileSettingsTable;
 class DeviceLink;
 class SettingsStore;
-class PeriodicTasks;
+class BoxSelection;
 class SocketHelper;
 
 // Carries out the companion app's commands: fixed-position strings that
@@ -24,7 +24,7 @@ public:
 
 
     AppCommandHandler(ControllerState &state, DeviceLink &link, SettingsStore &store,
-                      PeriodicTasks &tasks, ReplyFunction reply,
+                      BoxSelection &boxes, ReplyFunction reply,
                       QObject *parent = nullptr);
 
     // A reply function that writes through the server, and drops the reply
@@ -58,7 +58,7 @@ private:
     ControllerState &m_state;
     DeviceLink &m_link;
     SettingsStore &m_store;
-    PeriodicTasks &m_tasks;
+    BoxSelection &m_boxes;
     ReplyFunction m_reply;
     FanOperations m_ops;
 };

@@ -1,6 +1,6 @@
 #include "commands/fanoperations.h"
 
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "core/controllerstate.h"
 #include "core/viewsink.h"
 #include "device/devicelink.h"
@@ -13,8 +13,8 @@ Q_LOGGING_CATEGORY(lcReapply, "zaldo.companion.commands")
 
 using Caller = FanOperations::Caller;
 
-FanOperations::FanOperations(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks)
-    : m_state(state), m_link(link), m_store(store), m_tasks(tasks)
+FanOperations::FanOperations(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes)
+    : m_state(state), m_link(link), m_store(store), m_boxes(boxes)
 {
 }
 
@@ -123,7 +123,7 @@ void FanOperations::copyLighting(int box, int fan)
 {
     ::copyLighting(m_state.boxArray[idx(box)], 0, fan);
     m_link.sendEffectiveLighting(box, fan);
-    m_tasks.resetFanView();
+    m_boxes.resetFanView();
 }
 
 void FanOperations::setMonitor(Caller caller, int box, int fan, bool on)
@@ -131,7 +131,7 @@ void FanOperations::setMonitor(Caller caller, int box, int fan, bool on)
     m_state.boxArray[idx(box)].monitorFan[idx(fan)] = on;
     // The panel's own switch already shows it.
     if (caller != Caller::Panel && box == m_state.controllerBoxNumber)
-        m_tasks.views().setFanMonitor(fan, on);
+        m_boxes.views().setFanMonitor(fan, on);
     m_store.saveDeviceSettings();
 }
 
@@ -141,7 +141,7 @@ void FanOperations::loadProfile(int profile)
     m_state.currentProfile = profile;
     m_store.loadProfileIni(box, profile);
     m_link.applyBoxSettings(box);
-    m_tasks.resetFanView();
+    m_boxes.resetFanView();
 }
 
 void FanOperations::reapplyBox(int box)
@@ -149,7 +149,7 @@ void FanOperations::reapplyBox(int box)
     m_link.applyBoxSettings(box);
     if (box == m_state.controllerBoxNumber) {
         qCDebug(lcReapply) << "j == controllerBoxNumber, j = " << box;
-        m_tasks.resetFanView();
+        m_boxes.resetFanView();
     }
 }
 
@@ -158,5 +158,5 @@ void FanOperations::follow(Caller caller, int box)
     if (caller == Caller::Phone)
         reapplyBox(box);
     else if (caller != Caller::Panel && box == m_state.controllerBoxNumber)
-        m_tasks.resetFanView();
+        m_boxes.resetFanView();
 }

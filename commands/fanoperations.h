@@ -5,7 +5,7 @@
 struct ControllerState;
 class DeviceLink;
 class SettingsStore;
-class PeriodicTasks;
+class BoxSelection;
 
 // The rules for changing one fan, written once for every way in: each
 // operation changes the box table, then sends what the change needs. Box and
@@ -28,8 +28,8 @@ public:
         CommandLine,
     };
 
-    // The panel is reached through the tasks' view sink.
-    FanOperations(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks);
+    // The panel is reached through the box selection's view sink.
+    FanOperations(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes);
 
     void setColour(Caller caller, int box, int fan, int red, int green, int blue);
     void setBrightness(Caller caller, int box, int fan, float bright);
@@ -61,5 +61,5 @@ private:
     ControllerState &m_state;
     DeviceLink &m_link;
     SettingsStore &m_store;
-    PeriodicTasks &m_tasks;
+    BoxSelection &m_boxes;
 };

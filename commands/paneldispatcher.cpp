@@ -1,7 +1,7 @@
 #include "commands/paneldispatcher.h"
 
 #include "core/controllerstate.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "core/viewsink.h"
 #include "core/panelcommands.h"
 #include "storage/settingsstore.h"
@@ -46,9 +46,9 @@ float brightnessArg(const QStringList &list, int i)
 } // namespace
 
 PanelDispatcher::PanelDispatcher(ControllerState &state, DeviceLink &link, SettingsStore &store,
-                                 PeriodicTasks &tasks, ViewSink &views, QObject *parent)
-    : QObject(parent), m_state(state), m_store(store), m_tasks(tasks), m_views(views),
-      m_ops(state, link, store, tasks)
+                                 BoxSelection &boxes, ViewSink &views, QObject *parent)
+    : QObject(parent), m_state(state), m_store(store), m_boxes(boxes), m_views(views),
+      m_ops(state, link, store, boxes)
 {
 }
 
@@ -67,7 +67,7 @@ void PanelDispatcher::receiveMainData(const QStringList &list)
         if (m_infoReadout)
             m_infoReadout();
     } else if (name == C::saveProfile) {
-        m_tasks.saveCurrentProfile();
+        m_boxes.saveCurrentProfile();
     } else if (name == C::selectProfile) {
         selectProfile(list);
     } else if (name == C::changeControllerBox) {
@@ -78,7 +78,7 @@ void PanelDispatcher::receiveMainData(const QStringList &list)
             qCWarning(lcPanel) << "changeControllerBox: box index out of range:" << box;
             return;
         }
-        m_tasks.changeBox(box);
+        m_boxes.changeBox(box);
     } else if (name == C::pushPWM) {
         pushPWM(list);
     } else if (name == C::palette) {

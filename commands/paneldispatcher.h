@@ -10,7 +10,7 @@
 struct ControllerState;
 class DeviceLink;
 class SettingsStore;
-class PeriodicTasks;
+class BoxSelection;
 class ViewSink;
 
 // Applies the panel command lists of the views to the selected box: state
@@ -18,7 +18,7 @@ class ViewSink;
 class PanelDispatcher : public QObject {
     Q_OBJECT
 public:
-    PanelDispatcher(ControllerState &state, DeviceLink &link, SettingsStore &store, PeriodicTasks &tasks,
+    PanelDispatcher(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes,
                     ViewSink &views, QObject *parent = nullptr);
 
     // "showInfo": appends the hardware-monitor read-out; nothing when unset.
@@ -47,7 +47,7 @@ private:
 
     ControllerState &m_state;
     SettingsStore &m_store;
-    PeriodicTasks &m_tasks;
+    BoxSelection &m_boxes;
     ViewSink &m_views;
     std::function<void()> m_infoReadout;
     std::function<bool(int)> m_languageLoader;

@@ -53,7 +53,8 @@ struct ControllerState {
     bool isOpenPassword = false;
     QString passwordStr = Defaults::password;
     QString checkControllerStr;
-    QString checkControllerStr_Old;
+    // The presence map of the newest device-change scan, compared with the above.
+    QString freshScanMap;
     QString ipAddressStr;
     QString softwareVersion = Defaults::softwareVersion;
     QString resourcePrefix;

@@ -36,20 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     emu.setBoxes({0, 1, 2, 15});
     emu.setStalledFans({{1, 2}});
     fuzz::Core core(emu, fuzz::start());
-    PeriodicTasks &tasks = core.tasks;
     int counter = 0;
-    tasks.setRandomSource([&counter] { return counter++ * 7919; });
-    AppCommandHandler handler(core.state, core.link, core.store, tasks, [](const QString &) {});
+    core.timers.setRandomSource([&counter] { return counter++ * 7919; });
+    AppCommandHandler handler(core.state, core.link, core.store, core.boxes, [](const QString &) {});
 
     for (const QByteArray &line : fuzz::lines(data, size)) {
         handler.socketHelperReceiveData(takeCommand(line));
-        if (tasks.musicTimer().isActive())
-            tasks.controlRGBValue();
-        if (tasks.randomColorTimer(1).isActive())
-            tasks.sendBrightFan2();
+        if (core.timers.musicTimer().isActive())
+            core.timers.musicStep();
+        if (core.timers.randomColorTimer(1).isActive())
+            core.timers.sendRandomColour(1);
     }
     // The poll and the selection refresh read everything the commands stored.
-    tasks.updateSpeed();
-    tasks.resetFanView();
+    core.timers.pollRpm();
+    core.boxes.resetFanView();
     return 0;
 }

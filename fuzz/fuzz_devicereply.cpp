@@ -73,12 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ScriptedTransport transport(data, size);
     fuzz::Core core(transport, fuzz::start());
     core.link.readFirmwareVersion([](const QString &) {});
-    core.tasks.updateSpeed();
+    core.timers.pollRpm();
     FanStatusReply reply;
     core.link.readFanStatus(2, 1, [&reply](const FanStatusReply &r) { reply = r; });
     if (reply.length > kReportSize)
         std::abort();
     checkStatus(DeviceLink::parseFanStatus(reply.data.data(), reply.length));
-    core.tasks.updateSpeed();
+    core.timers.pollRpm();
     return 0;
 }

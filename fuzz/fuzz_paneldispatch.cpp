@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     BoxEmulator emu;
     emu.setBoxes({0, 1, 3});
     fuzz::Core core(emu, fuzz::start());
-    PanelDispatcher dispatcher(core.state, core.link, core.store, core.tasks, core.views);
+    PanelDispatcher dispatcher(core.state, core.link, core.store, core.boxes, core.views);
     dispatcher.setLanguageLoader([](int index) { return index >= 0 && index < 7; });
     dispatcher.setInfoReadout([] {});
     for (const QByteArray &line : fuzz::lines(data, size)) {
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // An empty line is the empty list, which views never send but must not hurt.
         dispatcher.receiveMainData(text.isEmpty() ? QStringList() : text.split(QLatin1Char(',')));
     }
-    core.tasks.updateSpeed();
-    core.tasks.resetFanView();
+    core.timers.pollRpm();
+    core.boxes.resetFanView();
     return 0;
 }

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     BoxEmulator emu;
     emu.setBoxes({0, 1, 3});
     fuzz::Core core(emu, fuzz::start());
-    RemoteRequests requests(core.state, core.link, core.store, core.tasks);
+    RemoteRequests requests(core.state, core.link, core.store, core.boxes);
     QByteArray rest = fuzz::bytes(data, size);
     for (int n = 0; n < 8; ++n) {
         const Framed framed = LocalSocketRemoteControl::frame(rest);

@@ -3,7 +3,7 @@
 // Shared set-up of every harness: one application object, a private settings
 // tree, no log output (ZALDO_FUZZ_LOG=1 shows it), and the core over a transport.
 
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "core/controllerstate.h"
 #include "core/viewsink.h"
 #include "device/devicelink.h"
@@ -58,7 +58,8 @@ struct Core {
     DeviceLink link;
     SettingsStore store;
     NullViewSink views;
-    PeriodicTasks tasks{state, link, store, views};
+    FanTimers timers{state, link, views};
+    BoxSelection boxes{state, link, store, views, timers};
 };
 
 } // namespace fuzz

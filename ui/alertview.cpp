@@ -1,7 +1,6 @@
 #include "ui/alertview.h"
 
 #include "ui/uiimages.h"
-#include "ui/windowmessagefilter.h"
 #include "ui/windowplacement.h"
 
 #include <QBitmap>
@@ -18,8 +17,6 @@
 Q_LOGGING_CATEGORY(lcAlertView, "zaldo.ui.alert")
 
 namespace {
-constexpr quint32 kWmClose = 0x0010;
-constexpr quint32 kWmDeviceChange = 0x0219;
 // Used when the picture is missing, so the warning is still readable.
 constexpr int kFallbackWidth = 428;
 constexpr int kFallbackHeight = 248;
@@ -111,27 +108,6 @@ void AlertView::dismiss()
 {
     Q_EMIT sendData(QStringLiteral("test"));
     hide();
-}
-
-bool AlertView::handleWindowMessage(quint32 message)
-{
-    if (message == kWmDeviceChange) {
-        qCDebug(lcAlertView) << "AlertView--WM_DEVICECHANGE";
-        return true;
-    }
-    if (message == kWmClose) {
-        qCDebug(lcAlertView) << "AlertView--WM_CLOSE";
-        dismiss();
-        return true;
-    }
-    return false;
-}
-
-bool AlertView::nativeEvent(const QByteArray &eventType, void *message, long *result)
-{
-    if (handleNativeWindowMessage(eventType, message, result, [this](quint32 msg) { return handleWindowMessage(msg); }))
-        return true;
-    return QWidget::nativeEvent(eventType, message, result);
 }
 
 void AlertView::closeEvent(QCloseEvent *event)

@@ -18,10 +18,6 @@ public:
     void setControllerNumber(int b);
     QString messageText() const;
 
-    // Windows message ids the window handles itself: WM_DEVICECHANGE (ignored)
-    // and WM_CLOSE (dismiss). Returns true when the message is consumed.
-    bool handleWindowMessage(quint32 message);
-
 Q_SIGNALS:
     void sendData(QString text);
 
@@ -32,7 +28,6 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
     void dismiss();

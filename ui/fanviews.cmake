@@ -8,6 +8,6 @@ add_library(zaldo_fanviews STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/alertview.cpp ${CMAKE_CURRENT_SOURCE_DIR}/alertview.h
     ${CMAKE_CURRENT_SOURCE_DIR}/infoview.cpp ${CMAKE_CURRENT_SOURCE_DIR}/infoview.h
     ${CMAKE_CURRENT_SOURCE_DIR}/windowplacement.cpp ${CMAKE_CURRENT_SOURCE_DIR}/windowplacement.h
-    ${CMAKE_CURRENT_SOURCE_DIR}/windowmessagefilter.h ${CMAKE_CURRENT_SOURCE_DIR}/windowdrag.h)
+    ${CMAKE_CURRENT_SOURCE_DIR}/windowdrag.h)
 target_link_libraries(zaldo_fanviews PUBLIC zaldo_core Qt5::Widgets)
 zaldo_layer(zaldo_fanviews ui)

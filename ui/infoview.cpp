@@ -1,7 +1,6 @@
 #include "ui/infoview.h"
 
 #include "ui/uiimages.h"
-#include "ui/windowmessagefilter.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -10,11 +9,6 @@
 #include <QTextEdit>
 
 Q_LOGGING_CATEGORY(lcInfoView, "zaldo.ui.info")
-
-namespace {
-constexpr quint32 kWmClose = 0x0010;
-constexpr quint32 kWmDeviceChange = 0x0219;
-} // namespace
 
 InfoView::InfoView(QWidget *parent)
     : QWidget(parent)
@@ -43,27 +37,6 @@ InfoView::InfoView(QWidget *parent)
         "QScrollBar::handle:vertical{background:#2F3640; min-height:24px; border-radius:4px;}"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical{height:0;}"));
     hide();
-}
-
-bool InfoView::handleWindowMessage(quint32 message)
-{
-    if (message == kWmDeviceChange) {
-        qCDebug(lcInfoView) << "InfoView--WM_DEVICECHANGE";
-        return true;
-    }
-    if (message == kWmClose) {
-        qCDebug(lcInfoView) << "InfoView--WM_CLOSE";
-        hide();
-        return true;
-    }
-    return false;
-}
-
-bool InfoView::nativeEvent(const QByteArray &eventType, void *message, long *result)
-{
-    if (handleNativeWindowMessage(eventType, message, result, [this](quint32 msg) { return handleWindowMessage(msg); }))
-        return true;
-    return QWidget::nativeEvent(eventType, message, result);
 }
 
 void InfoView::closeEvent(QCloseEvent *event)

@@ -12,12 +12,8 @@ public:
 
     QTextEdit *textEdit() const { return text; }
 
-    // WM_DEVICECHANGE is ignored, WM_CLOSE hides. Returns true when consumed.
-    bool handleWindowMessage(quint32 message);
-
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
     QTextEdit *text = nullptr;

@@ -76,10 +76,6 @@ public:
     int currentProfile() const { return m_currentProfile; }
     QString passwordText() const { return m_passwordText; }
 
-    // Windows messages reaching the panel: WM_DEVICECHANGE (0x0219) is left to
-    // the controller window, WM_CLOSE (0x0010) hides. True when consumed.
-    bool handleWindowMessage(quint32 message);
-
     // celsius * 9 / 5 (truncating toward zero) + 32, without overflow.
     static qint64 fahrenheit(int celsius);
 
@@ -104,7 +100,6 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
     struct ErrorCategory {

@@ -4,7 +4,6 @@
 #include "ui/infoview.h"
 #include "ui/mainview.h"
 #include "ui/mainview_p.h"
-#include "ui/windowmessagefilter.h"
 #include "ui/zaldorgbfanview.h"
 
 #include <QButtonGroup>
@@ -141,22 +140,3 @@ void MainView::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
-bool MainView::handleWindowMessage(quint32 message)
-{
-    constexpr quint32 kWmClose = 0x0010;
-    constexpr quint32 kWmDeviceChange = 0x0219;
-    if (message == kWmDeviceChange) // the controller window handles device changes
-        return true;
-    if (message == kWmClose) {
-        hide();
-        return true;
-    }
-    return false;
-}
-
-bool MainView::nativeEvent(const QByteArray &eventType, void *message, long *result)
-{
-    if (handleNativeWindowMessage(eventType, message, result, [this](quint32 msg) { return handleWindowMessage(msg); }))
-        return true;
-    return QWidget::nativeEvent(eventType, message, result);
-}

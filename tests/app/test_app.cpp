@@ -38,7 +38,7 @@ private:
         hooks.showPanelAndTray = [this](bool s) { shown << s; };
         hooks.closeController = [this] { ++closes; };
         hooks.hideController = [this] { ++hides; };
-        messages = std::make_unique<WindowMessages>(h->state, h->link, *h->store, *h->tasks, h->views, hooks);
+        messages = std::make_unique<WindowMessages>(h->state, h->link, *h->store, *h->selection, h->views, hooks);
     }
 
     QString autostartEntry() const
@@ -83,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(state->checkControllerStr, QString("1010000000000000"));
         QVERIFY(controller->mainView()->isVisible());
         QVERIFY(controller->alertView()->isHidden());
-        QVERIFY(controller->tasks().rpmTimer().isActive());
+        QVERIFY(controller->timers().rpmTimer().isActive());
         QVERIFY(QFile::exists(dir->path() + "/config/Bv/RGBZaldo/Device.ini"));
         QVERIFY(QFile::exists(autostartEntry()));  // the stored switch is on by default
     }
@@ -91,7 +91,7 @@ private Q_SLOTS:
     void stoppedFanRaisesAlertAndOkReenablesPanel()
     {
         build({{2, 1}});
-        controller->tasks().updateSpeed();
+        controller->timers().pollRpm();
         QVERIFY(controller->alertView()->isVisible());
         QVERIFY(!controller->mainView()->isEnabled());
         QVERIFY(state->boxArray[2].isAlertShownFan[1]);
@@ -108,7 +108,7 @@ private Q_SLOTS:
         QVERIFY(controller->mainView()->isEnabled());
 
         // Raised once until the fan runs again.
-        controller->tasks().updateSpeed();
+        controller->timers().pollRpm();
         QVERIFY(controller->alertView()->isHidden());
     }
 
@@ -275,7 +275,7 @@ private Q_SLOTS:
     void requestLines()
     {
         messageRig();
-        RemoteRequests requests(h->state, h->link, *h->store, *h->tasks);
+        RemoteRequests requests(h->state, h->link, *h->store, *h->selection);
         LocalSocketRemoteControl server;
         QCOMPARE(server.listen("Zaldo lines"), RemoteControlTransport::ListenResult::Listening);
         server.setRequestHandler([&](const QByteArray &l, RemoteControlTransport::Reply r) { requests.answer(l, r); });
@@ -317,9 +317,9 @@ private Q_SLOTS:
     void deviceChange()
     {
         messageRig();
-        h->tasks->startRpmPoll();
+        h->timers.startRpmPoll();
         QVERIFY(handle(WindowMessages::kDeviceChange, 0, 0));
-        QVERIFY(h->reports().isEmpty() && h->tasks->rpmTimer().isActive());
+        QVERIFY(h->reports().isEmpty() && h->timers.rpmTimer().isActive());
         h->emu.setBoxes({2, 5});
         QVERIFY(handle(WindowMessages::kDeviceChange, 0, 0));
         QCOMPARE(h->state.checkControllerStr, QString("0010010000000000"));

@@ -7,7 +7,7 @@
 struct DispatchHarness : CoreHarness {
     PanelDispatcher dispatcher;
     explicit DispatchHarness(const QList<int> &boxes = {0, 2})
-        : CoreHarness(boxes), dispatcher(state, link, *store, *tasks, views)
+        : CoreHarness(boxes), dispatcher(state, link, *store, *selection, views)
     {
     }
     void send(const QStringList &list) { dispatcher.receiveMainData(list); }
@@ -173,7 +173,7 @@ private Q_SLOTS:
         h.send({"changeControllerBox", "2"});
         QCOMPARE(h.state.controllerBoxNumber, 2);
         QCOMPARE(h.state.currentProfile, 3);
-        QVERIFY(h.tasks->rpmTimer().isActive());
+        QVERIFY(h.timers.rpmTimer().isActive());
         QCOMPARE(h.deviceKey("Device2/Profile"), QStringLiteral("3"));
         // Profile defaults follow the temperature curve: lighting only.
         QCOMPARE(h.reports(), (QStringList{steady(2, 0, 255, 0, 0), steady(2, 1, 255, 0, 0), steady(2, 2, 255, 0, 0)}));
@@ -196,14 +196,14 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, list);
         DispatchHarness h;
-        h.tasks->startRpmPoll();
+        h.timers.startRpmPoll();
         const QString before = dumpState(h.state);
         const QStringList files = filesIn(h.dir.path());
         h.send(list);
         QCOMPARE(dumpState(h.state), before);
         QVERIFY(h.reports().isEmpty() && h.views.calls.isEmpty());
         QCOMPARE(filesIn(h.dir.path()), files);
-        QVERIFY(h.tasks->rpmTimer().isActive());
+        QVERIFY(h.timers.rpmTimer().isActive());
     }
 };
 

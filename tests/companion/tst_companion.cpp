@@ -18,7 +18,7 @@ struct CompanionRig : CoreHarness {
     void send(const QString &command) { handler.socketHelperReceiveData(command); }
 
     QStringList replies;
-    AppCommandHandler handler{state, link, *store, *tasks, [this](const QString &text) { replies << text; }};
+    AppCommandHandler handler{state, link, *store, *selection, [this](const QString &text) { replies << text; }};
 };
 
 // A phone-app client on loopback.
@@ -126,10 +126,10 @@ private Q_SLOTS:
     void brightness()
     {
         CompanionRig rig({0, 2});
-        rig.tasks->musicTimer().start(25);
+        rig.timers.musicTimer().start(25);
         rig.send(QStringLiteral("207x50x1") + QString(15, '0'));
         QCOMPARE(rig.box(2).brightFan[0], 1.0f);
-        QVERIFY(!rig.tasks->musicTimer().isActive());
+        QVERIFY(!rig.timers.musicTimer().isActive());
         // One re-apply per selected fan; the fans already at 0.5 send 7f.
         QCOMPARE(rig.reports(), QStringList({
                      "0 32 52 01 00 7f 00 00 00", "0 32 52 02 00 ff 00 00 00", "0 32 52 03 00 ff 00 00 00",
@@ -142,12 +142,12 @@ private Q_SLOTS:
     {
         for (auto [level, speedAndMode] : {std::pair{"3", 30}, {"x", 1}}) {
             CompanionRig rig({0, 2});
-            rig.tasks->musicTimer().start(25);
+            rig.timers.musicTimer().start(25);
             rig.send(QStringLiteral("307xx%1x11").arg(level));
             for (int b = 0; b < 2; ++b)
                 QCOMPARE(rig.box(b).speedFan[2] * 10 + rig.box(b).speedModeFan[0], speedAndMode);
             QCOMPARE(rig.box(2).speedFan[0], 5);
-            QVERIFY(!rig.tasks->musicTimer().isActive());
+            QVERIFY(!rig.timers.musicTimer().isActive());
             // PWM fans keep following the temperature: lighting reports only.
             QCOMPARE(rig.reports().filter(QRegularExpression("^0 32 52 0[123] ")).size(), 9);
             QCOMPARE(rig.reports().size(), 9);
@@ -165,11 +165,11 @@ private Q_SLOTS:
                                              "2 32 52 03 00 ff 00 00 00"}));
         rig.clear();
         setMode(rig.box(0).LEDModeFan[1], 1);
-        rig.tasks->musicTimer().start(25);
+        rig.timers.musicTimer().start(25);
         rig.send(QStringLiteral("32x52xx2x00x0Ax1Bx2Cxx1"));  // keeps the cycle and the music
         QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[1]), 1);
         QCOMPARE(colour(rig.box(0), 1), (QList<int>{10, 27, 44}));
-        QVERIFY(rig.tasks->musicTimer().isActive());
+        QVERIFY(rig.timers.musicTimer().isActive());
         QCOMPARE(rig.reports().at(1), QStringLiteral("0 32 52 02 01 00 00 00 00"));
     }
 
@@ -229,12 +229,12 @@ private Q_SLOTS:
             setMode(b.LEDModeFan[1], mode);
             b.isTurnOffLedFan[1] = off;
             if ((b.isRandomColorFan[1] = random))
-                rig.tasks->randomColorTimer(1).start(200);
+                rig.timers.randomColorTimer(1).start(200);
             rig.send(command);
             QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(int(b.LEDModeFan[1])).arg(int(b.isTurnOffLedFan[1]))
                          .arg(int(b.isRandomColorFan[1])).arg(b.RColorFan[1]).arg(b.GColorFan[1]).arg(b.BColorFan[1]),
                      QString(after));
-            QCOMPARE(rig.tasks->randomColorTimer(1).isActive(), timer);
+            QCOMPARE(rig.timers.randomColorTimer(1).isActive(), timer);
             const QStringList sent{steady(0, 0, 255, 0, 0), report, steady(0, 2, 255, 0, 0)};
             QCOMPARE(rig.reports(), report.isEmpty() ? QStringList{} : sent);
             QCOMPARE(rig.views.count("setProfile("), report.isEmpty() ? 0 : 1);
@@ -250,10 +250,10 @@ private Q_SLOTS:
             CompanionRig rig({0, 2});
             setMode(rig.box(0).LEDModeFan[0], 2);
             if (!running)
-                rig.tasks->musicTimer().start(25);
+                rig.timers.musicTimer().start(25);
             rig.send(command);
             QCOMPARE(rig.state.volumePercent, volume);
-            QCOMPARE(rig.tasks->musicTimer().isActive(), running);
+            QCOMPARE(rig.timers.musicTimer().isActive(), running);
             QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), mode);
         }
     }

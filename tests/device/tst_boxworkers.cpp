@@ -2,7 +2,7 @@
 // the newest setting of each kind winning in a backed-up queue, a rescan while
 // exchanges wait, and a silent box that holds up nobody else.
 #include "commands/fanoperations.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "common/recordingviewsink.h"
 #include "core/controllerstate.h"
 #include "device/boxemulator.h"
@@ -76,8 +76,9 @@ struct Rig {
     QTemporaryDir dir;
     SettingsStore store{state, dir.path()};
     RecordingViewSink views;
-    PeriodicTasks tasks{state, link, store, views};
-    FanOperations ops{state, link, store, tasks};
+    FanTimers timers{state, link, views};
+    BoxSelection boxes{state, link, store, views, timers};
+    FanOperations ops{state, link, store, boxes};
 };
 
 // A backed-up queue as box 1 should see it: between kept exchanges, each fan's

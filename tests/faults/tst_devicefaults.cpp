@@ -53,8 +53,9 @@ struct FaultRig {
     DeviceLink link{state, transport};
     SettingsStore store{state, dir.filePath(QStringLiteral("data"))};
     RecordingViewSink views;
-    PeriodicTasks tasks{state, link, store, views};
-    WindowMessages messages{state, link, store, tasks, views, {}};
+    FanTimers timers{state, link, views};
+    BoxSelection boxes{state, link, store, views, timers};
+    WindowMessages messages{state, link, store, boxes, views, {}};
 
     explicit FaultRig(const QList<int> &boxes)
     {
@@ -115,8 +116,8 @@ private Q_SLOTS:
                                     [](std::uint8_t b) { return b == 0; }));
                 QVERIFY(!DeviceLink::parseFanStatus(reply.data.data(), reply.length).valid);
             }
-            rig.tasks.updateSpeed();
-            rig.tasks.updateSpeed();
+            rig.timers.pollRpm();
+            rig.timers.pollRpm();
             QVERIFY(clock.elapsed() < kDidNotHangMs);
             if (fault != Fault::WrongHeader)  // whose version reply is not checked
                 QCOMPARE(version, QStringLiteral("0"));
@@ -127,15 +128,15 @@ private Q_SLOTS:
 
             // Box 2 comes after the faulty box in the poll and still gets its readings.
             rig.state.controllerBoxNumber = 2;
-            rig.tasks.updateSpeed();
+            rig.timers.pollRpm();
             QCOMPARE(rig.views.count(QStringLiteral("setRPM")), 3);
             QCOMPARE(rig.views.count(QStringLiteral("setRPM(0")), 0);
             QCOMPARE(rig.reportsTo(0, 0x33, 0x51), 9);
             QCOMPARE(rig.reportsTo(2, 0x33, 0x51), 9);
             // No read, effects included, may block without a time-out.
             rig.state.volumePercent = 80;
-            rig.tasks.controlRGBValue();
-            rig.tasks.sendBrightFan1();
+            rig.timers.musicStep();
+            rig.timers.sendRandomColour(0);
             QVERIFY(rig.transport.reads > 0);
             QVERIFY2(rig.transport.minTimeoutMs >= 0, "a read without time-out");
             QVERIFY(rig.transport.maxTimeoutMs <= DeviceLink::kReplyTimeoutMs);

@@ -58,7 +58,7 @@ struct FakeSensors : SensorTable {
 };
 
 struct CpuRig : CoreHarness {
-    CpuRig(SensorTable &sensors, const QList<int> &boxes) : CoreHarness(boxes), cpu(state, *tasks, views, sensors, &owner) {}
+    CpuRig(SensorTable &sensors, const QList<int> &boxes) : CoreHarness(boxes), cpu(state, timers, views, sensors, &owner) {}
     QStringList temperatures() const { return views.calls.filter("setTemperature("); }
     void pass()
     {
@@ -107,7 +107,7 @@ private Q_SLOTS:
         QCOMPARE(rig.temperatures(), QStringList{"setTemperature(44)"});
         QCOMPARE(rig.reports(), QStringList({speed(0, 0, 40), speed(0, 2, 40)}) + speeds(2, 40));
         QCOMPARE(temp(sensors, 1, 1), qMakePair(0.0, QByteArray("temp2")));
-        QVERIFY(rig.tasks->rpmTimer().isActive());
+        QVERIFY(rig.timers.rpmTimer().isActive());
     }
 
     // Bad files (unreadable text, a FIFO that would block, control characters,

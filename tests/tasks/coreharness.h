@@ -1,10 +1,10 @@
 #pragma once
 
 // The core without windows: emulated boxes, settings in a temporary folder and
-// recorded view calls; the tasks, dispatcher and companion tests share it.
+// recorded view calls; the timers, dispatcher and companion tests share it.
 
 #include "core/controllerstate.h"
-#include "commands/periodictasks.h"
+#include "commands/boxselection.h"
 #include "common/recordingviewsink.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
@@ -44,7 +44,8 @@ struct CoreHarness {
     DeviceLink link;
     std::unique_ptr<SettingsStore> store;
     RecordingViewSink views;
-    std::unique_ptr<PeriodicTasks> tasks;
+    FanTimers timers{state, link, views};
+    std::unique_ptr<BoxSelection> selection;
 
     explicit CoreHarness(const QList<int> &boxes, std::unique_ptr<BoxExecutor> executor = nullptr)
         : link(state, emu, std::move(executor))
@@ -52,7 +53,7 @@ struct CoreHarness {
         emu.setBoxes(boxes);
         link.connectAllBoxes();
         store = std::make_unique<SettingsStore>(state, dir.filePath(QStringLiteral("data")));
-        tasks = std::make_unique<PeriodicTasks>(state, link, *store, views);
+        selection = std::make_unique<BoxSelection>(state, link, *store, views, timers);
         emu.clearSentReports();
     }
 

@@ -18,7 +18,7 @@ private Q_SLOTS:
             h.state.volumePercent = target;
             QList<int> got;
             while (got.size() < levels.size()) {
-                h.tasks->controlRGBValue();
+                h.timers.musicStep();
                 got << h.state.musicLevel;
             }
             QCOMPARE(got, levels);
@@ -33,7 +33,7 @@ private Q_SLOTS:
         h.box(0).GColorFan[1] = 200;
         h.box(0).brightFan[1] = 0.1f;        // brightness plays no part
         h.box(2).isTurnOffLedFan[0] = true;  // nor does the off switch
-        h.tasks->controlRGBValue();
+        h.timers.musicStep();
         QCOMPARE(h.reports(), (QStringList{steady(0, 0, 127, 0, 0), steady(0, 1, 127, 100, 0), steady(0, 2, 127, 0, 0),
                                            steady(2, 0, 127, 0, 0), steady(2, 1, 127, 0, 0), steady(2, 2, 127, 0, 0)}));
     }
@@ -45,7 +45,7 @@ private Q_SLOTS:
         setMode(h.box(0).LEDModeFan[1], 1);
         auto after = [&h](int ticks) {
             for (int i = 0; i < ticks; ++i)
-                h.tasks->controlRGBValue();
+                h.timers.musicStep();
             return colour(h.box(0), 1);
         };
         QCOMPARE(after(255), (QList<int>{255, 255, 0}));
@@ -65,16 +65,16 @@ private Q_SLOTS:
     {
         CoreHarness h({0, 2});
         int next = 250;
-        h.tasks->setRandomSource([&next] { return next++; });
+        h.timers.setRandomSource([&next] { return next++; });
         for (int b : {0, 2, 5})  // box 5 is not connected
             h.box(b).isRandomColorFan[1] = true;
         h.box(2).brightFan[1] = 0.5f;
         h.box(0).isRandomColorFan[0] = true;  // other port
-        h.tasks->sendBrightFan2();
+        h.timers.sendRandomColour(1);
         // Box 0 draws 250..252, box 1 253..255, box 2 256..258 (mod 255: 1..3, halved).
         QCOMPARE(h.reports(), (QStringList{steady(0, 1, 250, 251, 252), steady(2, 1, 0, 1, 1)}));
         QCOMPARE(h.box(0).RColorFan[1], 255);  // stored colour untouched
-        h.tasks->sendBrightFan3();
+        h.timers.sendRandomColour(2);
         QCOMPARE(next, 250 + 2 * 48);  // every box draws, connected or not
     }
 
@@ -84,7 +84,7 @@ private Q_SLOTS:
         h.state.controllerBoxNumber = 2;
         h.emu.setStalledFans({{2, 2}});
         h.box(2).isAlertShownFan[2] = true;  // already raised: not shown again
-        h.tasks->updateSpeed();
+        h.timers.pollRpm();
         QCOMPARE(h.reports(), (QStringList{status(0, 0), status(0, 1), status(0, 2), status(2, 0), status(2, 1),
                                            status(2, 2)}));
         QCOMPARE(h.views.count(QStringLiteral("showAlert(")), 0);
@@ -116,10 +116,10 @@ private Q_SLOTS:
         CoreHarness h({0, 2}, std::move(held));
         q.drain();
         for (int tick = 0; tick < 3; ++tick)
-            h.tasks->updateSpeed();
+            h.timers.pollRpm();
         QCOMPARE(q.jobs.size(), size_t(6));
         q.drain();
-        h.tasks->updateSpeed();
+        h.timers.pollRpm();
         QCOMPARE(q.jobs.size(), size_t(6));
     }
 
@@ -127,14 +127,14 @@ private Q_SLOTS:
     {
         CoreHarness h({0, 2});
         h.emu.setStalledFans({{2, 1}});
-        h.tasks->updateSpeed();
+        h.timers.pollRpm();
         const int i = h.views.calls.indexOf(QStringLiteral("showAlert(2)"));
         QCOMPARE(h.views.calls.mid(i - 1, 5), (QStringList{"placeAlert()", "showAlert(2)", "setPanelEnabled(0)",
                                                            "setBoxFault(2,1)", "setBoxFault(2,1)"}));
         QCOMPARE(h.views.count(QStringLiteral("showAlert(")), 1);
         h.emu.setStalledFans({});
         h.views.clear();
-        h.tasks->updateSpeed();
+        h.timers.pollRpm();
         QVERIFY(!h.box(2).isAlertShownFan[1]);
         // Each processed reply re-marks the box: fan 0 still sees fan 1's alarm.
         QCOMPARE(h.views.calls.filter(QStringLiteral("setBoxFault(2,")),
@@ -150,7 +150,7 @@ private Q_SLOTS:
         for (BoxEmulator::Fault fault : {BoxEmulator::Fault::WrongHeader, BoxEmulator::Fault::NoReply}) {
             h.clear();
             h.emu.setFault(2, fault);
-            h.tasks->updateSpeed();
+            h.timers.pollRpm();
             QCOMPARE(h.reports().size(), 6);
             QCOMPARE(h.views.count(QStringLiteral("placeAlert()")), 2);
             QCOMPARE(h.views.count(QStringLiteral("showAlert(")) + h.views.count(QStringLiteral("setBoxFault(2")), 0);
@@ -163,7 +163,7 @@ private Q_SLOTS:
         CoreHarness h({5, 2});
         h.box(2).profileValue = 4;
         h.box(9).GColorFan[0] = 99;  // absent boxes are loaded too
-        h.tasks->setBox();
+        h.selection->setBox();
         QCOMPARE(h.state.controllerBoxNumber, 2);
         QCOMPARE(h.state.currentProfile, 4);
         QCOMPARE(h.box(9).GColorFan[0], 0);
@@ -174,7 +174,6 @@ private Q_SLOTS:
                                            steady(5, 0, 255, 0, 0), steady(5, 1, 255, 0, 0), steady(5, 2, 255, 0, 0)}));
         QCOMPARE(h.views.calls.last(), QStringLiteral("showError(1,0,0)"));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestPeriodicTasks)

@@ -1,0 +1,216 @@
+#include "commands/fantimers.h"
+
+#include "core/controllerstate.h"
+#include "core/viewsink.h"
+#include "device/devicelink.h"
+
+#include <QLoggingCategory>
+
+#include <cstdlib>
+
+Q_LOGGING_CATEGORY(lcTasks, "zaldo.tasks")
+
+namespace {
+// One step along the colour wheel red, yellow, green, blue, magenta, red.
+// Only the first matching rule applies. A colour off the wheel may still be
+// moved by a rule (blue would pass 255 from (0,100,255)), so every component
+// is kept to 0..255 afterwards.
+void stepColourWheel(int &r, int &g, int &b)
+{
+    if (r == 255 && g < 255 && b == 0) {
+        ++g;
+    } else if (r > 0 && g == 255 && b == 0) {
+        --r;
+    } else if (r == 0 && g > 0) {
+        --g;
+        ++b;
+    } else if (r < 255 && g == 0 && b == 255) {
+        ++r;
+    } else if (r == 255 && g == 0 && b > 0) {
+        --b;
+    }
+    r = qBound(0, r, 255);
+    g = qBound(0, g, 255);
+    b = qBound(0, b, 255);
+}
+
+// Moves the smoothed music level half-way toward the target; from 0 or from
+// 100 and above it jumps straight there.
+int smoothMusicLevel(int cur, int target)
+{
+    if (cur < target && cur > 0)
+        return static_cast<int>(cur + (target - cur) * 0.5);
+    if (cur > target && cur < 100)
+        return static_cast<int>(cur - (cur - target) * 0.5);
+    return target;
+}
+} // namespace
+
+
+FanTimers::FanTimers(ControllerState &state, DeviceLink &link, ViewSink &views, QObject *parent)
+    : QObject(parent), m_state(state), m_link(link), m_views(views), m_random([] { return std::rand(); })
+{
+    for (QTimer *t : {&m_musicTimer, &m_rpmTimer})
+        t->setSingleShot(false);
+    for (QTimer &t : m_randomColorTimers) {
+        t.setSingleShot(false);
+        t.setInterval(Interval::randomColorMs);
+    }
+
+    connect(&m_musicTimer, &QTimer::timeout, this, &FanTimers::musicStep, Qt::DirectConnection);
+    connect(&m_rpmTimer, &QTimer::timeout, this, &FanTimers::pollRpm, Qt::DirectConnection);
+    for (int f = 0; f < kFanCount; ++f)
+        connect(&m_randomColorTimers[idx(f)], &QTimer::timeout, this, [this, f] { sendRandomColour(f); },
+                Qt::DirectConnection);
+}
+
+void FanTimers::startRpmPoll()
+{
+    if (!m_rpmTimer.isActive())
+        m_rpmTimer.start(Interval::rpmPollMs);
+}
+
+void FanTimers::setFanSpeedByTemperature(int celsius, int box, int fan)
+{
+    m_link.setFanSpeedByTemperature(celsius, box, fan);
+}
+
+void FanTimers::stopRpmPoll()
+{
+    if (m_rpmTimer.isActive())
+        m_rpmTimer.stop();
+}
+
+void FanTimers::startMusic()
+{
+    if (!m_musicTimer.isActive())
+        m_musicTimer.start(Interval::musicMs);
+}
+
+void FanTimers::stopMusic()
+{
+    if (m_musicTimer.isActive())
+        m_musicTimer.stop();
+}
+
+void FanTimers::startRandomColor(int fan)
+{
+    if (!isValidFan(fan)) {
+        qCWarning(lcTasks) << "startRandomColor: fan out of range:" << fan;
+        return;
+    }
+    QTimer &t = m_randomColorTimers[idx(fan)];
+    if (!t.isActive())
+        t.start(Interval::randomColorMs);
+}
+
+void FanTimers::stopRandomColor(int fan)
+{
+    if (!isValidFan(fan)) {
+        qCWarning(lcTasks) << "stopRandomColor: fan out of range:" << fan;
+        return;
+    }
+    QTimer &t = m_randomColorTimers[idx(fan)];
+    if (t.isActive())
+        t.stop();
+}
+
+bool FanTimers::isRandomColorRunning(int fan) const
+{
+    return isValidFan(fan) && m_randomColorTimers[idx(fan)].isActive();
+}
+
+void FanTimers::pollRpm()
+{
+    for (int b = 0; b < kBoxCount; ++b) {
+        // A box still busy with the last poll is not asked again: a slow box's
+        // queue would only grow.
+        if (!m_state.boxArray[idx(b)].isConnected || m_pollReadsWaiting[idx(b)] > 0)
+            continue;
+        for (int requested = 0; requested < kFanCount; ++requested) {
+            ++m_pollReadsWaiting[idx(b)];
+            if (!m_link.readFanStatus(b, requested, [this, b, requested](const FanStatusReply &reply) {
+                    --m_pollReadsWaiting[idx(b)];
+                    showFanStatus(b, requested, reply);
+                }))
+                --m_pollReadsWaiting[idx(b)];
+        }
+    }
+}
+
+void FanTimers::showFanStatus(int b, int requested, const FanStatusReply &reply)
+{
+    ControllerBox &box = m_state.boxArray[idx(b)];
+    if (reply.length <= 0 || !box.monitorFan[idx(requested)])
+        return;
+    const FanStatus status = DeviceLink::parseFanStatus(reply.data.data(), reply.length);
+    if (!status.valid || !isValidFan(status.fan)) {
+        qCDebug(lcTasks) << "updateSpeed: invalid fan status reply from box" << b << "fan" << requested;
+        return;
+    }
+    const int f = status.fan;
+    const int rpm = status.rpm;
+    box.rpmFan[idx(f)] = rpm;
+
+    m_views.placeAlert();
+    if (rpm == 0) {
+        if (!box.isAlertShownFan[idx(f)] && box.monitorFan[idx(f)]) {
+            box.isAlertShownFan[idx(f)] = true;
+            qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b + 1 << "fan" << f + 1;  // as the panel counts
+            m_views.showAlert(b);
+            m_views.setPanelEnabled(false);
+            m_views.setBoxFault(b, true);
+        }
+    } else {
+        box.isAlertShownFan[idx(f)] = false;
+    }
+
+    if (b == m_state.controllerBoxNumber) {
+        m_views.setRPM(rpm, f);
+        m_views.setFanMonitor(f, true);
+        m_views.setFanErrorHidden(f, rpm != 0);
+    }
+
+    bool fault = false;
+    for (int k = 0; k < kFanCount; ++k)
+        fault = fault || (box.isAlertShownFan[idx(k)] && box.monitorFan[idx(k)]);
+    m_views.setBoxFault(b, fault);
+}
+
+void FanTimers::sendRandomColour(int fan)
+{
+    if (!isValidFan(fan))
+        return;
+    // The numbers are drawn for every box so that the sequence does not depend
+    // on which boxes are attached.
+    auto draw = [this] {
+        const int v = m_random() % 255;
+        return v < 0 ? v + 255 : v;
+    };
+    for (int b = 0; b < kBoxCount; ++b) {
+        const int red = draw();
+        const int green = draw();
+        const int blue = draw();
+        const ControllerBox &box = m_state.boxArray[idx(b)];
+        if (box.isConnected && box.isRandomColorFan[idx(fan)])
+            m_link.setFanLedSteady(b, fan, red, green, blue, box.brightFan[idx(fan)]);
+    }
+}
+
+void FanTimers::musicStep()
+{
+    m_state.musicLevel = smoothMusicLevel(m_state.musicLevel, m_state.volumePercent);
+    const float level = static_cast<float>(m_state.musicLevel) / 100.0f;
+    for (int b = 0; b < kBoxCount; ++b) {
+        ControllerBox &box = m_state.boxArray[idx(b)];
+        for (int f = 0; f < kFanCount; ++f) {
+            int &r = box.RColorFan[idx(f)];
+            int &g = box.GColorFan[idx(f)];
+            int &bl = box.BColorFan[idx(f)];
+            if (box.LEDModeFan[idx(f)] == LedMode::Cycle)
+                stepColourWheel(r, g, bl);
+            if (box.isConnected)
+                m_link.setFanLedSteady(b, f, r, g, bl, level);
+        }
+    }
+}
