@@ -48,7 +48,10 @@ int sendMessage(int argc, char **argv, const ProgramOptions &options)
     return 0;
 }
 
-// status, set, profile: each request in turn; the last answer is printed.
+// What the copy answers to quit once it has agreed to end.
+const QByteArray kQuitAnswer = R"({"quitting":true})";
+
+// status, list, set, profile, quit: each request in turn; the last answer is printed.
 int runVerb(int argc, char **argv, const ProgramOptions &options)
 {
     QCoreApplication app(argc, argv);
@@ -67,10 +70,13 @@ int runVerb(int argc, char **argv, const ProgramOptions &options)
             return refused ? 2 : 1;
         }
     }
+    QJsonObject answer = QJsonDocument::fromJson(reply).object();
+    if (options.verb == QLatin1String("list"))
+        answer = RemoteRequests::boxesOnly(answer);
     if (options.json)
-        std::printf("%s\n", reply.constData());
+        std::printf("%s\n", QJsonDocument(answer).toJson(QJsonDocument::Compact).constData());
     else
-        std::fputs(RemoteRequests::describe(QJsonDocument::fromJson(reply).object()).toUtf8().constData(), stdout);
+        std::fputs(RemoteRequests::describe(answer).toUtf8().constData(), stdout);
     return 0;
 }
 
@@ -142,8 +148,15 @@ int serve(Controller &controller, LocalSocketRemoteControl &remote, bool watchDe
     remote.setHandler([&controller](const RemoteMessage &m, std::function<void(bool)> done) {
         controller.answerMessage(m.message, m.wParam, m.lParam, std::move(done));
     });
+    remote.setMessageTable(&WindowMessages::knows);
     remote.setRequestHandler([&controller](const QByteArray &line, RemoteControlTransport::Reply reply) {
-        controller.handleRequest(line, std::move(reply));
+        if (line != "quit") {
+            controller.handleRequest(line, std::move(reply));
+            return;
+        }
+        // The tray's Exit: agreed at once, the answer written before the loop ends.
+        reply(kQuitAnswer);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
     });
     UdevDeviceWatch deviceWatch;
     SleepWatch sleepWatch;
@@ -193,9 +206,8 @@ int main(int argc, char **argv)
     ProgramOptions options;
     QString error;
     if (!parseProgramOptions(rawArguments(argc, argv), &options, &error)) {
-        // A wrong verb gets its one line; a wrong start-up option the whole usage.
-        std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n%s", qPrintable(error),
-                     options.verb.isEmpty() ? qPrintable(QLatin1Char('\n') + programUsage()) : "");
+        // One line naming what was wrong; --help has the rest.
+        std::fprintf(stderr, "brenvar-rgb-fan-controller: %s\n", qPrintable(error));
         return 2;
     }
     if (options.showHelp) {

@@ -3,6 +3,7 @@
 #include "core/controllerstate.h"
 #include "device/boxemulator.h"
 
+#include <QColor>
 #include <QHostAddress>
 
 #include <algorithm>
@@ -32,18 +33,41 @@ bool parseNumberIn(const QString &text, int first, int last, int *value)
     return true;
 }
 
+namespace {
+// RRGGBB, #RRGGBB or one of the SVG colour names; not #RGB, #AARRGGBB or
+// "transparent", whose short or alpha forms would read as another colour.
+QColor parseColour(const QString &text)
+{
+    const QString hex = text.startsWith(QLatin1Char('#')) ? text.mid(1) : text;
+    const bool six = hex.size() == 6 && std::all_of(hex.begin(), hex.end(), [](QChar c) {
+        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+    });
+    if (six)
+        return QColor(QLatin1Char('#') + hex);
+    const QString name = text.toLower();
+    if (name != QLatin1String("transparent") && QColor::colorNames().contains(name))
+        return QColor(name);
+    return {};
+}
+} // namespace
+
+QString FanSetting::wireValue(const QString &typed) const
+{
+    // Six digits even for a name: older running copies know only those.
+    return what == What::Colour ? QColor(red, green, blue).name().mid(1).toUpper() : typed;
+}
+
 bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QString *error)
 {
     using What = FanSetting::What;
     bool ok = false;
     if (key == QLatin1String("color")) {
-        const uint rgb = value.toUInt(&ok, 16);
-        ok = ok && value.size() == 6 && std::all_of(value.begin(), value.end(), [](QChar c) {
-            return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
-        });
-        *s = FanSetting{What::Colour, int(rgb >> 16) & 0xFF, int(rgb >> 8) & 0xFF, int(rgb) & 0xFF, -1, {}};
+        const QColor colour = parseColour(value);
+        ok = colour.isValid();
+        *s = FanSetting{What::Colour, colour.red(), colour.green(), colour.blue(), -1, {}};
         if (!ok)
-            *error = QStringLiteral("--color: \"%1\" is not a colour RRGGBB (six hexadecimal digits, e.g. FF8000)").arg(value);
+            *error = QStringLiteral("--color: \"%1\" is not a colour RRGGBB, #RRGGBB or a colour name "
+                                    "(e.g. FF8000, #ff8000, orange)").arg(value);
     } else if (key == QLatin1String("brightness")) {
         *s = FanSetting{What::Brightness, 0, 0, 0, -1, {}};
         ok = parseNumberIn(value, 0, 100, &s->number);
@@ -79,7 +103,62 @@ bool checkRequestLine(const QByteArray &line, QString *error)
 }
 
 namespace {
-// status [--json] | set --box N --fan F SETTING... [--json] | profile load N | profile save
+// Whether a verb takes this option, with a value.
+bool takesValue(const QString &verb, const QString &option)
+{
+    if (verb == QLatin1String("profile"))
+        return option == QLatin1String("--box");
+    return verb == QLatin1String("set")
+           && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed"}.contains(option);
+}
+
+// --box N or --fan F, counted from 1.
+bool parsePlace(const QString &option, const QString &value, QString *place, QString *error)
+{
+    const bool box = option == QLatin1String("--box");
+    int n = 0;
+    if (parseNumberIn(value, 1, box ? kBoxCount : kFanCount, &n)) {
+        *place = value;
+        return true;
+    }
+    *error = box ? QStringLiteral("--box: \"%1\" is not a box number 1-16").arg(value)
+                 : QStringLiteral("--fan: \"%1\" is not a fan number 1-3").arg(value);
+    return false;
+}
+
+// The request lines of a verb once its arguments are read.
+bool composeRequests(ProgramOptions *o, const QString &box, const QString &fan, const QList<QByteArray> &settings,
+                     QString *error)
+{
+    const QString &verb = o->verb;
+    if (verb == QLatin1String("status") || verb == QLatin1String("list"))
+        o->requests << "status";
+    if (verb == QLatin1String("quit"))
+        o->requests << "quit";
+    if (verb == QLatin1String("set") && (box.isEmpty() || fan.isEmpty() || settings.isEmpty())) {
+        *error = QStringLiteral("set needs --box, --fan and at least one of --color, --brightness, --mode, --speed");
+        return false;
+    }
+    for (const QByteArray &s : settings)
+        o->requests << "set " + box.toUtf8() + ' ' + fan.toUtf8() + ' ' + s;
+    if (verb == QLatin1String("profile") && !box.isEmpty()) {
+        if (o->requests.value(0).startsWith("profile load ")) {
+            o->requests[0] += ' ' + box.toUtf8();
+        } else {
+            *error = QStringLiteral("profile: --box goes with \"load N\" only");
+            return false;
+        }
+    }
+    if (o->requests.isEmpty()) {
+        *error = QStringLiteral("profile needs \"load N\" or \"save\"");
+        return false;
+    }
+    // Refused here rather than cut or split by the running copy.
+    return std::all_of(o->requests.begin(), o->requests.end(),
+                       [error](const QByteArray &line) { return checkRequestLine(line, error); });
+}
+
+// status|list [--json] | set --box N --fan F SETTING... [--json] | profile load N [--box B] | profile save | quit
 bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
 {
     const QString &verb = args.first();
@@ -89,27 +168,20 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
     for (int i = 1; i < args.size(); ++i) {
         const QString a = args.at(i);
         const QString key = a.mid(2);
-        const bool takesValue = verb == QLatin1String("set")
-                                && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed"}.contains(a);
         if (a == QLatin1String("--json")) {
             o->json = true;
-        } else if (takesValue && i + 1 >= args.size()) {
+        } else if (takesValue(verb, a) && i + 1 >= args.size()) {
             *error = a + QStringLiteral(" needs a value");
             return false;
-        } else if (a == QLatin1String("--box") || a == QLatin1String("--fan")) {
-            const QString v = args.at(++i);
-            if (!parseNumberIn(v, 1, a == QLatin1String("--box") ? kBoxCount : kFanCount, &n)) {
-                *error = a == QLatin1String("--box") ? QStringLiteral("--box: \"%1\" is not a box number 1-16").arg(v)
-                                                    : QStringLiteral("--fan: \"%1\" is not a fan number 1-3").arg(v);
+        } else if (takesValue(verb, a) && (a == QLatin1String("--box") || a == QLatin1String("--fan"))) {
+            if (!parsePlace(a, args.at(++i), a == QLatin1String("--box") ? &box : &fan, error))
                 return false;
-            }
-            (a == QLatin1String("--box") ? box : fan) = v;
-        } else if (takesValue) {
+        } else if (takesValue(verb, a)) {
             const QString v = args.at(++i);
             FanSetting s;
             if (!parseFanSetting(key, v, &s, error))
                 return false;
-            settings << (key + QLatin1Char(' ') + v).toUtf8();
+            settings << (key + QLatin1Char(' ') + s.wireValue(v)).toUtf8();
         } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("save")) {
             o->requests << "profile save";
         } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("load")) {
@@ -124,51 +196,54 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
             return false;
         }
     }
-    if (verb == QLatin1String("status"))
-        o->requests << "status";
-    if (verb == QLatin1String("set") && (box.isEmpty() || fan.isEmpty() || settings.isEmpty())) {
-        *error = QStringLiteral("set needs --box, --fan and at least one of --color, --brightness, --mode, --speed");
-        return false;
-    }
-    for (const QByteArray &s : settings)
-        o->requests << "set " + box.toUtf8() + ' ' + fan.toUtf8() + ' ' + s;
-    if (o->requests.isEmpty()) {
-        *error = QStringLiteral("profile needs \"load N\" or \"save\"");
-        return false;
-    }
-    // Refused here rather than cut or split by the running copy.
-    return std::all_of(o->requests.begin(), o->requests.end(),
-                       [error](const QByteArray &line) { return checkRequestLine(line, error); });
+    return composeRequests(o, box, fan, settings, error);
 }
 } // namespace
 
 QString programUsage()
 {
+    // --io-inline is left out: it is for benchmarks, not for owners.
     return QStringLiteral(
         "Usage: brenvar-rgb-fan-controller [options]\n"
-        "       brenvar-rgb-fan-controller status [--json]\n"
+        "       brenvar-rgb-fan-controller status|list [--json]\n"
         "       brenvar-rgb-fan-controller set --box N --fan F SETTING... [--json]\n"
-        "       brenvar-rgb-fan-controller profile load N | profile save\n"
+        "       brenvar-rgb-fan-controller profile load N [--box B] | profile save\n"
+        "       brenvar-rgb-fan-controller quit\n"
         "\n"
         "Drives the RGB fan controller boxes attached over USB.\n"
         "\n"
         "Talking to the running copy (boxes 1-16 and fans 1-3, as the panel counts):\n"
         "  status                    what the panel knows: boxes, firmware, each fan's RPM,\n"
         "                            alarm, lighting and speed, CPU temperature, profile\n"
+        "  list                      the boxes attached, those not accessible, and their\n"
+        "                            firmware: status without the fans\n"
         "  set --box N --fan F       change one fan as the panel would, then print it:\n"
-        "    --color RRGGBB          colour, six hexadecimal digits (FF8000 is orange)\n"
+        "    --color COLOUR          RRGGBB or #RRGGBB (FF8000 is orange), or a colour\n"
+        "                            name such as teal or orange\n"
         "    --brightness 0-100      brightness in percent\n"
         "    --mode MODE             lighting: steady, cycle (colour cycle) or flash;\n"
         "                            off switches the fan's LEDs off, on switches them on\n"
         "    --speed 0-5|curve       a fixed speed level, or follow the CPU temperature\n"
         "                            (up to the fan's level)\n"
-        "  profile load N            load profile 1-5 into the selected box\n"
+        "  profile load N [--box B]  load profile 1-5 into box B; without --box into the\n"
+        "                            box selected on the panel\n"
         "  profile save              save the selected box as the current profile\n"
+        "  quit                      end the running copy, as the tray's Exit does\n"
         "  --json                    print the answer as one JSON object\n"
         "  Exit status: 0 done, 1 no running copy (or it could not carry it out),\n"
         "  2 wrong input.\n"
         "\n"
         "Options:\n"
+        "  --send MSG [W [L]]        deliver a remote-control message to the running copy\n"
+        "                            (numbers decimal or 0x-hex; missing ones are 0)\n"
+        "  --no-companion            do not start the phone-app server\n"
+        "  --companion-address ADDR  listen for the phone app on ADDR only (default: all)\n"
+        "  --update-url URL          update service to ask (default: ZALDO_UPDATE_URL)\n"
+        "  --verbose                 also print the diagnostic log\n"
+        "  --version                 print the version and exit\n"
+        "  -h, --help                print this help and exit\n"
+        "\n"
+        "Trying it without boxes:\n"
         "  --emulate LIST            emulate the boxes whose numbers (0-15) are in the\n"
         "                            comma-separated LIST instead of opening real devices\n"
         "  --emulate @PATH           as above, reading LIST from PATH at every scan\n"
@@ -178,22 +253,12 @@ QString programUsage()
         "                            each emulated write and reply read takes this long\n"
         "                            (about 1000 on a real USB bus; default 0)\n"
         "  --emulate-silent LIST     emulated boxes that take reports but never answer\n"
-        "  --emulate-slow LIST       only these emulated boxes take the --emulate-latency time\n"
-        "  --io-inline               talk to the boxes on the panel's own thread, the old\n"
-        "                            way (for comparison in benchmarks)\n"
-        "  --send MSG [W [L]]        deliver a remote-control message to the running copy\n"
-        "                            (numbers decimal or 0x-hex; missing ones are 0)\n"
-        "  --no-companion            do not start the phone-app server\n"
-        "  --companion-address ADDR  listen for the phone app on ADDR only (default: all)\n"
-        "  --update-url URL          update service to ask (default: ZALDO_UPDATE_URL)\n"
-        "  --verbose                 also print the diagnostic log\n"
-        "  --version                 print the version and exit\n"
-        "  -h, --help                print this help and exit\n");
+        "  --emulate-slow LIST       only these emulated boxes take the --emulate-latency time\n");
 }
 
 bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *error)
 {
-    if (!args.isEmpty() && QStringList{"status", "set", "profile"}.contains(args.first())) {
+    if (!args.isEmpty() && QStringList{"status", "list", "set", "profile", "quit"}.contains(args.first())) {
         o->verb = args.first();
         return parseVerb(args, o, error);
     }
@@ -296,7 +361,8 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
                 return false;
             o->updateUrl = args.at(++i);
         } else {
-            *error = QStringLiteral("unknown option \"%1\"").arg(a);
+            *error = QStringLiteral("unknown %1 \"%2\" (see --help)")
+                         .arg(a.startsWith(QLatin1Char('-')) ? QStringLiteral("option") : QStringLiteral("command"), a);
             return false;
         }
     }

@@ -39,13 +39,15 @@ struct ProgramOptions {
     bool showVersion = false;
 };
 
-// One setting of the set verb, checked: --color RRGGBB, --brightness 0-100,
+// One setting of the set verb, checked: --color RRGGBB, #RRGGBB or a colour name, --brightness 0-100,
 // --mode steady|cycle|flash|off|on, --speed 0-5|curve.
 struct FanSetting {
     enum class What { Colour, Brightness, Mode, Speed } what = What::Colour;
     int red = 0, green = 0, blue = 0;
     int number = -1;  // brightness, or the speed level; -1 for the curve
     QString word;     // the mode
+    // What goes on the request line for the typed value: a colour as RRGGBB.
+    QString wireValue(const QString &typed) const;
 };
 // key is the option without its dashes ("color"). False with *error otherwise.
 bool parseFanSetting(const QString &key, const QString &value, FanSetting *setting, QString *error);

@@ -359,6 +359,12 @@ void LocalSocketRemoteControl::onReadyRead(QLocalSocket *socket, QTimer *deadlin
         finish(socket, false, "error");
         return;
     }
+    if (!knows(m.message)) {
+        qCInfo(lcRemote).nospace() << "remote-control message " << Qt::hex << Qt::showbase << m.message
+                                   << " is not one of ours";
+        finish(socket, false, "0\nunknown");
+        return;
+    }
     deliver(m, [reply](bool handled) { reply(handled ? "1" : "0"); });
 }
 
@@ -460,7 +466,12 @@ bool LocalSocketRemoteControl::send(const QString &title, const RemoteMessage &m
         return false;
     }
     if (reply == "0") {
-        *error = QStringLiteral("the running copy did not carry out the message");
+        // A second line names a number the copy does not know; older copies end here.
+        while (!socket.canReadLine() && socket.waitForReadyRead(timeoutMs)) {
+        }
+        *error = socket.readLine(16).trimmed() == "unknown"
+                     ? QStringLiteral("unknown message 0x%1").arg(message.message, 4, 16, QLatin1Char('0'))
+                     : QStringLiteral("the running copy did not carry out the message");
         return false;
     }
     return true;

@@ -42,8 +42,12 @@ public:
     virtual ListenResult listen(const QString &title) = 0;
     void setHandler(Handler handler) { m_handler = std::move(handler); }
     void setRequestHandler(RequestHandler handler) { m_requestHandler = std::move(handler); }
+    // Which message numbers the handler knows; others are answered "0" and
+    // "unknown" on a second line, which older senders do not read. Unset: all.
+    void setMessageTable(std::function<bool(quint32)> knows) { m_knows = std::move(knows); }
 
 protected:
+    bool knows(quint32 message) const { return !m_knows || m_knows(message); }
     void deliver(const RemoteMessage &m, std::function<void(bool)> done)
     {
         if (m_handler)
@@ -62,6 +66,7 @@ protected:
 private:
     Handler m_handler;
     RequestHandler m_requestHandler;
+    std::function<bool(quint32)> m_knows;
 };
 
 // Linux: a lock file decides which copy runs; a per-user local socket beside
@@ -91,7 +96,8 @@ public:
     // Delivers one message to the running copy and waits until it was handled.
     // A copy that holds the lock may not listen yet: waitForListenerMs keeps
     // trying to connect that long. False (with *error) when no copy answers,
-    // it did not answer in time or it did not carry the message out.
+    // it did not answer in time, did not carry the message out or does not
+    // know its number ("unknown message 0x....").
     static bool send(const QString &title, const RemoteMessage &message, int timeoutMs, QString *error,
                      int waitForListenerMs = 0);
     // Sends one request line (no newline) and returns the copy's one-line

@@ -5,6 +5,7 @@
 #include "core/controllerstate.h"
 #include "core/hidtransport.h"
 #include "device/devicelink.h"
+#include "storage/settingsstore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -43,7 +44,7 @@ QString describeFan(const QJsonObject &f)
 } // namespace
 
 RemoteRequests::RemoteRequests(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes)
-    : m_state(state), m_link(link), m_boxes(boxes), m_ops(state, link, store, boxes)
+    : m_state(state), m_link(link), m_store(store), m_boxes(boxes), m_ops(state, link, store, boxes)
 {
 }
 
@@ -70,9 +71,11 @@ RemoteRequests::Outcome RemoteRequests::carryOut(const QByteArray &line)
         o.saves = true;
         if (!m_boxes.saveCurrentProfile())
             o.failure = QStringLiteral("the profile files could not be written");
-    } else if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("load") && w.size() == 3
-               && parseNumberIn(w.at(2), 1, 5, &profile)) {
-        m_ops.loadProfile(profile);
+    } else if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("load") && w.size() >= 3
+               && w.size() <= 4 && parseNumberIn(w.at(2), 1, 5, &profile)) {
+        o.refusal = loadProfile(profile, w.value(3));
+        if (!o.refusal.isEmpty())
+            return o;
     } else if (verb != QLatin1String("status") || w.size() != 1) {
         o.refusal = QStringLiteral("not a request: %1").arg(QString::fromUtf8(line.left(40)));
         return o;
@@ -104,6 +107,23 @@ QByteArray RemoteRequests::compose(const Outcome &o, const QList<int> &silentBox
         return "failed: " + names.toUtf8() + " did not answer the save report; the profile files were written";
     const QJsonObject result = o.box >= 0 ? fanObject(o.box, o.fan) : status(silentBoxes);
     return QJsonDocument(result).toJson(QJsonDocument::Compact);
+}
+
+QString RemoteRequests::loadProfile(int profile, const QString &boxWord)
+{
+    int box = m_state.controllerBoxNumber + 1;
+    if (!boxWord.isEmpty() && !parseNumberIn(boxWord, 1, kBoxCount, &box))
+        return QStringLiteral("box 1-16 expected");
+    if (!m_state.boxArray[idx(box - 1)].isConnected)
+        return QStringLiteral("box %1 is not connected").arg(box);
+    if (box - 1 == m_state.controllerBoxNumber) {
+        m_ops.loadProfile(profile);
+        return {};
+    }
+    // Another box than the panel's: the panel's profile number stays.
+    m_store.loadProfileIni(box - 1, profile);
+    m_ops.reapplyBox(box - 1);
+    return {};
 }
 
 QString RemoteRequests::set(const QStringList &w, Outcome *outcome)
@@ -203,14 +223,29 @@ QJsonObject RemoteRequests::status(const QList<int> &silentBoxes)
                        {QStringLiteral("boxes"), boxes}};
 }
 
+QJsonObject RemoteRequests::boxesOnly(const QJsonObject &status)
+{
+    QJsonArray boxes;
+    for (const QJsonValue &v : status.value(QLatin1String("boxes")).toArray()) {
+        QJsonObject box = v.toObject();
+        box.remove(QLatin1String("fans"));
+        boxes.append(box);
+    }
+    return QJsonObject{{QStringLiteral("boxes"), boxes}};
+}
+
 QString RemoteRequests::describe(const QJsonObject &answer)
 {
+    if (answer.contains(QLatin1String("quitting")))
+        return QStringLiteral("The running copy is ending.\n");
     if (!answer.contains(QLatin1String("boxes")))
         return QStringLiteral("Box %1 ").arg(answer.value(QLatin1String("box")).toInt()) + describeFan(answer) + '\n';
-    QString text = QStringLiteral("Profile %1, box %2 selected, CPU temperature %3 °C\n")
-                       .arg(answer.value(QLatin1String("profile")).toInt())
-                       .arg(answer.value(QLatin1String("selectedBox")).toInt())
-                       .arg(answer.value(QLatin1String("cpuTemperature")).toInt());
+    QString text;
+    if (answer.contains(QLatin1String("profile")))
+        text = QStringLiteral("Profile %1, box %2 selected, CPU temperature %3 °C\n")
+                   .arg(answer.value(QLatin1String("profile")).toInt())
+                   .arg(answer.value(QLatin1String("selectedBox")).toInt())
+                   .arg(answer.value(QLatin1String("cpuTemperature")).toInt());
     const QJsonArray boxes = answer.value(QLatin1String("boxes")).toArray();
     if (boxes.isEmpty())
         text += QStringLiteral("No box attached.\n");

@@ -17,7 +17,9 @@ class BoxSelection;
 
 // The command line's requests to the running copy, one line each, boxes and
 // fans counted from 1: "status", "set BOX FAN color|brightness|mode|speed
-// VALUE", "profile load N", "profile save". Each is answered with one line,
+// VALUE", "profile load N [BOX]" (without BOX the panel's selected box),
+// "profile save" ("quit" is taken where the event loop runs). Each is
+// answered with one line,
 // once the boxes have run the exchanges it caused (or did not answer in
 // time): a JSON object, "error: ..." for a request that was refused or
 // "failed: ..." for one that could not be carried out, a box that did not
@@ -32,6 +34,8 @@ public:
 
     // What a person reads from an answer: the status, or one fan after a set.
     static QString describe(const QJsonObject &answer);
+    // The list verb's answer from a status: the boxes without their fans.
+    static QJsonObject boxesOnly(const QJsonObject &status);
 
 private:
     // What a request did, kept for its answer.
@@ -47,9 +51,11 @@ private:
     QJsonObject status(const QList<int> &silentBoxes);
     QJsonObject fanObject(int box, int fan) const;
     QString set(const QStringList &words, Outcome *outcome);
+    QString loadProfile(int profile, const QString &boxWord);
 
     ControllerState &m_state;
     DeviceLink &m_link;
+    SettingsStore &m_store;
     BoxSelection &m_boxes;
     FanOperations m_ops;
     std::array<QString, kBoxCount> m_firmware;  // "0": none given

@@ -53,6 +53,13 @@ bool WindowMessages::saveCurrentProfile()
     return m_boxes.saveCurrentProfile();
 }
 
+bool WindowMessages::knows(quint32 message)
+{
+    return message == kDeviceChange || message == kClose
+           || (message >= RemoteMsg::showPanel && message <= RemoteMsg::performance)
+           || (message >= RemoteMsg::silent && message <= RemoteMsg::saveProfile);
+}
+
 bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
 {
     qCDebug(lcMessages) << "Recv Event msgType:" << Qt::hex << Qt::showbase << message;

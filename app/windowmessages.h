@@ -29,6 +29,8 @@ public:
     WindowMessages(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes,
                    ViewSink &views, Hooks hooks);
 
+    // Whether a number is one of the set above (the per-fan ones skip 0x810A..0x810F).
+    static bool knows(quint32 message);
     // True for every message of the set (handled), false for all others and
     // for a profile save (0x8119) that could not write its files.
     bool handle(quint32 message, qint64 wParam, qint64 lParam);

@@ -198,6 +198,8 @@ private Q_SLOTS:
                  (QStringList{"0", "1", "0123"}));
         QVERIFY(handle(0x8106, 2, 0) && handle(0x8106, 16, 0));
         QCOMPARE(h->state.controllerBoxNumber, 2);
+        QVERIFY(WindowMessages::knows(0x0219) && WindowMessages::knows(0x8119) && WindowMessages::knows(0x8110));
+        QVERIFY(!WindowMessages::knows(0x810A) && !WindowMessages::knows(0x811A) && !WindowMessages::knows(0x9999));
     }
 
     // wParam is the value, lParam the fan. Fan 1 of box 0 starts at (40, 80,
@@ -280,13 +282,15 @@ private Q_SLOTS:
         QCOMPARE(server.listen("Zaldo lines"), RemoteControlTransport::ListenResult::Listening);
         server.setRequestHandler([&](const QByteArray &l, RemoteControlTransport::Reply r) { requests.answer(l, r); });
         server.setHandler([](const RemoteMessage &, auto done) { done(true); });
+        server.setMessageTable(&WindowMessages::knows);
         const QByteArray zeros(kMaxRequestLength, '0');
         const QList<std::tuple<QByteArray, QString, int>> rows{
             {"set 1 1 speed " + QByteArray(67, '0') + "5\n", "\\{.*\"speedLevel\":5.*\n", 5},
             {"set 1 1 speed " + zeros + "5\n", "error: request too long\n", 2},
             {QByteArray("set 1 1 speed 5\0 x\n", 19), "error: request contains a NUL byte\n", 2},
             {"status\nset 1 1 speed 5\n", "\\{.*\nerror: .+\n", 2}, {"33025 1 1\n", "1\n", 2},
-            {QByteArray("33025 1 1\0\n", 11), "error\n", 2}, {"33025 1 1\nstatus\n", "1\nerror\n", 2}};
+            {QByteArray("33025 1 1\0\n", 11), "error\n", 2}, {"33025 1 1\nstatus\n", "1\nerror\n", 2},
+            {"39321 0 0\n", "0\nunknown\n", 2}, {"profile load 2 3\n", "\\{.*\n", 2}};
         for (const auto &[bytes, answers, level] : rows) {
             h->box(0).speedFan[0] = 2;
             QByteArray got;
@@ -311,6 +315,29 @@ private Q_SLOTS:
             QVERIFY(!parseProgramOptions({"set", "--box", "1", "--fan", "1", "--speed", speed}, &o, &error));
             QCOMPARE(error, message);
         }
+    }
+
+    // What the command line sends for a verb ("|" between lines), or that it
+    // refuses it ("error"; the unknown option's one line in full).
+    void commandLines()
+    {
+        const QStringList set{"set", "--box", "1", "--fan", "1", "--color"};
+        const QList<QPair<QStringList, QString>> rows{
+            {{"quit"}, "quit"}, {{"list", "--json"}, "status"}, {set + QStringList{"ff8000"}, "set 1 1 color FF8000"},
+            {set + QStringList{"#00ff80"}, "set 1 1 color 00FF80"}, {set + QStringList{"teal"}, "set 1 1 color 008080"},
+            {set + QStringList{"#0f8"}, "error"}, {set + QStringList{"#ff00ff80"}, "error"},
+            {set + QStringList{"transparent"}, "error"}, {set + QStringList{"00ff8"}, "error"},
+            {{"profile", "load", "2", "--box", "3"}, "profile load 2 3"}, {{"profile", "load", "2"}, "profile load 2"},
+            {{"profile", "load", "2", "--box", "17"}, "error"}, {{"profile", "save", "--box", "3"}, "error"},
+            {{"status", "--box"}, "error"}, {{"--io-inline"}, ""},
+            {{"--frobnicate"}, "unknown option \"--frobnicate\" (see --help)"}};
+        for (const auto &[args, expected] : rows) {
+            ProgramOptions o;
+            QString error;
+            const bool ok = parseProgramOptions(args, &o, &error);
+            QCOMPARE(ok ? QString::fromUtf8(o.requests.join('|')) : expected == "error" ? "error" : error, expected);
+        }
+        QVERIFY(!programUsage().contains("--io-inline") && programUsage().contains("--emulate-latency"));
     }
 
     // A device change rescans, re-applies what is new and keeps the poll going.

@@ -76,9 +76,9 @@ class Program:
         while time.time() < deadline:
             if self.proc.poll() is not None:
                 raise RuntimeError("program exited with %s:\n%s" % (self.proc.returncode, self.read_log()))
-            # 0x810A is outside the message set: answered as not carried out, changes nothing.
+            # 0x810A is outside the message set: answered as unknown (older copies: not carried out).
             r = self.send(0x810A, check=False)
-            if r.returncode == 0 or "did not carry out" in r.stderr:
+            if r.returncode == 0 or "did not carry out" in r.stderr or "unknown message" in r.stderr:
                 return
             time.sleep(0.1)
         raise RuntimeError("program did not become ready:\n" + self.read_log())

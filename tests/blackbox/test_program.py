@@ -284,13 +284,31 @@ class CommandLine(ProgramTest):
         self.assertEqual(p.proc.wait(15), 0)  # a guard against running the whole queue, not a figure
         self.assertEqual(os.listdir(p.runtime), [])
 
+    def test_list_colour_names_box_for_profile_and_quit(self):
+        p = self.emulated("0,2")
+        r = self.cli(p.env, "--send", "0x9999")
+        self.assertEqual((r.returncode, r.stderr), (1, "brenvar-rgb-fan-controller: unknown message 0x9999\n"))
+        for colour, shown in (("#00ff80", "00FF80"), ("teal", "008080")):
+            self.assertEqual(self.cli(p.env, "set", "--box", "3", "--fan", "1", "--color", colour).returncode, 0)
+            self.assertEqual(self.fan(p, 3, 1)["color"], shown)
+        self.cli(p.env, "set", "--box", "1", "--fan", "1", "--color", "ABCDEF")
+        self.assertEqual(self.cli(p.env, "profile", "load", "2", "--box", "3").returncode, 0)
+        self.assertEqual((self.fan(p, 3, 1)["color"], self.fan(p, 1, 1)["color"]), ("FF0000", "ABCDEF"))
+        self.assertRegex(self.cli(p.env, "list").stdout, r"^Box 1: firmware \S+\nBox 3: firmware \S+\n$")
+        boxes = json.loads(self.cli(p.env, "list", "--json").stdout)["boxes"]
+        self.assertEqual([sorted(b) for b in boxes], [["accessible", "answered", "box", "firmware"]] * 2)
+        r = self.cli(p.env, "quit")
+        self.assertEqual((r.returncode, r.stderr), (0, ""))
+        self.assertEqual(p.proc.wait(15), 0)
+        self.assertEqual(os.listdir(p.runtime), [])  # lock and socket gone
+
     def test_wrong_input_and_no_running_copy(self):
         p = self.emulated("0")
         for args, code in ((["set", "--box", "17", "--fan", "1", "--mode", "on"], 2),
-                           (["set", "--box", "1", "--fan", "1", "--color", "red"], 2),
+                           (["set", "--box", "1", "--fan", "1", "--color", "reddish"], 2),
                            (["set", "--box", "1", "--fan", "1", "--brightness", "150"], 2),
                            (["set", "--box", "2", "--fan", "1", "--mode", "on"], 2),  # not attached
-                           (["set", "--box", "1", "--fan", "1"], 2), (["profile", "load", "6"], 2),
+                           (["set", "--box", "1", "--fan", "1"], 2), (["profile", "load", "6"], 2), (["--frobnicate"], 2),
                            (["status"], 0)):
             r = self.cli(p.env, *args)
             self.assertEqual(r.returncode, code, args)
