@@ -7,7 +7,7 @@
 #include "app/remotecontrol.h"
 #include "app/remoterequests.h"
 #include "app/windowmessages.h"
-#include "tasks/coreharness.h"
+#include "common/coreharness.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"
 

@@ -1,6 +1,6 @@
 // Commands of the fan view on the selected box, and what the dispatcher refuses.
 #include "commands/paneldispatcher.h"
-#include "tasks/coreharness.h"
+#include "common/coreharness.h"
 
 // The core plus the panel dispatcher; box 0 selected, boxes 0 and 2 attached
 // unless a test asks for others.

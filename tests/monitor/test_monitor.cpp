@@ -1,7 +1,7 @@
 // The hwmon sensor reader, and the CPU-temperature pass that drives the PWM fans.
 #include "monitor/cputemperature.h"
 #include "monitor/hwmonsensortable.h"
-#include "tasks/coreharness.h"
+#include "common/coreharness.h"
 
 #include <QRegularExpression>
 

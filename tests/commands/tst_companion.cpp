@@ -2,7 +2,7 @@
 // against emulated boxes 0 and 2 (box 0 selected).
 #include "commands/appcommandhandler.h"
 #include "commands/sockethelper.h"
-#include "tasks/coreharness.h"
+#include "common/coreharness.h"
 
 #include <QHostInfo>
 #include <QLoggingCategory>

@@ -1,7 +1,7 @@
-#include "tasks/coreharness.h"
+#include "common/coreharness.h"
 
 // The timers, the RPM poll with its stopped-fan alarm, and box selection.
-class TestPeriodicTasks : public QObject {
+class TestFanTimers : public QObject {
     Q_OBJECT
     static QList<int> colour(const ControllerBox &b, size_t f) { return {b.RColorFan[f], b.GColorFan[f], b.BColorFan[f]}; }
 
@@ -176,5 +176,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPeriodicTasks)
-#include "tst_periodictasks.moc"
+QTEST_GUILESS_MAIN(TestFanTimers)
+#include "tst_fantimers.moc"

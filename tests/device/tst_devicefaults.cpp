@@ -2,7 +2,7 @@
 // model survives.
 #include "common/syncreads.h"
 #include "app/windowmessages.h"
-#include "tasks/coreharness.h"
+#include "common/coreharness.h"
 
 #include <QElapsedTimer>
 #include <QThread>
