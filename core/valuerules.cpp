@@ -6,8 +6,10 @@ bool parsePinText(const QString &text, QString *pin)
 {
     const bool digits = std::all_of(text.begin(), text.end(),
                                     [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-    if (!digits || text.isEmpty() || text.size() > 4 || !isValidPin(text.toInt()))
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!digits || !ok || !isValidPin(value))
         return false;
-    *pin = text.rightJustified(4, QLatin1Char('0'));
+    *pin = QStringLiteral("%1").arg(value, 4, 10, QLatin1Char('0'));
     return true;
 }

@@ -27,5 +27,5 @@ constexpr bool isValidBrightnessPercent(long long p) { return p >= 0 && p <= kMa
 constexpr float clampBrightness(float f) { return f < 0.0f ? 0.0f : f > 1.0f ? 1.0f : f; }
 // The phone-app PIN is a number 0..9999.
 constexpr bool isValidPin(long long pin) { return pin >= 0 && pin <= kMaxPin; }
-// A PIN typed as text: one to four digits, stored padded to four; false leaves *pin alone.
+// A PIN typed as text: digits only, 0..9999, stored padded to four; false leaves *pin alone.
 bool parsePinText(const QString &text, QString *pin);

@@ -48,7 +48,8 @@ private Q_SLOTS:
             {slider, 1, false, "1 0 40 80 120 0.25", steady(0, 1, 10, 20, 30)},
             {slider, 5, false, "5 0 40 80 120 0.25", {}},  // another mode sends nothing
             {slider, 0, true, "0 1 40 80 120 0.25", {}},   // switched off: stored only
-            {"changeSliderLight 1 nan", 0, false, "0 0 40 80 120 0", black}};
+            {"changeSliderLight 1 nan", 0, false, "0 0 40 80 120 0", black},
+            {"changeSliderLight 1 1.5", 1, false, "1 0 40 80 120 1", steady(0, 1, 40, 80, 120)}};
         for (const auto &[command, mode, off, after, report] : rows) {
             DispatchHarness h;
             h.paint(0, 1, 40, 80, 120);
