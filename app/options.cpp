@@ -7,6 +7,7 @@
 #include <QHostAddress>
 
 #include <algorithm>
+#include <climits>
 #include <QStringList>
 
 bool parseMessageNumber(const QString &text, qint64 *value)
@@ -28,6 +29,15 @@ bool parseNumberIn(const QString &text, int first, int last, int *value)
     bool ok = false;
     const int v = text.toInt(&ok, 10);
     if (!ok || v < first || v > last || text.startsWith(QLatin1Char('+')))
+        return false;
+    *value = v;
+    return true;
+}
+
+bool parseRuled(const QString &text, bool (*rule)(long long), int first, int *value)
+{
+    int v = 0;
+    if (!parseNumberIn(text, INT_MIN, INT_MAX, &v) || !rule(static_cast<long long>(v) - first))
         return false;
     *value = v;
     return true;
@@ -70,7 +80,7 @@ bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QS
                                     "(e.g. FF8000, #ff8000, orange)").arg(value);
     } else if (key == QLatin1String("brightness")) {
         *s = FanSetting{What::Brightness, 0, 0, 0, -1, {}};
-        ok = parseNumberIn(value, 0, 100, &s->number);
+        ok = parseRuled(value, isValidBrightnessPercent, 0, &s->number);
         if (!ok)
             *error = QStringLiteral("--brightness: \"%1\" is not a brightness 0-100").arg(value);
     } else if (key == QLatin1String("mode")) {
@@ -80,7 +90,7 @@ bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QS
             *error = QStringLiteral("--mode: \"%1\" is not one of steady, cycle, flash, off, on").arg(value);
     } else if (key == QLatin1String("speed")) {
         *s = FanSetting{What::Speed, 0, 0, 0, -1, {}};
-        ok = value == QLatin1String("curve") || parseNumberIn(value, 0, 5, &s->number);
+        ok = value == QLatin1String("curve") || parseRuled(value, isValidSpeedLevel, 0, &s->number);
         if (!ok)
             *error = QStringLiteral("--speed: \"%1\" is not a speed level 0-5 or \"curve\"").arg(value);
     } else {
@@ -117,7 +127,7 @@ bool parsePlace(const QString &option, const QString &value, QString *place, QSt
 {
     const bool box = option == QLatin1String("--box");
     int n = 0;
-    if (parseNumberIn(value, 1, box ? kBoxCount : kFanCount, &n)) {
+    if (parseRuled(value, box ? isValidBox : isValidFan, 1, &n)) {
         *place = value;
         return true;
     }

@@ -53,6 +53,9 @@ struct FanSetting {
 bool parseFanSetting(const QString &key, const QString &value, FanSetting *setting, QString *error);
 // A whole number first..last, as a person types it.
 bool parseNumberIn(const QString &text, int first, int last, int *value);
+// A decimal number that passes one of the value rules (core/valuerules.h);
+// first is where the user's count starts (1 for boxes and fans, else 0).
+bool parseRuled(const QString &text, bool (*rule)(long long), int first, int *value);
 
 // The longest request line a running copy takes, without its line end: a
 // 16-point curve with a sensor id fits many times over.

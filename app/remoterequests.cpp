@@ -112,7 +112,7 @@ QByteArray RemoteRequests::compose(const Outcome &o, const QList<int> &silentBox
 QString RemoteRequests::loadProfile(int profile, const QString &boxWord)
 {
     int box = m_state.controllerBoxNumber + 1;
-    if (!boxWord.isEmpty() && !parseNumberIn(boxWord, 1, kBoxCount, &box))
+    if (!boxWord.isEmpty() && !parseRuled(boxWord, isValidBox, 1, &box))
         return QStringLiteral("box 1-16 expected");
     if (!m_state.boxArray[idx(box - 1)].isConnected)
         return QStringLiteral("box %1 is not connected").arg(box);
@@ -130,7 +130,7 @@ QString RemoteRequests::set(const QStringList &w, Outcome *outcome)
 {
     int box = 0;
     int fan = 0;
-    if (!parseNumberIn(w.at(1), 1, kBoxCount, &box) || !parseNumberIn(w.at(2), 1, kFanCount, &fan))
+    if (!parseRuled(w.at(1), isValidBox, 1, &box) || !parseRuled(w.at(2), isValidFan, 1, &fan))
         return QStringLiteral("box 1-16 and fan 1-3 expected");
     if (!m_state.boxArray[idx(box - 1)].isConnected)
         return QStringLiteral("box %1 is not connected").arg(box);

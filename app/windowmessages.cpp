@@ -94,7 +94,7 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         return true;
     case RemoteMsg::passwordDigits: {
         qCDebug(lcMessages) << "isShow1:" << wParam;
-        if (wParam < 0 || wParam > 9999) {
+        if (!isValidPin(wParam)) {
             qCWarning(lcMessages) << "0x8104: PIN out of range, ignored:" << wParam;
             return true;
         }
@@ -111,7 +111,7 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         return true;
     case RemoteMsg::selectBox:
         qCDebug(lcMessages) << "isShow1:" << wParam;
-        if (!isValidBox(static_cast<int>(wParam)) || wParam != static_cast<int>(wParam)) {
+        if (!isValidBox(wParam)) {
             qCWarning(lcMessages) << "0x8106: box number out of range, ignored:" << wParam;
             return true;
         }
@@ -139,7 +139,7 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         || (message >= RemoteMsg::silent && message <= RemoteMsg::colour)) {
         qCDebug(lcMessages).nospace() << Qt::hex << Qt::showbase << message << "---> isShow1:" << Qt::dec
                                       << wParam << ", isShow2:" << lParam;
-        if (lParam < 0 || lParam >= kFanCount) {
+        if (!isValidFan(lParam)) {
             qCWarning(lcMessages) << "fan number out of range, message ignored:" << lParam;
             return true;
         }
@@ -168,7 +168,7 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         m_ops.setTemperatureMode(remote, b, fan, flag);
         return true;
     case RemoteMsg::speedLevel:
-        if (wParam < 0 || wParam > 5) {
+        if (!isValidSpeedLevel(wParam)) {
             qCWarning(lcMessages) << "0x8112: level out of range, ignored:" << wParam;
             return true;
         }
@@ -187,7 +187,7 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
         m_ops.copyLighting(b, fan);
         return true;
     case RemoteMsg::brightness:
-        if (wParam < 0 || wParam > 100) {
+        if (!isValidBrightnessPercent(wParam)) {
             qCWarning(lcMessages) << "0x8117: brightness out of range, ignored:" << wParam;
             return true;
         }

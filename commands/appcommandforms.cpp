@@ -124,8 +124,7 @@ void AppCommandHandler::speedCommand(const QString &cmd)
 {
     qCDebug(lcAppCommand) << "Box_buff::" << cmd.mid(kLevelFlagsStart, kBoxCount);
     const int level = digitAt(cmd, 5);
-    if (level > 5) {
-        // Levels run 0..5; anything above would report 0 % and stop the fan.
+    if (!isValidSpeedLevel(level)) {
         qCWarning(lcAppCommand) << "appModeStr: speed level above 5 refused:" << cmd;
         return;
     }
@@ -144,7 +143,7 @@ void AppCommandHandler::colourCommand(const QString &cmd)
     const int red = hexPairAt(cmd, 12);
     const int green = hexPairAt(cmd, 15);
     const int blue = hexPairAt(cmd, 18);
-    if (red < 0 || green < 0 || blue < 0) {
+    if (!isValidColour(red) || !isValidColour(green) || !isValidColour(blue)) {
         // Only upper-case hexadecimal pairs give a colour of 0..255.
         qCWarning(lcAppCommand) << "appModeStr: colour is not upper-case hexadecimal:" << cmd.mid(12, 8);
         return;

@@ -29,9 +29,9 @@ void stepColourWheel(int &r, int &g, int &b)
     } else if (r == 255 && g == 0 && b > 0) {
         --b;
     }
-    r = qBound(0, r, 255);
-    g = qBound(0, g, 255);
-    b = qBound(0, b, 255);
+    r = clampColour(r);
+    g = clampColour(g);
+    b = clampColour(b);
 }
 
 // Moves the smoothed music level half-way toward the target; from 0 or from

@@ -32,16 +32,14 @@ bool hasElements(const QStringList &list, int count)
 float brightnessArg(const QStringList &list, int i)
 {
     bool ok = false;
-    float value = list.at(i).toFloat(&ok);
+    const float value = list.at(i).toFloat(&ok);
     if (!ok || std::isnan(value)) {
         qCDebug(lcPanel) << "changeSliderLight: brightness is not a number:" << list.at(i);
         return 0.0f;
     }
-    if (value < 0.0f || value > 1.0f) {
+    if (clampBrightness(value) != value)
         qCDebug(lcPanel) << "changeSliderLight: brightness outside 0..1 clamped:" << value;
-        value = value < 0.0f ? 0.0f : 1.0f;
-    }
-    return value;
+    return clampBrightness(value);
 }
 } // namespace
 
@@ -112,7 +110,10 @@ void PanelDispatcher::receiveMainData(const QStringList &list)
     } else if (name == C::changePassword) {
         if (!hasElements(list, 2))
             return;
-        m_state.passwordStr = list.at(1);
+        if (!parsePinText(list.at(1), &m_state.passwordStr)) {
+            qCWarning(lcPanel) << "changePassword: PIN is not a number 0..9999, refused:" << list.at(1);
+            return;
+        }
         m_store.saveDeviceSettings();
     } else if (name == C::closeFanControl) {
         closeFanControl(list);
@@ -161,8 +162,17 @@ void PanelDispatcher::pushPWM(const QStringList &list)
 
 void PanelDispatcher::palette(const QStringList &list)
 {
-    if (const int f = selectedFan(list, 5); f >= 0)
-        m_ops.setColour(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2), intArg(list, 3), intArg(list, 4));
+    const int f = selectedFan(list, 5);
+    if (f < 0)
+        return;
+    const int red = intArg(list, 2);
+    const int green = intArg(list, 3);
+    const int blue = intArg(list, 4);
+    if (!isValidColour(red) || !isValidColour(green) || !isValidColour(blue)) {
+        qCWarning(lcPanel) << "Palette: colour outside 0..255 refused:" << list.mid(2);
+        return;
+    }
+    m_ops.setColour(kPanel, m_state.controllerBoxNumber, f, red, green, blue);
 }
 
 // "Blink" and "RGB": element 2 equal to 1 switches the mode on, anything else
@@ -197,8 +207,7 @@ void PanelDispatcher::changeSliderFanSpeed(const QStringList &list)
     if (f < 0)
         return;
     const int level = intArg(list, 2);
-    if (level < 0 || level > 5) {
-        // Levels run 0..5; anything else would report 0 % and stop the fan.
+    if (!isValidSpeedLevel(level)) {
         qCWarning(lcPanel) << "changeSliderFanSpeed: speed level outside 0..5 refused:" << list.at(2);
         return;
     }

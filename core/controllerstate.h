@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/valuerules.h"
 #include "core/vocabulary.h"
 
 #include <QString>
@@ -8,12 +9,6 @@
 #include <memory>
 
 class HidDevice;
-
-constexpr int kBoxCount = 16;
-constexpr int kFanCount = 3;
-
-inline bool isValidBox(int box) { return box >= 0 && box < kBoxCount; }
-inline bool isValidFan(int fan) { return fan >= 0 && fan < kFanCount; }
 
 // One controller box. Index in the box table = box number = USB product ID - 8001.
 struct ControllerBox {

@@ -262,13 +262,13 @@ private Q_SLOTS:
         QCOMPARE(h->reports(), QStringList{});  // nothing reloaded or stored in the box
     }
 
-    // Fans outside 0..2 and levels outside 0..5 are ignored.
+    // Fans outside 0..2, levels outside 0..5 and brightness above 100 are ignored.
     void fanMessagesOutOfRange()
     {
         messageRig();
         for (uint m : {0x8108u, 0x8112u, 0x8118u})
             QVERIFY(handle(m, 1, 3) && handle(m, 1, -1));
-        QVERIFY(handle(0x8112, 6, 0));
+        QVERIFY(handle(0x8112, 6, 0) && handle(0x8117, 101, 0));
         QVERIFY(h->reports().isEmpty());
     }
 

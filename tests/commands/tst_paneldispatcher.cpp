@@ -48,7 +48,8 @@ private Q_SLOTS:
             {slider, 1, false, "1 0 40 80 120 0.25", steady(0, 1, 10, 20, 30)},
             {slider, 5, false, "5 0 40 80 120 0.25", {}},  // another mode sends nothing
             {slider, 0, true, "0 1 40 80 120 0.25", {}},   // switched off: stored only
-            {"changeSliderLight 1 nan", 0, false, "0 0 40 80 120 0", black}};
+            {"changeSliderLight 1 nan", 0, false, "0 0 40 80 120 0", black},
+            {"changeSliderLight 1 1.5", 1, false, "1 0 40 80 120 1", steady(0, 1, 40, 80, 120)}};
         for (const auto &[command, mode, off, after, report] : rows) {
             DispatchHarness h;
             h.paint(0, 1, 40, 80, 120);
@@ -132,7 +133,8 @@ private Q_SLOTS:
                                                   {"changeLanguage 3", "Main/Language", "3", QStringList{"setLanguage(3)"}},
                                                   {"AutoUpdate 0", "Main/AutoUpdate", "0", QStringList{}},
                                                   {"Password 1", "Main/OpenPassword", "1", QStringList{}},
-                                                  {"changePassword 0042", "Main/Password", "0042", QStringList{}}}) {
+                                                  {"changePassword 0042", "Main/Password", "0042", QStringList{}},
+                                                  {"changePassword 42", "Main/Password", "0042", QStringList{}}}) {
             DispatchHarness h;
             h.send(QString(command).split(QLatin1Char(' ')));
             QCOMPARE(h.deviceKey(key), QString(value));
@@ -185,11 +187,12 @@ private Q_SLOTS:
         QTest::newRow("empty list") << QStringList{};
         // Unknown names (case matters, the mode buttons are no commands), lists too
         // short for their command, fans outside 0..2, profiles outside 0..4, boxes outside 0..15,
-        // speed levels outside 0..5.
+        // speed levels outside 0..5, colours outside 0..255, PINs that are not 0..9999.
         for (const char *row : {"Fanfare 1 1", "Performance 0", "palette 0 1 2 3", "Palette 1 10 20", "pushPWM 1",
                                 "btn_Copy", "selectProfile", "changeLanguage", "Palette 3 1 2 3", "Blink -1 1",
                                 "closeFanControl 3 0", "selectProfile 5", "changeControllerBox 16",
-                                "changeSliderFanSpeed 2 6"})
+                                "changeSliderFanSpeed 2 6", "Palette 1 10 20 256", "changePassword 10000",
+                                "changePassword 4x", "changePassword -1"})
             QTest::newRow(row) << QString::fromLatin1(row).split(QLatin1Char(' '));
     }
     void refused()
