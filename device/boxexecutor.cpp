@@ -109,7 +109,6 @@ void ThreadedExecutor::post(int box, Job job, int key)
         for (auto it = w.queue.rbegin(); key != kKeep && it != w.queue.rend() && it->key != kKeep; ++it) {
             if (it->key == key) {
                 w.queue.erase(std::next(it).base());
-                ++w.replaced;
                 break;
             }
         }
@@ -192,16 +191,4 @@ void ThreadedExecutor::drain()
         std::unique_lock<std::mutex> lock(w->mutex);
         w->idle.wait(lock, [w] { return (w->queue.empty() && !w->busy) || w->ended; });
     }
-}
-
-long ThreadedExecutor::replacedJobs() const
-{
-    long total = 0;
-    for (const auto &w : m_workers) {
-        if (w) {
-            std::lock_guard<std::mutex> lock(w->mutex);
-            total += w->replaced;
-        }
-    }
-    return total;
 }

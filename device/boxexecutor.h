@@ -85,8 +85,6 @@ public:
     std::function<void(Job)> deliverer() override;
     void drain() override;
     void shutDown() override;
-    // Jobs replaced before they ran, over all boxes.
-    long replacedJobs() const;
     // Workers left behind in an exchange, over every executor. Their device
     // handle may still be in use: the process must then end without
     // releasing what they hold (see main).
@@ -109,7 +107,6 @@ private:
         Clock::time_point stopBy;  // from then on, queued jobs are dropped
         bool ended = false;
         size_t dropped = 0;
-        long replaced = 0;
         std::thread thread;
     };
     // Where results wait for the state's thread; a worker left behind may
