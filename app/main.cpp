@@ -6,6 +6,7 @@
 #include "app/options.h"
 #include "app/remotecontrol.h"
 #include "app/remoterequests.h"
+#include "commands/statusreport.h"
 #include "app/stopsignals.h"
 #include "app/windowmessages.h"
 #include "device/boxemulator.h"
@@ -72,11 +73,11 @@ int runVerb(int argc, char **argv, const ProgramOptions &options)
     }
     QJsonObject answer = QJsonDocument::fromJson(reply).object();
     if (options.verb == QLatin1String("list"))
-        answer = RemoteRequests::boxesOnly(answer);
+        answer = StatusReport::boxesOnly(answer);
     if (options.json)
         std::printf("%s\n", QJsonDocument(answer).toJson(QJsonDocument::Compact).constData());
     else
-        std::fputs(RemoteRequests::describe(answer).toUtf8().constData(), stdout);
+        std::fputs(StatusReport::describe(answer).toUtf8().constData(), stdout);
     return 0;
 }
 
@@ -275,7 +276,8 @@ int main(int argc, char **argv)
         result = serveWithoutWindows(state, setup, *remote, !options.emulate);
     }
     // Handles close with the transport's devices at the end of main.
-    state = ControllerState();
+    for (ControllerBox &box : state.boxArray)
+        box.hidHandle.reset();
     remote.reset();  // the lock and the socket
     if (ThreadedExecutor::workersLeftBehind() > 0) {
         // A box worker is still inside an exchange: its device and transport

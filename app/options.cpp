@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "core/boxmodel.h"
+
 #include "core/controllerstate.h"
 #include "device/boxemulator.h"
 
@@ -127,12 +129,12 @@ bool parsePlace(const QString &option, const QString &value, QString *place, QSt
 {
     const bool box = option == QLatin1String("--box");
     int n = 0;
-    if (parseRuled(value, box ? isValidBox : isValidFan, 1, &n)) {
+    if (parseRuled(value, box ? isValidBox : isValidFanOfSomeBox, 1, &n)) {
         *place = value;
         return true;
     }
     *error = box ? QStringLiteral("--box: \"%1\" is not a box number 1-16").arg(value)
-                 : QStringLiteral("--fan: \"%1\" is not a fan number 1-3").arg(value);
+                 : QStringLiteral("--fan: \"%1\" is not a fan number 1-%2").arg(value).arg(maxFanPorts());
     return false;
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/options.h"
 #include "commands/boxselection.h"
+#include "commands/statusreport.h"
+#include "core/boxmodel.h"
 #include "core/controllerstate.h"
 #include "core/hidtransport.h"
 #include "device/devicelink.h"
@@ -12,35 +14,7 @@
 #include <QStringList>
 
 namespace {
-constexpr auto kCommandLine = FanOperations::Caller::CommandLine;
-
-const char *modeName(LedMode mode)
-{
-    switch (mode) {
-    case LedMode::Steady: return "steady";
-    case LedMode::Cycle: return "cycle";
-    case LedMode::Flash: return "flash";
-    }
-    return "unknown";
-}
-
-QString describeFan(const QJsonObject &f)
-{
-    const QJsonValue rpm = f.value(QLatin1String("rpm"));
-    const int level = f.value(QLatin1String("speedLevel")).toInt();
-    return QStringLiteral("Fan %1: %2%3, stopped-fan alarm %4, colour %5, brightness %6 %, %7, LEDs %8, %9")
-        .arg(f.value(QLatin1String("fan")).toInt())
-        .arg(rpm.isNull() ? QStringLiteral("RPM not read") : QStringLiteral("%1 RPM").arg(rpm.toInt()))
-        .arg(f.value(QLatin1String("stopped")).toBool() ? QStringLiteral(" (STOPPED)") : QString())
-        .arg(f.value(QLatin1String("alarm")).toBool() ? QStringLiteral("on") : QStringLiteral("off"))
-        .arg(f.value(QLatin1String("color")).toString())
-        .arg(f.value(QLatin1String("brightness")).toInt())
-        .arg(f.value(QLatin1String("mode")).toString())
-        .arg(f.value(QLatin1String("ledsOff")).toBool() ? QStringLiteral("off") : QStringLiteral("on"))
-        .arg(f.value(QLatin1String("temperatureMode")).toBool()
-                 ? QStringLiteral("temperature curve up to level %1").arg(level)
-                 : QStringLiteral("speed level %1").arg(level));
-}
+const EntryRules kCommandLine = EntryRules::commandLine();
 } // namespace
 
 RemoteRequests::RemoteRequests(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes)
@@ -105,7 +79,7 @@ QByteArray RemoteRequests::compose(const Outcome &o, const QList<int> &silentBox
         return "failed: " + names.toUtf8() + " did not answer";
     if (o.saves && !silent.isEmpty())
         return "failed: " + names.toUtf8() + " did not answer the save report; the profile files were written";
-    const QJsonObject result = o.box >= 0 ? fanObject(o.box, o.fan) : status(silentBoxes);
+    const QJsonObject result = o.box >= 0 ? StatusReport::fan(m_state, o.box, o.fan) : status(silentBoxes);
     return QJsonDocument(result).toJson(QJsonDocument::Compact);
 }
 
@@ -130,8 +104,9 @@ QString RemoteRequests::set(const QStringList &w, Outcome *outcome)
 {
     int box = 0;
     int fan = 0;
-    if (!parseRuled(w.at(1), isValidBox, 1, &box) || !parseRuled(w.at(2), isValidFan, 1, &fan))
-        return QStringLiteral("box 1-16 and fan 1-3 expected");
+    if (!parseRuled(w.at(1), isValidBox, 1, &box) || !parseRuled(w.at(2), isValidFanOfSomeBox, 1, &fan)
+        || !isValidFan(box - 1, fan - 1))
+        return QStringLiteral("box 1-16 and fan 1-%1 expected").arg(isValidBox(box - 1) ? fanPortsOf(box - 1) : maxFanPorts());
     if (!m_state.boxArray[idx(box - 1)].isConnected)
         return QStringLiteral("box %1 is not connected").arg(box);
     --box;
@@ -168,102 +143,14 @@ QString RemoteRequests::set(const QStringList &w, Outcome *outcome)
     return {};
 }
 
-QJsonObject RemoteRequests::fanObject(int box, int fan) const
-{
-    const ControllerBox &b = m_state.boxArray[idx(box)];
-    const size_t f = idx(fan);
-    const bool read = b.monitorFan[f] && b.rpmFan[f] >= 0;
-    return QJsonObject{
-        {QStringLiteral("box"), box + 1},
-        {QStringLiteral("fan"), fan + 1},
-        {QStringLiteral("rpm"), read ? QJsonValue(b.rpmFan[f]) : QJsonValue()},
-        {QStringLiteral("alarm"), b.monitorFan[f]},
-        {QStringLiteral("stopped"), b.isAlertShownFan[f] && b.monitorFan[f]},
-        {QStringLiteral("color"), QStringLiteral("%1%2%3")
-                                      .arg(b.RColorFan[f], 2, 16, QLatin1Char('0'))
-                                      .arg(b.GColorFan[f], 2, 16, QLatin1Char('0'))
-                                      .arg(b.BColorFan[f], 2, 16, QLatin1Char('0'))
-                                      .toUpper()},
-        {QStringLiteral("brightness"), qRound(b.brightFan[f] * 100.0f)},
-        {QStringLiteral("mode"), QLatin1String(modeName(b.LEDModeFan[f]))},
-        {QStringLiteral("ledsOff"), b.isTurnOffLedFan[f]},
-        {QStringLiteral("speedLevel"), b.speedFan[f]},
-        {QStringLiteral("temperatureMode"), b.isPWMFan[f]},
-    };
-}
 
 QJsonObject RemoteRequests::status(const QList<int> &silentBoxes)
 {
-    QJsonArray boxes;
-    for (int n = 0; n < kBoxCount; ++n) {
-        const bool connected = m_state.boxArray[idx(n)].isConnected;
-        if (!connected && m_link.transport().unopenableDevices(kControllerVendorId, productIdForBox(n)).empty())
-            continue;
-        QJsonArray fans;
-        QJsonValue firmware;
-        const bool answered = connected && !silentBoxes.contains(n);
-        if (answered) {
-            const QString version = m_firmware[idx(n)];
-            if (!version.isEmpty() && version != QLatin1String("0"))
-                firmware = version;
-        }
-        if (connected) {
-            for (int f = 0; f < kFanCount; ++f)
-                fans.append(fanObject(n, f));
-        }
-        boxes.append(QJsonObject{{QStringLiteral("box"), n + 1},
-                                 {QStringLiteral("accessible"), connected},
-                                 {QStringLiteral("answered"), answered},
-                                 {QStringLiteral("firmware"), firmware},
-                                 {QStringLiteral("fans"), fans}});
-    }
-    return QJsonObject{{QStringLiteral("profile"), m_state.currentProfile},
-                       {QStringLiteral("selectedBox"), m_state.controllerBoxNumber + 1},
-                       {QStringLiteral("cpuTemperature"), m_state.cpuTemp},
-                       {QStringLiteral("boxes"), boxes}};
-}
-
-QJsonObject RemoteRequests::boxesOnly(const QJsonObject &status)
-{
-    QJsonArray boxes;
-    for (const QJsonValue &v : status.value(QLatin1String("boxes")).toArray()) {
-        QJsonObject box = v.toObject();
-        box.remove(QLatin1String("fans"));
-        boxes.append(box);
-    }
-    return QJsonObject{{QStringLiteral("boxes"), boxes}};
-}
-
-QString RemoteRequests::describe(const QJsonObject &answer)
-{
-    if (answer.contains(QLatin1String("quitting")))
-        return QStringLiteral("The running copy is ending.\n");
-    if (!answer.contains(QLatin1String("boxes")))
-        return QStringLiteral("Box %1 ").arg(answer.value(QLatin1String("box")).toInt()) + describeFan(answer) + '\n';
-    QString text;
-    if (answer.contains(QLatin1String("profile")))
-        text = QStringLiteral("Profile %1, box %2 selected, CPU temperature %3 °C\n")
-                   .arg(answer.value(QLatin1String("profile")).toInt())
-                   .arg(answer.value(QLatin1String("selectedBox")).toInt())
-                   .arg(answer.value(QLatin1String("cpuTemperature")).toInt());
-    const QJsonArray boxes = answer.value(QLatin1String("boxes")).toArray();
-    if (boxes.isEmpty())
-        text += QStringLiteral("No box attached.\n");
-    for (const QJsonValue &v : boxes) {
-        const QJsonObject box = v.toObject();
-        const QString number = QString::number(box.value(QLatin1String("box")).toInt());
-        if (!box.value(QLatin1String("accessible")).toBool()) {
-            text += QStringLiteral("Box %1: attached but not accessible (no permission; install the udev rule)\n").arg(number);
-            continue;
-        }
-        const QJsonValue firmware = box.value(QLatin1String("firmware"));
-        if (!box.value(QLatin1String("answered")).toBool(true))
-            text += QStringLiteral("Box %1: did not answer in time; its fans show what was last sent to it\n").arg(number);
-        else
-            text += QStringLiteral("Box %1: firmware %2\n")
-                        .arg(number, firmware.isNull() ? QStringLiteral("unknown") : firmware.toString());
-        for (const QJsonValue &f : box.value(QLatin1String("fans")).toArray())
-            text += QStringLiteral("  ") + describeFan(f.toObject()) + '\n';
-    }
-    return text;
+    StatusReport::BoxFacts facts;
+    facts.firmware = [this](int box) { return m_firmware[idx(box)]; };
+    facts.silentBoxes = silentBoxes;
+    facts.unopenable = [this](int box) {
+        return !m_link.transport().unopenableDevices(kControllerVendorId, productIdForBox(box)).empty();
+    };
+    return StatusReport::status(m_state, facts);
 }

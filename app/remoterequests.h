@@ -32,11 +32,6 @@ public:
     // afresh; a box that did not answer is marked so ("answered": false).
     void answer(const QByteArray &line, std::function<void(const QByteArray &)> reply);
 
-    // What a person reads from an answer: the status, or one fan after a set.
-    static QString describe(const QJsonObject &answer);
-    // The list verb's answer from a status: the boxes without their fans.
-    static QJsonObject boxesOnly(const QJsonObject &status);
-
 private:
     // What a request did, kept for its answer.
     struct Outcome {
@@ -49,7 +44,6 @@ private:
     Outcome carryOut(const QByteArray &line);
     QByteArray compose(const Outcome &outcome, const QList<int> &silentBoxes);
     QJsonObject status(const QList<int> &silentBoxes);
-    QJsonObject fanObject(int box, int fan) const;
     QString set(const QStringList &words, Outcome *outcome);
     QString loadProfile(int profile, const QString &boxWord);
 

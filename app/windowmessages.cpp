@@ -139,7 +139,7 @@ bool WindowMessages::handle(quint32 message, qint64 wParam, qint64 lParam)
         || (message >= RemoteMsg::silent && message <= RemoteMsg::colour)) {
         qCDebug(lcMessages).nospace() << Qt::hex << Qt::showbase << message << "---> isShow1:" << Qt::dec
                                       << wParam << ", isShow2:" << lParam;
-        if (!isValidFan(lParam)) {
+        if (!isValidFan(m_state.controllerBoxNumber, lParam)) {
             qCWarning(lcMessages) << "fan number out of range, message ignored:" << lParam;
             return true;
         }
@@ -152,11 +152,11 @@ bool WindowMessages::handleFanMessage(quint32 message, qint64 wParam, int fan)
 {
     const int b = m_state.controllerBoxNumber;
     const bool flag = wParam != 0;
-    constexpr auto remote = FanOperations::Caller::Remote;
+    const EntryRules remote = EntryRules::remote();
 
     switch (message) {
     case RemoteMsg::monitorFan:
-        m_ops.setMonitor(remote, b, fan, flag);
+        m_ops.setMonitor(b, fan, flag);
         return true;
     case RemoteMsg::performance:
         m_ops.setSpeedLevel(remote, b, fan, 5);

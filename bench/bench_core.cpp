@@ -105,7 +105,7 @@ void BM_RandomColourTick16Boxes(benchmark::State &st)
 {
     Core core;
     for (ControllerBox &b : core.state.boxArray)
-        b.isRandomColorFan[0] = true;
+        b.fans[0].randomColour = true;
     for (auto _ : st)
         core.timers.sendRandomColour(0);
     st.SetItemsProcessed(st.iterations() * 16);

@@ -9,7 +9,7 @@
 using namespace AppCommandText;
 
 namespace {
-constexpr auto kPhone = FanOperations::Caller::Phone;
+const EntryRules kPhone = EntryRules::phone();
 } // namespace
 
 void AppCommandHandler::modeCommand(const QString &cmd)
@@ -24,14 +24,13 @@ void AppCommandHandler::modeCommand(const QString &cmd)
         qCDebug(lcAppCommand) << "appModeStr[1] == '2'";
 
     forEachSelected(cmd, charAt(cmd, 2), kModeFlagsStart, -1, [&](int j, int k) {
-        ControllerBox &box = m_state.boxArray[idx(j)];
-        const size_t f = idx(k);
+        Fan &fan = m_state.box(j).fan(k);
         switch (mode.unicode()) {
         case '1': {
             // The timer ticks send the colours; nothing is sent here.
-            box.LEDModeFan[f] = LedMode::Steady;
-            box.isRandomColorFan[f] = !box.isRandomColorFan[f];
-            if (box.isRandomColorFan[f])
+            fan.lighting = LedMode::Steady;
+            fan.randomColour = !fan.randomColour;
+            if (fan.randomColour)
                 m_boxes.timers().startRandomColor(k);
             else
                 m_boxes.timers().stopRandomColor(k);
@@ -44,18 +43,18 @@ void AppCommandHandler::modeCommand(const QString &cmd)
             return;
         case '3':
             // Only the mode: the stored level is what the re-apply sends.
-            box.speedModeFan[f] = 2;
+            fan.speedMode = 2;
             break;
         case '4':
-            box.speedModeFan[f] = 1;
+            fan.speedMode = 1;
             break;
         case '5':
             stopRandomColor(j, k);
-            m_ops.setLightingMode(kPhone, j, k, box.LEDModeFan[f] == LedMode::Flash ? LedMode::Steady : LedMode::Flash);
+            m_ops.setLightingMode(kPhone, j, k, fan.lighting == LedMode::Flash ? LedMode::Steady : LedMode::Flash);
             return;
         case '7':
             stopRandomColor(j, k);
-            m_ops.setLedsOff(kPhone, j, k, box.isTurnOffLedFan[f] ? 0 : 1);
+            m_ops.setLedsOff(kPhone, j, k, fan.ledsOff ? 0 : 1);
             return;
         case '8':
             m_ops.setLightingMode(kPhone, j, k, LedMode::Steady);
@@ -82,15 +81,15 @@ void AppCommandHandler::musicCommand(const QString &cmd)
         ControllerBox &box = m_state.boxArray[idx(b)];
         if (!box.isConnected)
             continue;
-        for (int f = 0; f < kFanCount; ++f) {
-            if (box.LEDModeFan[idx(f)] == LedMode::Flash)
-                box.LEDModeFan[idx(f)] = LedMode::Steady;
+        for (Fan &fan : box.fans) {
+            if (fan.lighting == LedMode::Flash)
+                fan.lighting = LedMode::Steady;
         }
         // A flag whose timer another box already stopped stays set.
-        for (int f = 0; f < kFanCount; ++f) {
-            if (box.isRandomColorFan[idx(f)] && timers.isRandomColorRunning(f)) {
+        for (int f = 0; f < box.fanCount(); ++f) {
+            if (box.fan(f).randomColour && timers.isRandomColorRunning(f)) {
                 timers.stopRandomColor(f);
-                box.isRandomColorFan[idx(f)] = false;
+                box.fan(f).randomColour = false;
             }
         }
     }

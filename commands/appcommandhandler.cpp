@@ -37,7 +37,7 @@ QString AppCommandHandler::fanMaskPattern(QChar digit)
         return QStringLiteral("000");
     const int bits = digit.unicode() - '0';
     QString pattern;
-    for (int k = 0; k < kFanCount; ++k)
+    for (int k = 0; k < AppCommandText::kAppFans; ++k)
         pattern += (bits & (1 << k)) ? QLatin1Char('1') : QLatin1Char('0');
     return pattern;
 }
@@ -47,7 +47,7 @@ QString AppCommandHandler::profileReplyText(const ProfileSettingsTable &table)
     // Key order of the table; PWM (6) and isTurnOffLed (8) are not replied.
     static const int kReplied[] = {0, 1, 2, 3, 4, 5, 7};
     QString text = QStringLiteral("{");
-    for (int f = 0; f < kFanCount; ++f) {
+    for (int f = 0; f < AppCommandText::kAppFans; ++f) {
         QStringList values;
         for (int key : kReplied)
             values << table.fans[idx(f)][idx(key)];
@@ -144,7 +144,7 @@ void AppCommandHandler::forEachSelected(const QString &cmd, QChar maskDigit, int
     for (int j = 0; j < flags; ++j) {
         if (cmd.at(flagStart + j) != QLatin1Char('1'))
             continue;
-        for (int k = 0; k < kFanCount; ++k) {
+        for (int k = 0; k < AppCommandText::kAppFans && k < m_state.box(j).fanCount(); ++k) {
             if (pattern.at(k) == QLatin1Char('1'))
                 fn(j, k);
         }
@@ -153,9 +153,9 @@ void AppCommandHandler::forEachSelected(const QString &cmd, QChar maskDigit, int
 
 void AppCommandHandler::stopRandomColor(int box, int fan)
 {
-    ControllerBox &b = m_state.boxArray[idx(box)];
-    if (!b.isRandomColorFan[idx(fan)])
+    Fan &f = m_state.box(box).fan(fan);
+    if (!f.randomColour)
         return;
     m_boxes.timers().stopRandomColor(fan);
-    b.isRandomColorFan[idx(fan)] = false;
+    f.randomColour = false;
 }

@@ -59,5 +59,8 @@ constexpr int kLevelFlagsEnd = 23;
 constexpr int kColourFlagsStart = 22; // colour: 22..37
 constexpr int kColourFlagsEnd = 38;
 constexpr int kColourMinLength = 20;  // the blue pair ends at position 19
+// The app's fan mask digit (1..7) and its profile reply carry three fans;
+// a port past the third is out of the app's reach.
+constexpr int kAppFans = 3;
 
 } // namespace AppCommandText

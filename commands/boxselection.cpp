@@ -21,6 +21,14 @@ BoxSelection::BoxSelection(ControllerState &state, DeviceLink &link, SettingsSto
                            FanTimers &timers)
     : m_state(state), m_link(link), m_store(store), m_views(views), m_timers(timers)
 {
+    QObject::connect(&state.events, &ModelEvents::fanChanged, &m_following, [this](int box, int) { redrawIfShown(box); });
+    QObject::connect(&state.events, &ModelEvents::boxChanged, &m_following, [this](int box) { redrawIfShown(box); });
+}
+
+void BoxSelection::redrawIfShown(int box)
+{
+    if (m_ownChanges == 0 && box == m_state.controllerBoxNumber)
+        resetFanView();
 }
 
 void BoxSelection::changeBox(int box)
@@ -79,29 +87,32 @@ void BoxSelection::resetFanView()
     m_views.setProfileLabel(box.profileValue);
     qCDebug(lcTasks) << "resetFanView----boxArray[controllerBoxNumber].profileValue--->" << box.profileValue;
 
-    for (int f = 0; f < kFanCount; ++f) {
-        const size_t i = idx(f);
-        m_views.setFanMonitor(f, box.monitorFan[i]);
-        m_views.setSelectColor(box.RColorFan[i], box.GColorFan[i], box.BColorFan[i], box.brightFan[i], f);
-        m_views.setFanSpeed(box.speedFan[i], f);
-        m_views.setPWM(box.isPWMFan[i], f);
-        switch (box.LEDModeFan[i]) {
-        case LedMode::Steady:
-            m_views.setRGB(false, f);
-            m_views.setBlink(false, f);
-            break;
-        case LedMode::Cycle:
-            m_views.setRGB(true, f);
-            break;
-        case LedMode::Flash:
-            m_views.setBlink(true, f);
-            break;
-        default:
-            break;
-        }
-        m_views.setTurnOff(box.isTurnOffLedFan[i], f);
-        m_views.setBright(box.brightFan[i], f);
+    for (int f = 0; f < box.fanCount(); ++f)
+        showFan(box.fan(f), f);
+}
+
+void BoxSelection::showFan(const Fan &fan, int f)
+{
+    m_views.setFanMonitor(f, fan.alarmOn);
+    m_views.setSelectColor(fan.colour.red, fan.colour.green, fan.colour.blue, fan.brightness, f);
+    m_views.setFanSpeed(fan.speedLevel, f);
+    m_views.setPWM(fan.source.followsCurve(), f);
+    switch (fan.lighting) {
+    case LedMode::Steady:
+        m_views.setRGB(false, f);
+        m_views.setBlink(false, f);
+        break;
+    case LedMode::Cycle:
+        m_views.setRGB(true, f);
+        break;
+    case LedMode::Flash:
+        m_views.setBlink(true, f);
+        break;
+    default:
+        break;
     }
+    m_views.setTurnOff(fan.ledsOff, f);
+    m_views.setBright(fan.brightness, f);
 }
 
 void BoxSelection::checkUSBDevice()

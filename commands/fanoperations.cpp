@@ -2,7 +2,6 @@
 
 #include "commands/boxselection.h"
 #include "core/controllerstate.h"
-#include "core/viewsink.h"
 #include "device/devicelink.h"
 #include "storage/settingsstore.h"
 
@@ -11,128 +10,116 @@
 // Re-applying a box follows every phone command; its line keeps their category.
 Q_LOGGING_CATEGORY(lcReapply, "zaldo.companion.commands")
 
-using Caller = FanOperations::Caller;
-
 FanOperations::FanOperations(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes)
     : m_state(state), m_link(link), m_store(store), m_boxes(boxes)
 {
 }
 
-void FanOperations::setColour(Caller caller, int box, int fan, int red, int green, int blue)
+void FanOperations::setColour(const EntryRules &rules, int box, int fan, int red, int green, int blue)
 {
-    ControllerBox &b = m_state.boxArray[idx(box)];
-    const size_t f = idx(fan);
-    b.RColorFan[f] = red;
-    b.GColorFan[f] = green;
-    b.BColorFan[f] = blue;
-    if (caller == Caller::Phone) {
-        // The phone keeps a colour cycle cycling.
-        b.isTurnOffLedFan[f] = false;
-        reapplyBox(box);
-        return;
+    Fan &f = m_state.box(box).fan(fan);
+    f.colour = Colour{red, green, blue};
+    if (rules.colourKeepsCycle) {
+        f.ledsOff = false;
+    } else {
+        // A new colour ends the colour cycle; flashing keeps flashing.
+        if (f.lighting == LedMode::Cycle)
+            f.lighting = LedMode::Steady;
+        if (!rules.colourLeavesDarkLedsDark || !f.ledsOff)
+            f.ledsOff = false;
     }
-    // A new colour ends the colour cycle; flashing keeps flashing.
-    if (b.LEDModeFan[f] == LedMode::Cycle)
-        b.LEDModeFan[f] = LedMode::Steady;
-    // The remote control leaves switched-off LEDs dark; the panel switches them on.
-    if (caller != Caller::Remote || !b.isTurnOffLedFan[f]) {
-        b.isTurnOffLedFan[f] = false;
-        if (b.LEDModeFan[f] == LedMode::Flash)
+    if (!rules.resendsWholeBox && !f.ledsOff) {
+        if (f.lighting == LedMode::Flash)
             m_link.sendStoredFlash(box, fan);
         else
             m_link.sendStoredSteady(box, fan);
     }
-    follow(caller, box);
+    settle(rules, box, fan);
 }
 
-void FanOperations::setBrightness(Caller caller, int box, int fan, float bright)
+void FanOperations::setBrightness(const EntryRules &rules, int box, int fan, float bright)
 {
-    ControllerBox &b = m_state.boxArray[idx(box)];
-    const size_t f = idx(fan);
-    const LedMode mode = b.LEDModeFan[f];
+    Fan &f = m_state.box(box).fan(fan);
+    const LedMode mode = f.lighting;
     // The remote control ignores the brightness of dark or cycling LEDs; the
     // others store it, and the panel sends a cycling fan its colour steady.
-    const bool ignored = caller == Caller::Remote && (b.isTurnOffLedFan[f] || mode == LedMode::Cycle);
-    if (!ignored)
-        b.brightFan[f] = bright;
-    if (!ignored && caller != Caller::Phone && !b.isTurnOffLedFan[f]) {
+    if (rules.brightnessSkipsDarkOrCycling && (f.ledsOff || mode == LedMode::Cycle)) {
+        settle(rules, box, fan);
+        return;
+    }
+    f.brightness = bright;
+    if (!rules.resendsWholeBox && !f.ledsOff) {
         if (mode == LedMode::Flash)
             m_link.sendStoredFlash(box, fan);
         else if (mode == LedMode::Steady || mode == LedMode::Cycle)
             m_link.sendStoredSteady(box, fan);
     }
-    follow(caller, box);
+    settle(rules, box, fan);
 }
 
-void FanOperations::setSpeedLevel(Caller caller, int box, int fan, int level)
+void FanOperations::setSpeedLevel(const EntryRules &rules, int box, int fan, int level)
 {
-    ControllerBox &b = m_state.boxArray[idx(box)];
-    b.speedFan[idx(fan)] = level;
-    b.speedModeFan[idx(fan)] = speedModeForLevel(level);
-    if (caller != Caller::Phone && sendsFixedSpeed(b, fan))
+    Fan &f = m_state.box(box).fan(fan);
+    f.speedLevel = level;
+    f.speedMode = speedModeForLevel(level);
+    if (!rules.resendsWholeBox && !f.source.followsCurve())
         m_link.setFanSpeedLevel(box, fan, level);
-    follow(caller, box);
+    settle(rules, box, fan);
 }
 
-void FanOperations::setTemperatureMode(Caller caller, int box, int fan, bool on)
+void FanOperations::setTemperatureMode(const EntryRules &rules, int box, int fan, bool on)
 {
-    ControllerBox &b = m_state.boxArray[idx(box)];
-    b.isPWMFan[idx(fan)] = on;
-    if (caller != Caller::Phone && !on)
-        m_link.setFanSpeedLevel(box, fan, b.speedFan[idx(fan)]);
-    follow(caller, box);
+    Fan &f = m_state.box(box).fan(fan);
+    f.source = on ? SpeedSource::following() : SpeedSource::fixed();
+    if (!rules.resendsWholeBox && !on)
+        m_link.setFanSpeedLevel(box, fan, f.speedLevel);
+    settle(rules, box, fan);
 }
 
-void FanOperations::setFixedSpeed(Caller caller, int box, int fan, int level)
+void FanOperations::setFixedSpeed(const EntryRules &rules, int box, int fan, int level)
 {
-    m_state.boxArray[idx(box)].isPWMFan[idx(fan)] = false;
-    setSpeedLevel(caller, box, fan, level);
+    m_state.box(box).fan(fan).source = SpeedSource::fixed();
+    setSpeedLevel(rules, box, fan, level);
 }
 
-void FanOperations::setLightingMode(Caller caller, int box, int fan, LedMode mode)
+void FanOperations::setLightingMode(const EntryRules &rules, int box, int fan, LedMode mode)
 {
-    ControllerBox &b = m_state.boxArray[idx(box)];
-    const size_t f = idx(fan);
-    b.LEDModeFan[f] = mode;
-    if (caller == Caller::Phone) {
-        // The phone starts a cycle from red and leaves the off switch alone.
-        if (mode == LedMode::Cycle) {
-            b.RColorFan[f] = 255;
-            b.GColorFan[f] = 0;
-            b.BColorFan[f] = 0;
-        }
-        reapplyBox(box);
-        return;
+    Fan &f = m_state.box(box).fan(fan);
+    f.lighting = mode;
+    if (rules.cycleStartsFromRed) {
+        if (mode == LedMode::Cycle)
+            f.colour = Colour{255, 0, 0};
+    } else {
+        f.ledsOff = false;
     }
-    b.isTurnOffLedFan[f] = false;
-    m_link.sendEffectiveLighting(box, fan);
-    follow(caller, box);
+    if (!rules.resendsWholeBox)
+        m_link.sendEffectiveLighting(box, fan);
+    settle(rules, box, fan);
 }
 
-void FanOperations::setLedsOff(Caller caller, int box, int fan, int off)
+void FanOperations::setLedsOff(const EntryRules &rules, int box, int fan, int off)
 {
-    ControllerBox &b = m_state.boxArray[idx(box)];
-    b.isTurnOffLedFan[idx(fan)] = off == 1;
-    if (caller != Caller::Phone)
+    Fan &f = m_state.box(box).fan(fan);
+    f.ledsOff = off == 1;
+    if (!rules.resendsWholeBox)
         m_link.sendEffectiveLighting(box, fan);
-    b.isTurnOffLedFan[idx(fan)] = off != 0;
-    follow(caller, box);
+    f.ledsOff = off != 0;
+    settle(rules, box, fan);
 }
 
 void FanOperations::copyLighting(int box, int fan)
 {
-    ::copyLighting(m_state.boxArray[idx(box)], 0, fan);
+    ControllerBox &b = m_state.box(box);
+    ::copyLighting(b.fan(0), b.fan(fan));
     m_link.sendEffectiveLighting(box, fan);
-    m_boxes.resetFanView();
+    m_state.events.fanChanged(box, fan);
 }
 
-void FanOperations::setMonitor(Caller caller, int box, int fan, bool on)
+void FanOperations::setMonitor(int box, int fan, bool on)
 {
-    m_state.boxArray[idx(box)].monitorFan[idx(fan)] = on;
-    // The panel's own switch already shows it.
-    if (caller != Caller::Panel && box == m_state.controllerBoxNumber)
-        m_boxes.views().setFanMonitor(fan, on);
+    m_state.box(box).fan(fan).alarmOn = on;
     m_store.saveDeviceSettings();
+    m_state.events.fanChanged(box, fan);
 }
 
 void FanOperations::loadProfile(int profile)
@@ -141,22 +128,22 @@ void FanOperations::loadProfile(int profile)
     m_state.currentProfile = profile;
     m_store.loadProfileIni(box, profile);
     m_link.applyBoxSettings(box);
-    m_boxes.resetFanView();
+    m_state.events.profileChanged(profile);
+    m_state.events.boxChanged(box);
 }
 
 void FanOperations::reapplyBox(int box)
 {
     m_link.applyBoxSettings(box);
-    if (box == m_state.controllerBoxNumber) {
+    if (box == m_state.controllerBoxNumber)
         qCDebug(lcReapply) << "j == controllerBoxNumber, j = " << box;
-        m_boxes.resetFanView();
-    }
+    m_state.events.boxChanged(box);
 }
 
-void FanOperations::follow(Caller caller, int box)
+void FanOperations::settle(const EntryRules &rules, int box, int fan)
 {
-    if (caller == Caller::Phone)
+    if (rules.resendsWholeBox)
         reapplyBox(box);
-    else if (caller != Caller::Panel && box == m_state.controllerBoxNumber)
-        m_boxes.resetFanView();
+    else
+        m_state.events.fanChanged(box, fan);
 }

@@ -1,5 +1,6 @@
 #include "commands/fantimers.h"
 
+#include "core/boxmodel.h"
 #include "core/controllerstate.h"
 #include "core/viewsink.h"
 #include "device/devicelink.h"
@@ -52,15 +53,16 @@ FanTimers::FanTimers(ControllerState &state, DeviceLink &link, ViewSink &views, 
 {
     for (QTimer *t : {&m_musicTimer, &m_rpmTimer})
         t->setSingleShot(false);
-    for (QTimer &t : m_randomColorTimers) {
-        t.setSingleShot(false);
-        t.setInterval(Interval::randomColorMs);
+    for (int f = 0; f < maxFanPorts(); ++f) {
+        m_randomColorTimers.push_back(std::make_unique<QTimer>());
+        m_randomColorTimers.back()->setSingleShot(false);
+        m_randomColorTimers.back()->setInterval(Interval::randomColorMs);
     }
 
     connect(&m_musicTimer, &QTimer::timeout, this, &FanTimers::musicStep, Qt::DirectConnection);
     connect(&m_rpmTimer, &QTimer::timeout, this, &FanTimers::pollRpm, Qt::DirectConnection);
-    for (int f = 0; f < kFanCount; ++f)
-        connect(&m_randomColorTimers[idx(f)], &QTimer::timeout, this, [this, f] { sendRandomColour(f); },
+    for (int f = 0; f < static_cast<int>(m_randomColorTimers.size()); ++f)
+        connect(m_randomColorTimers[idx(f)].get(), &QTimer::timeout, this, [this, f] { sendRandomColour(f); },
                 Qt::DirectConnection);
 }
 
@@ -70,9 +72,9 @@ void FanTimers::startRpmPoll()
         m_rpmTimer.start(Interval::rpmPollMs);
 }
 
-void FanTimers::setFanSpeedByTemperature(int celsius, int box, int fan)
+void FanTimers::setFanPercent(int box, int fan, int percent)
 {
-    m_link.setFanSpeedByTemperature(celsius, box, fan);
+    m_link.setFanSpeedPercent(box, fan, percent);
 }
 
 void FanTimers::stopRpmPoll()
@@ -95,29 +97,29 @@ void FanTimers::stopMusic()
 
 void FanTimers::startRandomColor(int fan)
 {
-    if (!isValidFan(fan)) {
+    if (!hasRandomColorTimer(fan)) {
         qCWarning(lcTasks) << "startRandomColor: fan out of range:" << fan;
         return;
     }
-    QTimer &t = m_randomColorTimers[idx(fan)];
+    QTimer &t = *m_randomColorTimers[idx(fan)];
     if (!t.isActive())
         t.start(Interval::randomColorMs);
 }
 
 void FanTimers::stopRandomColor(int fan)
 {
-    if (!isValidFan(fan)) {
+    if (!hasRandomColorTimer(fan)) {
         qCWarning(lcTasks) << "stopRandomColor: fan out of range:" << fan;
         return;
     }
-    QTimer &t = m_randomColorTimers[idx(fan)];
+    QTimer &t = *m_randomColorTimers[idx(fan)];
     if (t.isActive())
         t.stop();
 }
 
 bool FanTimers::isRandomColorRunning(int fan) const
 {
-    return isValidFan(fan) && m_randomColorTimers[idx(fan)].isActive();
+    return hasRandomColorTimer(fan) && m_randomColorTimers[idx(fan)]->isActive();
 }
 
 void FanTimers::pollRpm()
@@ -127,7 +129,7 @@ void FanTimers::pollRpm()
         // queue would only grow.
         if (!m_state.boxArray[idx(b)].isConnected || m_pollReadsWaiting[idx(b)] > 0)
             continue;
-        for (int requested = 0; requested < kFanCount; ++requested) {
+        for (int requested = 0; requested < m_state.box(b).fanCount(); ++requested) {
             ++m_pollReadsWaiting[idx(b)];
             if (!m_link.readFanStatus(b, requested, [this, b, requested](const FanStatusReply &reply) {
                     --m_pollReadsWaiting[idx(b)];
@@ -141,28 +143,30 @@ void FanTimers::pollRpm()
 void FanTimers::showFanStatus(int b, int requested, const FanStatusReply &reply)
 {
     ControllerBox &box = m_state.boxArray[idx(b)];
-    if (reply.length <= 0 || !box.monitorFan[idx(requested)])
+    if (reply.length <= 0 || !box.fan(requested).alarmOn)
         return;
     const FanStatus status = DeviceLink::parseFanStatus(reply.data.data(), reply.length);
-    if (!status.valid || !isValidFan(status.fan)) {
+    if (!status.valid || !isValidFan(b, status.fan)) {
         qCDebug(lcTasks) << "updateSpeed: invalid fan status reply from box" << b << "fan" << requested;
         return;
     }
     const int f = status.fan;
     const int rpm = status.rpm;
-    box.rpmFan[idx(f)] = rpm;
+    Fan &fan = box.fan(f);
+    fan.rpm = rpm;
 
     m_views.placeAlert();
+    bool stopped = false;
     if (rpm == 0) {
-        if (!box.isAlertShownFan[idx(f)] && box.monitorFan[idx(f)]) {
-            box.isAlertShownFan[idx(f)] = true;
+        if (!fan.alertShown && fan.alarmOn) {
+            fan.alertShown = stopped = true;
             qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b + 1 << "fan" << f + 1;  // as the panel counts
             m_views.showAlert(b);
             m_views.setPanelEnabled(false);
             m_views.setBoxFault(b, true);
         }
     } else {
-        box.isAlertShownFan[idx(f)] = false;
+        fan.alertShown = false;
     }
 
     if (b == m_state.controllerBoxNumber) {
@@ -172,14 +176,17 @@ void FanTimers::showFanStatus(int b, int requested, const FanStatusReply &reply)
     }
 
     bool fault = false;
-    for (int k = 0; k < kFanCount; ++k)
-        fault = fault || (box.isAlertShownFan[idx(k)] && box.monitorFan[idx(k)]);
+    for (const Fan &k : box.fans)
+        fault = fault || (k.alertShown && k.alarmOn);
     m_views.setBoxFault(b, fault);
+    m_state.events.rpmRead(b, f, rpm);
+    if (stopped)
+        m_state.events.fanStopped(b, f);
 }
 
 void FanTimers::sendRandomColour(int fan)
 {
-    if (!isValidFan(fan))
+    if (!hasRandomColorTimer(fan))
         return;
     // The numbers are drawn for every box so that the sequence does not depend
     // on which boxes are attached.
@@ -192,8 +199,8 @@ void FanTimers::sendRandomColour(int fan)
         const int green = draw();
         const int blue = draw();
         const ControllerBox &box = m_state.boxArray[idx(b)];
-        if (box.isConnected && box.isRandomColorFan[idx(fan)])
-            m_link.setFanLedSteady(b, fan, red, green, blue, box.brightFan[idx(fan)]);
+        if (box.isConnected && fan < box.fanCount() && box.fan(fan).randomColour)
+            m_link.setFanLedSteady(b, fan, red, green, blue, box.fan(fan).brightness);
     }
 }
 
@@ -203,11 +210,12 @@ void FanTimers::musicStep()
     const float level = static_cast<float>(m_state.musicLevel) / 100.0f;
     for (int b = 0; b < kBoxCount; ++b) {
         ControllerBox &box = m_state.boxArray[idx(b)];
-        for (int f = 0; f < kFanCount; ++f) {
-            int &r = box.RColorFan[idx(f)];
-            int &g = box.GColorFan[idx(f)];
-            int &bl = box.BColorFan[idx(f)];
-            if (box.LEDModeFan[idx(f)] == LedMode::Cycle)
+        for (int f = 0; f < box.fanCount(); ++f) {
+            Colour &c = box.fan(f).colour;
+            int &r = c.red;
+            int &g = c.green;
+            int &bl = c.blue;
+            if (box.fan(f).lighting == LedMode::Cycle)
                 stepColourWheel(r, g, bl);
             if (box.isConnected)
                 m_link.setFanLedSteady(b, f, r, g, bl, level);

@@ -7,6 +7,8 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
+#include <vector>
 #include <functional>
 
 class DeviceLink;
@@ -22,11 +24,11 @@ public:
 
     QTimer &musicTimer() { return m_musicTimer; }
     QTimer &rpmTimer() { return m_rpmTimer; }
-    QTimer &randomColorTimer(int fan) { return m_randomColorTimers[static_cast<size_t>(fan)]; }
+    QTimer &randomColorTimer(int fan) { return *m_randomColorTimers[idx(fan)]; }
 
     // Starts the one-second RPM poll unless it is already running.
     void startRpmPoll() override;
-    void setFanSpeedByTemperature(int celsius, int box, int fan) override;
+    void setFanPercent(int box, int fan, int percent) override;
     void stopRpmPoll();
     // Effect timers; a running timer is never restarted. Fans out of range are ignored.
     void startMusic();
@@ -50,10 +52,11 @@ private:
     ControllerState &m_state;
     DeviceLink &m_link;
     ViewSink &m_views;
-    // Created in the order music, RPM poll, random colour per fan.
+    // Created in the order music, RPM poll, random colour per fan port any model has.
     QTimer m_musicTimer;
     QTimer m_rpmTimer;
-    std::array<QTimer, kFanCount> m_randomColorTimers;
+    std::vector<std::unique_ptr<QTimer>> m_randomColorTimers;
+    bool hasRandomColorTimer(int fan) const { return fan >= 0 && fan < static_cast<int>(m_randomColorTimers.size()); }
     std::function<int()> m_random;
     // Status reads of the RPM poll queued per box and not yet answered.
     std::array<int, kBoxCount> m_pollReadsWaiting{};

@@ -13,7 +13,10 @@
 Q_LOGGING_CATEGORY(lcPanel, "zaldo.commands")
 
 using PanelCommand::intArg;
-constexpr auto kPanel = FanOperations::Caller::Panel;
+
+namespace {
+const EntryRules kPanel = EntryRules::panel();
+} // namespace
 
 namespace {
 
@@ -131,7 +134,7 @@ int PanelDispatcher::selectedFan(const QStringList &list, int minSize)
         return -1;
     }
     const int fan = intArg(list, 1);
-    if (!isValidFan(fan)) {
+    if (!isValidFan(m_state.controllerBoxNumber, fan)) {
         qCWarning(lcPanel) << "receiveMainData: fan index out of range for" << list.first() << ":" << list.at(1);
         return -1;
     }
@@ -156,8 +159,10 @@ void PanelDispatcher::selectProfile(const QStringList &list)
 
 void PanelDispatcher::pushPWM(const QStringList &list)
 {
-    if (const int f = selectedFan(list, 3); f >= 0)
+    if (const int f = selectedFan(list, 3); f >= 0) {
+        const BoxSelection::OwnChange own(m_boxes);
         m_ops.setTemperatureMode(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2) != 0);
+    }
 }
 
 void PanelDispatcher::palette(const QStringList &list)
@@ -172,6 +177,7 @@ void PanelDispatcher::palette(const QStringList &list)
         qCWarning(lcPanel) << "Palette: colour outside 0..255 refused:" << list.mid(2);
         return;
     }
+    const BoxSelection::OwnChange own(m_boxes);
     m_ops.setColour(kPanel, m_state.controllerBoxNumber, f, red, green, blue);
 }
 
@@ -179,8 +185,10 @@ void PanelDispatcher::palette(const QStringList &list)
 // back to the steady colour.
 void PanelDispatcher::setLightMode(const QStringList &list, LedMode onMode)
 {
-    if (const int f = selectedFan(list, 3); f >= 0)
+    if (const int f = selectedFan(list, 3); f >= 0) {
+        const BoxSelection::OwnChange own(m_boxes);
         m_ops.setLightingMode(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2) == 1 ? onMode : LedMode::Steady);
+    }
 }
 
 void PanelDispatcher::copyLight(const QStringList &list)
@@ -191,14 +199,18 @@ void PanelDispatcher::copyLight(const QStringList &list)
 
 void PanelDispatcher::pushTurnOff(const QStringList &list)
 {
-    if (const int f = selectedFan(list, 3); f >= 0)
+    if (const int f = selectedFan(list, 3); f >= 0) {
+        const BoxSelection::OwnChange own(m_boxes);
         m_ops.setLedsOff(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2));
+    }
 }
 
 void PanelDispatcher::changeSliderLight(const QStringList &list)
 {
-    if (const int f = selectedFan(list, 3); f >= 0)
+    if (const int f = selectedFan(list, 3); f >= 0) {
+        const BoxSelection::OwnChange own(m_boxes);
         m_ops.setBrightness(kPanel, m_state.controllerBoxNumber, f, brightnessArg(list, 2));
+    }
 }
 
 void PanelDispatcher::changeSliderFanSpeed(const QStringList &list)
@@ -211,6 +223,7 @@ void PanelDispatcher::changeSliderFanSpeed(const QStringList &list)
         qCWarning(lcPanel) << "changeSliderFanSpeed: speed level outside 0..5 refused:" << list.at(2);
         return;
     }
+    const BoxSelection::OwnChange own(m_boxes);
     m_ops.setSpeedLevel(kPanel, m_state.controllerBoxNumber, f, level);
 }
 
@@ -230,6 +243,8 @@ void PanelDispatcher::changeLanguage(const QStringList &list)
 
 void PanelDispatcher::closeFanControl(const QStringList &list)
 {
-    if (const int f = selectedFan(list, 3); f >= 0)
-        m_ops.setMonitor(kPanel, m_state.controllerBoxNumber, f, intArg(list, 2) != 0);
+    if (const int f = selectedFan(list, 3); f >= 0) {
+        const BoxSelection::OwnChange own(m_boxes);
+        m_ops.setMonitor(m_state.controllerBoxNumber, f, intArg(list, 2) != 0);
+    }
 }

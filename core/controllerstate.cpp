@@ -1,11 +1,18 @@
 #include "core/controllerstate.h"
 
+#include "core/boxmodel.h"
 #include "core/hidtransport.h"
 
-ControllerBox::ControllerBox() = default;
+ControllerBox::ControllerBox(int fanPorts) : fans(static_cast<std::size_t>(fanPorts > 0 ? fanPorts : 0)) {}
 ControllerBox::~ControllerBox() = default;
 ControllerBox::ControllerBox(ControllerBox &&) noexcept = default;
 ControllerBox &ControllerBox::operator=(ControllerBox &&) noexcept = default;
+
+ControllerState::ControllerState()
+{
+    for (int n = 0; n < kBoxCount; ++n)
+        boxArray[idx(n)] = ControllerBox(fanPortsOf(n));
+}
 
 int speedLevelToPercent(int level)
 {
@@ -29,24 +36,29 @@ int speedModeForLevel(int level)
     return 0;
 }
 
-int pwmSpeedCap(int speedLevel)
+std::optional<int> speedPercent(const Fan &fan, const SensorReader &read)
 {
-    return (speedLevel + 5) * 10;
+    if (!fan.source.followsCurve())
+        return speedLevelToPercent(fan.speedLevel);
+    const FanCurve &curve = curveOf(fan.source);
+    const std::optional<double> reading = read ? read(curve.sensor()) : std::nullopt;
+    if (!reading)
+        return std::nullopt;
+    return curve.percentAt(*reading, fan.speedLevel);
 }
 
-Lighting effectiveLighting(const ControllerBox &box, int fan)
+Lighting effectiveLighting(const Fan &fan)
 {
-    const auto f = static_cast<size_t>(fan);
     Lighting l;
-    if (box.isTurnOffLedFan[f]) {
+    if (fan.ledsOff) {
         l.kind = LightingKind::Steady;
         return l;
     }
-    l.red = box.RColorFan[f];
-    l.green = box.GColorFan[f];
-    l.blue = box.BColorFan[f];
-    l.bright = box.brightFan[f];
-    switch (box.LEDModeFan[f]) {
+    l.red = fan.colour.red;
+    l.green = fan.colour.green;
+    l.blue = fan.colour.blue;
+    l.bright = fan.brightness;
+    switch (fan.lighting) {
     case LedMode::Steady: l.kind = LightingKind::Steady; break;
     case LedMode::Cycle: l.kind = LightingKind::Cycle; break;
     case LedMode::Flash: l.kind = LightingKind::Flash; break;
@@ -55,16 +67,12 @@ Lighting effectiveLighting(const ControllerBox &box, int fan)
     return l;
 }
 
-void copyLighting(ControllerBox &box, int fromFan, int toFan)
+void copyLighting(const Fan &from, Fan &to)
 {
-    const auto from = static_cast<size_t>(fromFan);
-    const auto to = static_cast<size_t>(toFan);
-    box.LEDModeFan[to] = box.LEDModeFan[from];
-    box.isTurnOffLedFan[to] = box.isTurnOffLedFan[from];
-    box.RColorFan[to] = box.RColorFan[from];
-    box.GColorFan[to] = box.GColorFan[from];
-    box.BColorFan[to] = box.BColorFan[from];
-    box.brightFan[to] = box.brightFan[from];
+    to.lighting = from.lighting;
+    to.ledsOff = from.ledsOff;
+    to.colour = from.colour;
+    to.brightness = from.brightness;
 }
 
 const char *languageCode(int languageIndex)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/modelevents.h"
+#include "core/speedsource.h"
 #include "core/valuerules.h"
 #include "core/vocabulary.h"
 
@@ -7,38 +9,64 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class HidDevice;
 
+struct Colour {
+    int red = 255;
+    int green = 0;
+    int blue = 0;
+};
+
+// One fan port of a box and what the program holds for it. The stored names
+// of the fields are listed in ARCHITECTURE.md.
+struct Fan {
+    Colour colour;
+    // Factor 0..1 the colour is scaled by on the wire.
+    float brightness = 1.0f;
+    LedMode lighting = LedMode::Steady;
+    // Switched off: sent black whatever the lighting says.
+    bool ledsOff = false;
+    // The random-colour effect runs on this fan.
+    bool randomColour = false;
+    // 0..5: the fixed level, and the built-in curve's cap.
+    int speedLevel = 5;
+    // The panel's speed preset: 0 custom, 1 Silent, 2 Performance.
+    int speedMode = 2;
+    SpeedSource source = SpeedSource::following();
+    // The stopped-fan alarm watches this fan.
+    bool alarmOn = true;
+    bool alertShown = false;
+    // The last reading of the RPM poll, which skips fans without alarm; -1 before the first.
+    int rpm = -1;
+};
+
 // One controller box. Index in the box table = box number = USB product ID - 8001.
 struct ControllerBox {
-    ControllerBox();
+    // fanPorts: how many fans its model drives.
+    explicit ControllerBox(int fanPorts = 0);
     ~ControllerBox();
     ControllerBox(ControllerBox &&) noexcept;
     ControllerBox &operator=(ControllerBox &&) noexcept;
 
+    int fanCount() const { return static_cast<int>(fans.size()); }
+    Fan &fan(int f) { return fans[idx(f)]; }
+    const Fan &fan(int f) const { return fans[idx(f)]; }
+
     std::shared_ptr<HidDevice> hidHandle;
     bool isConnected = false;
-    std::array<int, kFanCount> RColorFan{{255, 255, 255}};
-    std::array<int, kFanCount> GColorFan{{0, 0, 0}};
-    std::array<int, kFanCount> BColorFan{{0, 0, 0}};
-    std::array<float, kFanCount> brightFan{{1.0f, 1.0f, 1.0f}};
-    std::array<int, kFanCount> speedFan{{5, 5, 5}};
-    std::array<int, kFanCount> speedModeFan{{2, 2, 2}};
-    std::array<LedMode, kFanCount> LEDModeFan{{LedMode::Steady, LedMode::Steady, LedMode::Steady}};
-    std::array<bool, kFanCount> monitorFan{{true, true, true}};
-    std::array<bool, kFanCount> isRandomColorFan{{false, false, false}};
-    std::array<bool, kFanCount> isAlertShownFan{{false, false, false}};
-    std::array<bool, kFanCount> isPWMFan{{true, true, true}};
+    std::vector<Fan> fans;
     int profileValue = 1;
-    std::array<bool, kFanCount> isTurnOffLedFan{{false, false, false}};
-    // The last reading of the RPM poll, which skips unmonitored fans; -1 before the first.
-    std::array<int, kFanCount> rpmFan{{-1, -1, -1}};
 };
 
 // The box table and the global switches. One instance is shared by every
 // subsystem; tests make a fresh one each.
 struct ControllerState {
+    // Every box gets the fans of its model.
+    ControllerState();
+
     std::array<ControllerBox, kBoxCount> boxArray;
     int controllerBoxNumber = 0;
     int currentProfile = 1;
@@ -56,16 +84,22 @@ struct ControllerState {
     int musicLevel = 100;
     int volumePercent = 0;
     int cpuTemp = 0;
+    // What changed, for whoever follows it; lives on the state's thread.
+    ModelEvents events;
 
     ControllerBox &selectedBox() { return boxArray[static_cast<size_t>(controllerBoxNumber)]; }
+    ControllerBox &box(int n) { return boxArray[idx(n)]; }
+    const ControllerBox &box(int n) const { return boxArray[idx(n)]; }
 };
 
 // Speed level 0..5 to percent; any other level sends 0 %.
 int speedLevelToPercent(int level);
 // Speed mode that follows a directly set level: 0 -> 1 (Silent), 5 -> 2 (Performance), else 0.
 int speedModeForLevel(int level);
-// Upper bound of the temperature curve for a fan: (speedFan + 5) * 10 percent.
-int pwmSpeedCap(int speedLevel);
+
+// The percent a fan is to run at: its level's when fixed, else its curve's at
+// its sensor's reading; none while that sensor has no reading.
+std::optional<int> speedPercent(const Fan &fan, const SensorReader &read);
 
 enum class LightingKind { Steady, Cycle, Flash, None };
 struct Lighting {
@@ -77,13 +111,11 @@ struct Lighting {
 };
 // What a fan's LEDs are sent whenever they are (re)sent outside the effects:
 // black steady when switched off, else by the lighting mode.
-Lighting effectiveLighting(const ControllerBox &box, int fan);
-// A fan that does not follow the temperature curve is sent its fixed level.
-inline bool sendsFixedSpeed(const ControllerBox &box, int fan) { return !box.isPWMFan[static_cast<size_t>(fan)]; }
+Lighting effectiveLighting(const Fan &fan);
 
 // Copies a fan's lighting (mode, off switch, colour, brightness) onto another
-// fan of the same box; the speed settings stay.
-void copyLighting(ControllerBox &box, int fromFan, int toFan);
+// fan; the speed settings stay.
+void copyLighting(const Fan &from, Fan &to);
 
 // Language codes of the translation files, index = languageIndex; null for any other index.
 const char *languageCode(int languageIndex);

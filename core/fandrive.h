@@ -5,8 +5,8 @@
 class FanDrive {
 public:
     virtual ~FanDrive() = default;
-    // One fan of a connected box to the speed its temperature curve gives.
-    virtual void setFanSpeedByTemperature(int celsius, int box, int fan) = 0;
+    // One fan of a connected box to a percent its speed source gave.
+    virtual void setFanPercent(int box, int fan, int percent) = 0;
     // Starts the one-second RPM poll unless it is already running.
     virtual void startRpmPoll() = 0;
 };

@@ -1,5 +1,7 @@
 #include "core/valuerules.h"
 
+#include "core/boxmodel.h"
+
 #include <algorithm>
 
 bool parsePinText(const QString &text, QString *pin)
@@ -12,4 +14,14 @@ bool parsePinText(const QString &text, QString *pin)
         return false;
     *pin = QStringLiteral("%1").arg(value, 4, 10, QLatin1Char('0'));
     return true;
+}
+
+bool isValidFan(int box, long long fan)
+{
+    return fan >= 0 && fan < fanPortsOf(box);
+}
+
+bool isValidFanOfSomeBox(long long fan)
+{
+    return fan >= 0 && fan < maxFanPorts();
 }

@@ -7,15 +7,17 @@
 #include <QString>
 
 constexpr int kBoxCount = 16;
-constexpr int kFanCount = 3;
 constexpr int kMaxSpeedLevel = 5;
 constexpr int kMaxColour = 255;
 constexpr int kMaxBrightnessPercent = 100;
 constexpr int kMaxPin = 9999;
 
-// Box 0..15 and fan 0..2, counted from 0 as the box table is.
+// Box 0..15, counted from 0 as the box table is.
 constexpr bool isValidBox(long long box) { return box >= 0 && box < kBoxCount; }
-constexpr bool isValidFan(long long fan) { return fan >= 0 && fan < kFanCount; }
+// A fan port of box n, counted from 0; how many a box has is its model's.
+bool isValidFan(int box, long long fan);
+// A fan number some model has, for input read before its box is known.
+bool isValidFanOfSomeBox(long long fan);
 // Levels run 0..5; any other would report 0 % and stop the fan.
 constexpr bool isValidSpeedLevel(long long level) { return level >= 0 && level <= kMaxSpeedLevel; }
 // One colour component.

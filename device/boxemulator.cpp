@@ -2,6 +2,7 @@
 // the trace, and what the firmware of each box holds.
 #include "device/boxemulator.h"
 
+#include "core/boxmodel.h"
 #include "core/controllerstate.h"
 #include "device/boxemulator_p.h"
 #include "device/devicelog.h"
@@ -45,6 +46,14 @@ std::vector<QString> splitItems(const QString &text)
 }
 
 } // namespace
+
+EmulatorCore::EmulatorCore()
+{
+    for (int n = 0; n < kBoxCount; ++n) {
+        boxes[idx(n)].live.resize(idx(fanPortsOf(n)));
+        boxes[idx(n)].saved = boxes[idx(n)].live;
+    }
+}
 
 void EmulatorCore::plug(const QList<int> &wanted)
 {
@@ -213,7 +222,7 @@ bool BoxEmulator::parseStalledList(const QString &text, QList<QPair<int, int>> *
         int box = 0;
         int fan = 0;
         if (parts.size() != 2 || !parseNumber(parts[0], 0, kBoxCount - 1, &box)
-            || !parseNumber(parts[1], 0, kFanCount - 1, &fan))
+            || !parseNumber(parts[1], 0, maxFanPorts() - 1, &fan))
             return false;
         result.append(qMakePair(box, fan));
     }
@@ -246,7 +255,7 @@ QStringList BoxEmulator::traceLines() const
 
 BoxEmulator::FanState BoxEmulator::fanState(int box, int fan) const
 {
-    if (!isValidBox(box) || !isValidFan(fan))
+    if (!isValidBox(box) || !isValidFan(box, fan))
         return {};
     const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     return d->core->boxes[static_cast<size_t>(box)].live[static_cast<size_t>(fan)];
@@ -254,7 +263,7 @@ BoxEmulator::FanState BoxEmulator::fanState(int box, int fan) const
 
 BoxEmulator::FanState BoxEmulator::savedFanState(int box, int fan) const
 {
-    if (!isValidBox(box) || !isValidFan(fan))
+    if (!isValidBox(box) || !isValidFan(box, fan))
         return {};
     const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     return d->core->boxes[static_cast<size_t>(box)].saved[static_cast<size_t>(fan)];

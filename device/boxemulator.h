@@ -67,7 +67,7 @@ public:
 
     // Parses "0,2,2" (box numbers 0..15); false on anything malformed.
     static bool parseBoxList(const QString &text, QList<int> *boxes);
-    // Parses "2.1,0.0" (box.fan pairs, fan 0..2); false on anything malformed.
+    // Parses "2.1,0.0" (box.fan pairs, fans counted from 0); false on anything malformed.
     static bool parseStalledList(const QString &text, QList<QPair<int, int>> *fans);
     // One trace line: box in decimal, then w1..w8 as two-digit lower-case hex.
     static QString traceLine(int box, const std::uint8_t *command);

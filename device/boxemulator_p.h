@@ -20,14 +20,17 @@ struct EmulatedPlug {
 
 // What one box's firmware keeps.
 struct EmulatedFirmware {
-    std::array<BoxEmulator::FanState, 3> live{};
-    std::array<BoxEmulator::FanState, 3> saved{};
+    // One per fan port of the box's model.
+    std::vector<BoxEmulator::FanState> live;
+    std::vector<BoxEmulator::FanState> saved;
+    BoxEmulator::FanState *port(int n) { return n >= 1 && n <= static_cast<int>(live.size()) ? &live[idx(n - 1)] : nullptr; }
     int saves = 0;
     BoxEmulator::Fault fault = BoxEmulator::Fault::None;
 };
 
 // Outlives the emulator while any device handle still refers to it.
 struct EmulatorCore {
+    EmulatorCore();
     // Each box's handle is used from its own worker thread while the program
     // configures the emulator and scans from another; one lock keeps it whole.
     mutable std::recursive_mutex lock;

@@ -18,22 +18,13 @@ std::uint8_t portOf(int fan)
 
 bool validTarget(int box, int fan)
 {
-    if (isValidBox(box) && isValidFan(fan))
+    if (isValidBox(box) && isValidFan(box, fan))
         return true;
     qCWarning(lcDevice) << "box/fan out of range:" << box << fan;
     return false;
 }
 
 } // namespace
-
-int DeviceLink::temperatureCurvePercent(int temperature)
-{
-    if (temperature < 33)
-        return 0;
-    if (temperature >= 60)
-        return 100;
-    return 10 + (temperature - 33) / 3 * 10;
-}
 
 std::uint8_t DeviceLink::scaleColour(int component, float bright)
 {
@@ -50,7 +41,7 @@ void DeviceLink::setFanSpeedLevel(int box, int fan, int level)
     if (!validTarget(box, fan) || !connectedBox(box))
         return;
     const auto percent = static_cast<std::uint8_t>(speedLevelToPercent(level));
-    post(box, makeCommand({0x32, 0x51, portOf(fan), 0x03, percent}), speedKey(fan), [](const Outcome &o) {
+    post(box, speedCommand(fan, percent), speedKey(fan), [](const Outcome &o) {
         qCDebug(lcDevice) << "SetFanNormal:" << o.result;
         qCDebug(lcDevice) << "buf[0]:" << o.reply[0];
         qCDebug(lcDevice) << "buf[1]:" << o.reply[1];
@@ -58,18 +49,18 @@ void DeviceLink::setFanSpeedLevel(int box, int fan, int level)
     });
 }
 
-void DeviceLink::setFanSpeedByTemperature(int temperature, int box, int fan)
+void DeviceLink::setFanSpeedPercent(int box, int fan, int percent)
 {
-    if (!validTarget(box, fan))
+    if (!validTarget(box, fan) || !connectedBox(box))
         return;
-    const int cap = pwmSpeedCap(m_state.boxArray[static_cast<size_t>(box)].speedFan[static_cast<size_t>(fan)]);
-    qCDebug(lcDevice) << "Fan:" << fan << ", sliderSpeed:" << cap;
-    if (!connectedBox(box))
-        return;
-    // A level outside 0..5 in a damaged profile must still give a valid percent.
-    const int percent = qBound(0, qMin(temperatureCurvePercent(temperature), cap), 100);
-    post(box, makeCommand({0x32, 0x51, portOf(fan), 0x03, static_cast<std::uint8_t>(percent)}), speedKey(fan));
-    qCDebug(lcDevice) << "Send speed:" << percent << "Fan = " << fan;
+    const auto sent = static_cast<std::uint8_t>(qBound(0, percent, 100));
+    post(box, speedCommand(fan, sent), speedKey(fan));
+    qCDebug(lcDevice) << "Send speed:" << sent << "Fan = " << fan;
+}
+
+Report DeviceLink::speedCommand(int fan, std::uint8_t percent)
+{
+    return makeCommand({0x32, 0x51, portOf(fan), 0x03, percent});
 }
 
 void DeviceLink::sendLed(int box, int fan, std::uint8_t mode, int red, int green, int blue, float bright)
@@ -101,9 +92,8 @@ void DeviceLink::sendStoredLed(int box, int fan, std::uint8_t mode)
 {
     if (!validTarget(box, fan))
         return;
-    const ControllerBox &b = m_state.boxArray[static_cast<size_t>(box)];
-    const auto f = static_cast<size_t>(fan);
-    sendLed(box, fan, mode, b.RColorFan[f], b.GColorFan[f], b.BColorFan[f], b.brightFan[f]);
+    const Fan &f = m_state.box(box).fan(fan);
+    sendLed(box, fan, mode, f.colour.red, f.colour.green, f.colour.blue, f.brightness);
 }
 
 void DeviceLink::sendStoredSteady(int box, int fan)
@@ -120,7 +110,7 @@ void DeviceLink::sendEffectiveLighting(int box, int fan)
 {
     if (!validTarget(box, fan))
         return;
-    const Lighting light = effectiveLighting(m_state.boxArray[static_cast<size_t>(box)], fan);
+    const Lighting light = effectiveLighting(m_state.box(box).fan(fan));
     switch (light.kind) {
     case LightingKind::Steady:
         setFanLedSteady(box, fan, light.red, light.green, light.blue, light.bright);
@@ -138,24 +128,22 @@ void DeviceLink::sendEffectiveLighting(int box, int fan)
 
 void DeviceLink::applyFan(int box, int fan, bool logSpeed)
 {
-    const ControllerBox &b = m_state.boxArray[static_cast<size_t>(box)];
-    const auto f = static_cast<size_t>(fan);
+    const Fan &f = m_state.box(box).fan(fan);
     sendEffectiveLighting(box, fan);
-    if (!sendsFixedSpeed(b, fan))
+    if (f.source.followsCurve())
         return;
     if (logSpeed) {
-        qCDebug(lcDevice).noquote() << QStringLiteral("boxArray[boxNum].speedModeFan[%1]:").arg(fan)
-                                    << b.speedModeFan[f];
-        qCDebug(lcDevice).noquote() << QStringLiteral("boxArray[boxNum].speedFan[%1]:").arg(fan) << b.speedFan[f];
+        qCDebug(lcDevice).noquote() << QStringLiteral("boxArray[boxNum].speedModeFan[%1]:").arg(fan) << f.speedMode;
+        qCDebug(lcDevice).noquote() << QStringLiteral("boxArray[boxNum].speedFan[%1]:").arg(fan) << f.speedLevel;
     }
-    setFanSpeedLevel(box, fan, b.speedFan[f]);
+    setFanSpeedLevel(box, fan, f.speedLevel);
 }
 
 void DeviceLink::applyBoxSettings(int box)
 {
     if (!connectedBox(box))
         return;
-    for (int fan = 0; fan < kFanCount; ++fan)
+    for (int fan = 0; fan < m_state.box(box).fanCount(); ++fan)
         applyFan(box, fan, true);
 }
 
@@ -163,7 +151,7 @@ void DeviceLink::saveToController(int box)
 {
     if (!connectedBox(box))
         return;
-    for (int fan = 0; fan < kFanCount; ++fan)
+    for (int fan = 0; fan < m_state.box(box).fanCount(); ++fan)
         applyFan(box, fan, false);
     post(box, makeCommand({0x32, 0x53}), BoxExecutor::kKeep, [](const Outcome &o) {
         qCDebug(lcDevice) << "SAVE_RES:" << o.result;

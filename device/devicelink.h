@@ -28,7 +28,7 @@ struct FanStatusReply {
 
 struct FanStatus {
     bool valid = false;
-    int fan = -1;   // 0..2
+    int fan = -1;   // counted from 0
     int rpm = 0;
 };
 
@@ -62,7 +62,8 @@ public:
     QString buildControllerStr();
 
     void setFanSpeedLevel(int box, int fan, int level);
-    void setFanSpeedByTemperature(int temperature, int box, int fan);
+    // A percent worked out above this layer (a curve's), bounded to 0..100.
+    void setFanSpeedPercent(int box, int fan, int percent);
     void setFanLedSteady(int box, int fan, int red, int green, int blue, float bright);
     void setFanLedCycle(int box, int fan);
     void setFanLedFlash(int box, int fan, int red, int green, int blue, float bright);
@@ -87,8 +88,6 @@ public:
     }
     static QString parseFirmwareVersion(const std::uint8_t *reply, int length);
 
-    // Temperature curve in percent for whole degrees Celsius, before the cap.
-    static int temperatureCurvePercent(int temperature);
     // Colour component scaled by brightness as sent on the wire.
     static std::uint8_t scaleColour(int component, float bright);
 
@@ -126,8 +125,10 @@ private:
     // fan and kind. Steady, cycle and flash are kinds apart, as a cycle starts
     // from the colour the last steady or flash report left.
     static constexpr int kLedModes = 3;
-    static int lightingKey(int fan, std::uint8_t mode) { return mode * kFanCount + fan; }
-    static int speedKey(int fan) { return kLedModes * kFanCount + fan; }
+    static constexpr int kKinds = kLedModes + 1;
+    static int lightingKey(int fan, std::uint8_t mode) { return fan * kKinds + mode; }
+    static int speedKey(int fan) { return fan * kKinds + kLedModes; }
+    static Report speedCommand(int fan, std::uint8_t percent);
     static Outcome exchange(BoxChannel &channel, int box, const Report &command);
     // Discards replies that arrived after an earlier read gave up on them.
     // Returns how many were discarded.

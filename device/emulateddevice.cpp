@@ -33,8 +33,7 @@ void EmulatedDevice::applyCommand(EmulatedFirmware &fw, const std::uint8_t *c)
     if (c[0] != 0x32)
         return;
     const int port = c[2];
-    const bool validPort = port >= 1 && port <= 3;
-    BoxEmulator::FanState *fan = validPort ? &fw.live[static_cast<size_t>(port - 1)] : nullptr;
+    BoxEmulator::FanState *fan = fw.port(port);
     switch (c[1]) {
     case 0x51:
         if (fan && c[3] == 0x03)
@@ -72,8 +71,9 @@ std::vector<std::uint8_t> EmulatedDevice::replyFor(int box, const std::uint8_t *
     } else if (c[0] == 0x33 && c[1] == 0x51) {
         const int port = c[2];
         int rpm = 0;
-        if (port >= 1 && port <= 3 && !m_core->isStalled(box, port - 1)) {
-            const int percent = std::min<int>(m_core->boxes[static_cast<size_t>(box)].live[static_cast<size_t>(port - 1)].speedPercent, 100);
+        const BoxEmulator::FanState *fan = m_core->boxes[idx(box)].port(port);
+        if (fan && !m_core->isStalled(box, port - 1)) {
+            const int percent = std::min<int>(fan->speedPercent, 100);
             const int nominal = BoxEmulator::nominalRpm(percent);
             std::uniform_int_distribution<int> spread(-nominal / 100, nominal / 100);
             rpm = std::clamp(nominal + spread(m_core->jitter), 1, 65535);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/speedsource.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
 struct ControllerState;
+struct Fan;
 class FanDrive;
 class SensorTable;
 class ViewSink;
@@ -50,6 +53,8 @@ private:
     // The highest CPU reading of one walk, truncated; false when there is none.
     bool passMaximum(int *celsius);
     void pushTemperature();
+    // A fan that follows a curve to what its curve gives.
+    void driveFan(int box, int fan, const Fan &f, const SensorReader &read);
     // Every reading of sensor s into the information window, kind by kind, as
     // "chip label value unit", after a blank line when another chip came
     // before; counts the readings. True when one is a CPU temperature.

@@ -113,9 +113,13 @@ ProfileSettingsTable SettingsStore::readProfileIni(int profile)
     if (reader.settings.status() == QSettings::AccessError)
         return defaultProfileTable();
 
-    ProfileSettingsTable table;
+    ProfileSettingsTable table = defaultProfileTable();
     for (int g = 0; g < static_cast<int>(table.fans.size()); ++g) {
         const QString prefix = fanGroup(g) + QLatin1Char('/');
+        // A fan the file has no group for (saved from a box with fewer ports)
+        // starts from the defaults, not from blank keys that read as 0.
+        if (!reader.settings.childGroups().contains(fanGroup(g)))
+            continue;
         for (int k = 0; k < kProfileKeyCount; ++k) {
             table.fans[static_cast<size_t>(g)][static_cast<size_t>(k)] =
                 IniFile::readText(reader.settings, prefix + QLatin1String(kProfileKeys[k]));
@@ -132,23 +136,23 @@ SettingsMap SettingsStore::collectProfileSettings()
     }
     ControllerBox &box = m_state.selectedBox();
     SettingsMap map;
-    for (int f = 0; f < kFanCount; ++f) {
-        const auto i = static_cast<size_t>(f);
-        if (box.speedFan[i] > 5) {
+    for (int f = 0; f < box.fanCount(); ++f) {
+        Fan &fan = box.fan(f);
+        if (fan.speedLevel > 5) {
             // Levels above 5 are never kept, in the file or in the live record.
-            box.speedFan[i] = 5;
-            box.speedModeFan[i] = 2;
+            fan.speedLevel = 5;
+            fan.speedMode = 2;
         }
         const QString values[kProfileKeyCount] = {
-            QString::number(box.RColorFan[i]),
-            QString::number(box.GColorFan[i]),
-            QString::number(box.BColorFan[i]),
-            QString::number(static_cast<double>(box.brightFan[i]), 'g', 6),
-            QString::number(box.speedFan[i]),
-            QString::number(box.speedModeFan[i]),
-            flag(box.isPWMFan[i]),
-            QString::number(static_cast<int>(box.LEDModeFan[i])),
-            flag(box.isTurnOffLedFan[i]),
+            QString::number(fan.colour.red),
+            QString::number(fan.colour.green),
+            QString::number(fan.colour.blue),
+            QString::number(static_cast<double>(fan.brightness), 'g', 6),
+            QString::number(fan.speedLevel),
+            QString::number(fan.speedMode),
+            flag(fan.source.followsCurve()),
+            QString::number(static_cast<int>(fan.lighting)),
+            flag(fan.ledsOff),
         };
         auto &group = map[fanGroup(f)];
         for (int k = 0; k < kProfileKeyCount; ++k)
@@ -169,7 +173,8 @@ bool SettingsStore::writeProfileIni(const SettingsMap &map, int profile)
         return false;
     }
     IniFile::Values values;
-    for (int f = 0; f < kFanCount; ++f) {
+    // As many fan groups as the box that was collected has fans.
+    for (int f = 0; map.contains(fanGroup(f)); ++f) {
         const QString group = fanGroup(f);
         const auto entry = map.value(group);
         for (const char *key : kProfileKeys) {
@@ -187,18 +192,19 @@ void SettingsStore::loadProfileIni(int box, int profile)
         return;
     }
     const ProfileSettingsTable table = readProfileIni(profile);
-    ControllerBox &record = m_state.boxArray[static_cast<size_t>(box)];
-    for (int f = 0; f < kFanCount; ++f) {
-        const auto i = static_cast<size_t>(f);
-        const auto &fan = table.fans[i];
-        record.RColorFan[i] = colourFromText(fan[0], profile, f, "RColor");
-        record.GColorFan[i] = colourFromText(fan[1], profile, f, "GColor");
-        record.BColorFan[i] = colourFromText(fan[2], profile, f, "BColor");
-        record.brightFan[i] = brightFromText(fan[3], profile, f);
-        std::tie(record.speedFan[i], record.speedModeFan[i]) = speedFromText(fan[4], fan[5], profile, f);
-        record.isPWMFan[i] = fan[6].toInt() != 0;
-        record.LEDModeFan[i] = ledModeFromText(fan[7], profile, f);
-        record.isTurnOffLedFan[i] = fan[8].toInt() != 0;
+    ControllerBox &record = m_state.box(box);
+    const int stored = static_cast<int>(table.fans.size());
+    for (int f = 0; f < record.fanCount() && f < stored; ++f) {
+        const auto &text = table.fans[idx(f)];
+        Fan &fan = record.fan(f);
+        fan.colour.red = colourFromText(text[0], profile, f, "RColor");
+        fan.colour.green = colourFromText(text[1], profile, f, "GColor");
+        fan.colour.blue = colourFromText(text[2], profile, f, "BColor");
+        fan.brightness = brightFromText(text[3], profile, f);
+        std::tie(fan.speedLevel, fan.speedMode) = speedFromText(text[4], text[5], profile, f);
+        fan.source = text[6].toInt() != 0 ? SpeedSource::following() : SpeedSource::fixed();
+        fan.lighting = ledModeFromText(text[7], profile, f);
+        fan.ledsOff = text[8].toInt() != 0;
     }
 }
 

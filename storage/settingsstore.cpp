@@ -116,8 +116,8 @@ SettingsMap SettingsStore::collectDeviceSettings()
     for (int n = 0; n < kBoxCount; ++n) {
         const ControllerBox &box = m_state.boxArray[static_cast<size_t>(n)];
         QStringList monitor;
-        for (bool on : box.monitorFan)
-            monitor << flag(on);
+        for (const Fan &fan : box.fans)
+            monitor << flag(fan.alarmOn);
         auto &group = map[deviceGroup(n)];
         group[QStringLiteral("Monitor")] = monitor.join(QLatin1Char(','));
         group[QStringLiteral("Profile")] = QString::number(box.profileValue);
@@ -167,10 +167,10 @@ void SettingsStore::parseDevice()
         // Missing parts count as monitored: a shortened value must not
         // silently switch off the stopped-fan warning.
         const QStringList parts = device[1].split(QLatin1Char(','), Qt::KeepEmptyParts);
-        if (parts.size() < kFanCount)
-            qCWarning(lcStorage).noquote() << "Monitor of box" << n << "has fewer than three parts:" << device[1];
-        for (int f = 0; f < kFanCount; ++f)
-            box.monitorFan[static_cast<size_t>(f)] = f < parts.size() ? parts.at(f).toInt() != 0 : true;
+        if (parts.size() < box.fanCount())
+            qCWarning(lcStorage).noquote() << "Monitor of box" << n << "has fewer parts than fans:" << device[1];
+        for (int f = 0; f < box.fanCount(); ++f)
+            box.fan(f).alarmOn = f < parts.size() ? parts.at(f).toInt() != 0 : true;
     }
     m_state.isStartAutoUpdate = table.autoUpdate.toInt() != 0;
     // Kept as stored even outside 0..6 (the settings menu stores any index);

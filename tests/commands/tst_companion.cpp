@@ -50,7 +50,11 @@ struct Rig {
 };
 
 using Fans = std::array<int, 3>;
-static QList<int> colour(const ControllerBox &b, size_t f) { return {b.RColorFan[f], b.GColorFan[f], b.BColorFan[f]}; }
+Fans speedModes(const ControllerBox &b)
+{
+    return {b.fans[0].speedMode, b.fans[1].speedMode, b.fans[2].speedMode};
+}
+static QList<int> colour(const ControllerBox &b, size_t f) { return {b.fans[f].colour.red, b.fans[f].colour.green, b.fans[f].colour.blue}; }
 
 class TestCompanion : public QObject {
     Q_OBJECT
@@ -71,8 +75,8 @@ private Q_SLOTS:
               QString("427x6"), QString("307xx6x11"), QString("32x52xx1x00xffx80x00xx1"), QString("32x52xx1x00xG0x80x00xx1"),
               QString("32x52xx1x00xFFx80x00"), QStringLiteral("32x52xx1x00x\u0661\u0662x80x00xx1")}) {
             CompanionRig rig({0, 2});
-            rig.box(0).isTurnOffLedFan[0] = true;
-            rig.box(0).RColorFan[1] = 66;
+            rig.box(0).fans[0].ledsOff = true;
+            rig.box(0).fans[1].colour.red = 66;
             const QString before = dumpState(rig.state);
             rig.send(command);
             QCOMPARE(dumpState(rig.state), before);
@@ -85,21 +89,20 @@ private Q_SLOTS:
     {
         CompanionRig rig({0, 2});
         rig.state.controllerBoxNumber = 15;  // never connected: writes profile 3 with distinct colours
-        for (int f = 0; f < kFanCount; ++f)
+        for (int f = 0; f < rig.box(15).fanCount(); ++f) {
             rig.paint(15, f, 10 + f, 20 + f, 30 + f);
-        rig.box(15).brightFan.fill(0.5f);
-        rig.box(15).speedFan.fill(3);
-        for (auto &mode : rig.box(15).LEDModeFan)
-            setMode(mode, 2);
-        rig.box(15).speedModeFan.fill(0);
-        rig.box(15).isPWMFan.fill(false);
+            Fan &fan = rig.box(15).fan(f);
+            std::tie(fan.brightness, fan.speedLevel, fan.speedMode) = std::tuple(0.5f, 3, 0);
+            setMode(fan.lighting, 2);
+        }
+        setCurves(rig.box(15), {false, false, false});
         QVERIFY(rig.store->writeProfileIni(rig.store->collectProfileSettings(), 3));
         rig.state.controllerBoxNumber = 0;
-        rig.box(1).RColorFan[0] = 77;
+        rig.box(1).fans[0].colour.red = 77;
         rig.send("426x3x10");
         QCOMPARE(rig.state.currentProfile, 3);
         QCOMPARE(colour(rig.box(0), 2), (QList<int>{12, 22, 32}));
-        QCOMPARE(rig.box(1).RColorFan[0], 77);  // flag 0: untouched
+        QCOMPARE(rig.box(1).fans[0].colour.red, 77);  // flag 0: untouched
         QCOMPARE(rig.box(0).profileValue, 1);   // applying is not saving
         QCOMPARE(rig.replies, QStringList{"{[10:20:30:0.5:3:0:2][11:21:31:0.5:3:0:2][12:22:32:0.5:3:0:2]}"});
         // Flash reports with the colour at half brightness, then the fixed levels.
@@ -117,9 +120,9 @@ private Q_SLOTS:
     {
         CompanionRig rig({0, 2});
         rig.box(2).profileValue = 2;
-        rig.box(0).RColorFan[1] = 0x40;
+        rig.box(0).fans[1].colour.red = 0x40;
         rig.send("427x2");
-        QVERIFY(rig.replies.isEmpty() && rig.box(0).profileValue == 2 && rig.box(2).RColorFan[1] == 0x40);
+        QVERIFY(rig.replies.isEmpty() && rig.box(0).profileValue == 2 && rig.box(2).fans[1].colour.red == 0x40);
         QCOMPARE(rig.emu.saveCount(0) + rig.emu.saveCount(2), 2);
     }
 
@@ -128,7 +131,7 @@ private Q_SLOTS:
         CompanionRig rig({0, 2});
         rig.timers.musicTimer().start(25);
         rig.send(QStringLiteral("207x50x1") + QString(15, '0'));
-        QCOMPARE(rig.box(2).brightFan[0], 1.0f);
+        QCOMPARE(rig.box(2).fans[0].brightness, 1.0f);
         QVERIFY(!rig.timers.musicTimer().isActive());
         // One re-apply per selected fan; the fans already at 0.5 send 7f.
         QCOMPARE(rig.reports(), QStringList({
@@ -145,8 +148,8 @@ private Q_SLOTS:
             rig.timers.musicTimer().start(25);
             rig.send(QStringLiteral("307xx%1x11").arg(level));
             for (int b = 0; b < 2; ++b)
-                QCOMPARE(rig.box(b).speedFan[2] * 10 + rig.box(b).speedModeFan[0], speedAndMode);
-            QCOMPARE(rig.box(2).speedFan[0], 5);
+                QCOMPARE(rig.box(b).fans[2].speedLevel * 10 + rig.box(b).fans[0].speedMode, speedAndMode);
+            QCOMPARE(rig.box(2).fans[0].speedLevel, 5);
             QVERIFY(!rig.timers.musicTimer().isActive());
             // PWM fans keep following the temperature: lighting reports only.
             QCOMPARE(rig.reports().filter(QRegularExpression("^0 32 52 0[123] ")).size(), 9);
@@ -157,17 +160,17 @@ private Q_SLOTS:
     void colourCommand()
     {
         CompanionRig rig({0, 2});
-        rig.box(2).isTurnOffLedFan[0] = true;
+        rig.box(2).fans[0].ledsOff = true;
         rig.send(QStringLiteral("32x52xx1x00xFFx80x00xx001") + QString(13, '0'));
         QCOMPARE(colour(rig.box(2), 0), (QList<int>{255, 128, 0}));
-        QVERIFY(!rig.box(2).isTurnOffLedFan[0]);
+        QVERIFY(!rig.box(2).fans[0].ledsOff);
         QCOMPARE(rig.reports(), QStringList({"2 32 52 01 00 ff 80 00 00", "2 32 52 02 00 ff 00 00 00",
                                              "2 32 52 03 00 ff 00 00 00"}));
         rig.clear();
-        setMode(rig.box(0).LEDModeFan[1], 1);
+        setMode(rig.box(0).fans[1].lighting, 1);
         rig.timers.musicTimer().start(25);
         rig.send(QStringLiteral("32x52xx2x00x0Ax1Bx2Cxx1"));  // keeps the cycle and the music
-        QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[1]), 1);
+        QCOMPARE(static_cast<int>(rig.box(0).fans[1].lighting), 1);
         QCOMPARE(colour(rig.box(0), 1), (QList<int>{10, 27, 44}));
         QVERIFY(rig.timers.musicTimer().isActive());
         QCOMPARE(rig.reports().at(1), QStringLiteral("0 32 52 02 01 00 00 00 00"));
@@ -178,12 +181,12 @@ private Q_SLOTS:
     {
         CompanionRig rig({0, 1});
         for (int b = 0; b < 2; ++b) {
-            rig.box(b).speedFan[0] = 3;
-            rig.box(b).speedModeFan[0] = 0;
-            rig.box(b).isPWMFan[0] = false;
+            rig.box(b).fans[0].speedLevel = 3;
+            rig.box(b).fans[0].speedMode = 0;
+            rig.box(b).fans[0].source = (false) ? SpeedSource::following() : SpeedSource::fixed();
         }
         rig.send("031x11");
-        QCOMPARE(rig.box(1).speedModeFan[0] * 10 + rig.box(1).speedFan[0], 23);
+        QCOMPARE(rig.box(1).fans[0].speedMode * 10 + rig.box(1).fans[0].speedLevel, 23);
         QCOMPARE(rig.reports(), QStringList({
                      "0 32 52 01 00 ff 00 00 00", "0 32 51 01 03 3c 00 00 00",
                      "0 32 52 02 00 ff 00 00 00", "0 32 52 03 00 ff 00 00 00",
@@ -196,9 +199,9 @@ private Q_SLOTS:
     {
         CompanionRig rig({0, 2});
         rig.send("044x01");
-        QCOMPARE(rig.box(1).speedModeFan, (Fans{{2, 2, 1}}));
-        QCOMPARE(rig.box(1).speedFan[2], 5);
-        QCOMPARE(rig.box(0).speedModeFan[2], 2);
+        QCOMPARE(speedModes(rig.box(1)), (Fans{{2, 2, 1}}));
+        QCOMPARE(rig.box(1).fans[2].speedLevel, 5);
+        QCOMPARE(rig.box(0).fans[2].speedMode, 2);
         QVERIFY(rig.reports().isEmpty());  // box 1 is not connected
     }
 
@@ -225,14 +228,14 @@ private Q_SLOTS:
             CompanionRig rig({0, 2});
             ControllerBox &b = rig.box(0);
             rig.paint(0, 1, 40, 80, 120);
-            b.brightFan[1] = 0.5f;
-            setMode(b.LEDModeFan[1], mode);
-            b.isTurnOffLedFan[1] = off;
-            if ((b.isRandomColorFan[1] = random))
+            b.fans[1].brightness = 0.5f;
+            setMode(b.fans[1].lighting, mode);
+            b.fans[1].ledsOff = off;
+            if ((b.fans[1].randomColour = random))
                 rig.timers.randomColorTimer(1).start(200);
             rig.send(command);
-            QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(int(b.LEDModeFan[1])).arg(int(b.isTurnOffLedFan[1]))
-                         .arg(int(b.isRandomColorFan[1])).arg(b.RColorFan[1]).arg(b.GColorFan[1]).arg(b.BColorFan[1]),
+            QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(int(b.fans[1].lighting)).arg(int(b.fans[1].ledsOff))
+                         .arg(int(b.fans[1].randomColour)).arg(b.fans[1].colour.red).arg(b.fans[1].colour.green).arg(b.fans[1].colour.blue),
                      QString(after));
             QCOMPARE(rig.timers.randomColorTimer(1).isActive(), timer);
             const QStringList sent{steady(0, 0, 255, 0, 0), report, steady(0, 2, 255, 0, 0)};
@@ -248,13 +251,13 @@ private Q_SLOTS:
         for (auto [command, volume, running, mode] : {std::tuple{"06x45x6x50x6x@@", 99, false, 0}, {"06x45x7x50", 45, true, 0},
                                                       {"06x9x", 90, true, 0}, {"06x@@", 99, false, 2}}) {
             CompanionRig rig({0, 2});
-            setMode(rig.box(0).LEDModeFan[0], 2);
+            setMode(rig.box(0).fans[0].lighting, 2);
             if (!running)
                 rig.timers.musicTimer().start(25);
             rig.send(command);
             QCOMPARE(rig.state.volumePercent, volume);
             QCOMPARE(rig.timers.musicTimer().isActive(), running);
-            QCOMPARE(static_cast<int>(rig.box(0).LEDModeFan[0]), mode);
+            QCOMPARE(static_cast<int>(rig.box(0).fans[0].lighting), mode);
         }
     }
 

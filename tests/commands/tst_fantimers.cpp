@@ -3,7 +3,7 @@
 // The timers, the RPM poll with its stopped-fan alarm, and box selection.
 class TestFanTimers : public QObject {
     Q_OBJECT
-    static QList<int> colour(const ControllerBox &b, size_t f) { return {b.RColorFan[f], b.GColorFan[f], b.BColorFan[f]}; }
+    static QList<int> colour(const ControllerBox &b, size_t f) { return {b.fans[f].colour.red, b.fans[f].colour.green, b.fans[f].colour.blue}; }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(isolateEnvironment()); }
@@ -30,9 +30,9 @@ private Q_SLOTS:
         CoreHarness h({0, 2});
         h.state.musicLevel = 100;
         h.state.volumePercent = 50;
-        h.box(0).GColorFan[1] = 200;
-        h.box(0).brightFan[1] = 0.1f;        // brightness plays no part
-        h.box(2).isTurnOffLedFan[0] = true;  // nor does the off switch
+        h.box(0).fans[1].colour.green = 200;
+        h.box(0).fans[1].brightness = 0.1f;        // brightness plays no part
+        h.box(2).fans[0].ledsOff = true;  // nor does the off switch
         h.timers.musicStep();
         QCOMPARE(h.reports(), (QStringList{steady(0, 0, 127, 0, 0), steady(0, 1, 127, 100, 0), steady(0, 2, 127, 0, 0),
                                            steady(2, 0, 127, 0, 0), steady(2, 1, 127, 0, 0), steady(2, 2, 127, 0, 0)}));
@@ -42,7 +42,7 @@ private Q_SLOTS:
     {
         CoreHarness h({0});
         h.state.musicLevel = h.state.volumePercent = 100;
-        setMode(h.box(0).LEDModeFan[1], 1);
+        setMode(h.box(0).fans[1].lighting, 1);
         auto after = [&h](int ticks) {
             for (int i = 0; i < ticks; ++i)
                 h.timers.musicStep();
@@ -67,13 +67,13 @@ private Q_SLOTS:
         int next = 250;
         h.timers.setRandomSource([&next] { return next++; });
         for (int b : {0, 2, 5})  // box 5 is not connected
-            h.box(b).isRandomColorFan[1] = true;
-        h.box(2).brightFan[1] = 0.5f;
-        h.box(0).isRandomColorFan[0] = true;  // other port
+            h.box(b).fans[1].randomColour = true;
+        h.box(2).fans[1].brightness = 0.5f;
+        h.box(0).fans[0].randomColour = true;  // other port
         h.timers.sendRandomColour(1);
         // Box 0 draws 250..252, box 1 253..255, box 2 256..258 (mod 255: 1..3, halved).
         QCOMPARE(h.reports(), (QStringList{steady(0, 1, 250, 251, 252), steady(2, 1, 0, 1, 1)}));
-        QCOMPARE(h.box(0).RColorFan[1], 255);  // stored colour untouched
+        QCOMPARE(h.box(0).fans[1].colour.red, 255);  // stored colour untouched
         h.timers.sendRandomColour(2);
         QCOMPARE(next, 250 + 2 * 48);  // every box draws, connected or not
     }
@@ -83,7 +83,7 @@ private Q_SLOTS:
         CoreHarness h({0, 2});
         h.state.controllerBoxNumber = 2;
         h.emu.setStalledFans({{2, 2}});
-        h.box(2).isAlertShownFan[2] = true;  // already raised: not shown again
+        h.box(2).fans[2].alertShown = true;  // already raised: not shown again
         h.timers.pollRpm();
         QCOMPARE(h.reports(), (QStringList{status(0, 0), status(0, 1), status(0, 2), status(2, 0), status(2, 1),
                                            status(2, 2)}));
@@ -135,7 +135,7 @@ private Q_SLOTS:
         h.emu.setStalledFans({});
         h.views.clear();
         h.timers.pollRpm();
-        QVERIFY(!h.box(2).isAlertShownFan[1]);
+        QVERIFY(!h.box(2).fans[1].alertShown);
         // Each processed reply re-marks the box: fan 0 still sees fan 1's alarm.
         QCOMPARE(h.views.calls.filter(QStringLiteral("setBoxFault(2,")),
                  (QStringList{"setBoxFault(2,1)", "setBoxFault(2,0)", "setBoxFault(2,0)"}));
@@ -146,7 +146,7 @@ private Q_SLOTS:
     {
         CoreHarness h({0, 2});
         h.emu.setStalledFans({{0, 0}, {2, 0}});
-        h.box(0).monitorFan[0] = false;
+        h.box(0).fans[0].alarmOn = false;
         for (BoxEmulator::Fault fault : {BoxEmulator::Fault::WrongHeader, BoxEmulator::Fault::NoReply}) {
             h.clear();
             h.emu.setFault(2, fault);
@@ -154,7 +154,7 @@ private Q_SLOTS:
             QCOMPARE(h.reports().size(), 6);
             QCOMPARE(h.views.count(QStringLiteral("placeAlert()")), 2);
             QCOMPARE(h.views.count(QStringLiteral("showAlert(")) + h.views.count(QStringLiteral("setBoxFault(2")), 0);
-            QVERIFY(!h.views.calls.contains(QStringLiteral("setRPM(0,0)")) && !h.box(0).isAlertShownFan[0]);
+            QVERIFY(!h.views.calls.contains(QStringLiteral("setRPM(0,0)")) && !h.box(0).fans[0].alertShown);
         }
     }
 
@@ -162,11 +162,11 @@ private Q_SLOTS:
     {
         CoreHarness h({5, 2});
         h.box(2).profileValue = 4;
-        h.box(9).GColorFan[0] = 99;  // absent boxes are loaded too
+        h.box(9).fans[0].colour.green = 99;  // absent boxes are loaded too
         h.selection->setBox();
         QCOMPARE(h.state.controllerBoxNumber, 2);
         QCOMPARE(h.state.currentProfile, 4);
-        QCOMPARE(h.box(9).GColorFan[0], 0);
+        QCOMPARE(h.box(9).fans[0].colour.green, 0);
         const QStringList enabled = h.views.calls.filter(QStringLiteral("setBoxEnabled("));
         QCOMPARE(enabled.size(), 16);
         QCOMPARE(enabled.mid(2, 4).join(' '), "setBoxEnabled(2,1) setBoxEnabled(3,0) setBoxEnabled(4,0) setBoxEnabled(5,1)");

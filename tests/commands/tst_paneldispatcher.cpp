@@ -18,8 +18,8 @@ struct DispatchHarness : CoreHarness {
 static QString fanSummary(const ControllerBox &b, size_t f)
 {
     return QStringLiteral("%1 %2 %3 %4 %5 %6")
-        .arg(static_cast<int>(b.LEDModeFan[f])).arg(int(b.isTurnOffLedFan[f])).arg(b.RColorFan[f]).arg(b.GColorFan[f])
-        .arg(b.BColorFan[f]).arg(double(b.brightFan[f]));
+        .arg(static_cast<int>(b.fans[f].lighting)).arg(int(b.fans[f].ledsOff)).arg(b.fans[f].colour.red).arg(b.fans[f].colour.green)
+        .arg(b.fans[f].colour.blue).arg(double(b.fans[f].brightness));
 }
 
 class TestPanelDispatcher : public QObject {
@@ -53,9 +53,9 @@ private Q_SLOTS:
         for (const auto &[command, mode, off, after, report] : rows) {
             DispatchHarness h;
             h.paint(0, 1, 40, 80, 120);
-            h.sel().brightFan[1] = 0.5f;
-            setMode(h.sel().LEDModeFan[1], mode);
-            h.sel().isTurnOffLedFan[1] = off;
+            h.sel().fans[1].brightness = 0.5f;
+            setMode(h.sel().fans[1].lighting, mode);
+            h.sel().fans[1].ledsOff = off;
             h.send(QString(command).split(QLatin1Char(' ')));
             QCOMPARE(fanSummary(h.sel(), 1), QString(after));
             QCOMPARE(h.reports(), report.isEmpty() ? QStringList{} : QStringList{report});
@@ -70,17 +70,17 @@ private Q_SLOTS:
             DispatchHarness h;
             ControllerBox &b = h.sel();
             h.paint(0, 0, 100, 50, 10);
-            b.brightFan[0] = 0.5f;
-            setMode(b.LEDModeFan[0], 2);
-            b.speedFan = {{1, 5, 3}};
-            b.isPWMFan[0] = false;
-            b.isTurnOffLedFan[0] = sourceOff;
-            b.isTurnOffLedFan[2] = true;
+            b.fans[0].brightness = 0.5f;
+            setMode(b.fans[0].lighting, 2);
+            setLevels(b, {1, 5, 3});
+            b.fans[0].source = (false) ? SpeedSource::following() : SpeedSource::fixed();
+            b.fans[0].ledsOff = sourceOff;
+            b.fans[2].ledsOff = true;
             h.send({"btn_Copy", QString::number(target)});
             QCOMPARE(h.reports(), QStringList{report});
             QCOMPARE(fanSummary(b, size_t(target)), QStringLiteral("2 %1 100 50 10 0.5").arg(int(sourceOff)));
-            QCOMPARE(b.speedFan, (std::array<int, 3>{{1, 5, 3}}));  // speed settings are never copied
-            QVERIFY(b.isPWMFan[2]);
+            QVERIFY(b.fans[0].speedLevel == 1 && b.fans[1].speedLevel == 5 && b.fans[2].speedLevel == 3);  // speed settings are never copied
+            QVERIFY(b.fans[2].source.followsCurve());
             QCOMPARE(h.views.count("setProfile("), 1);  // the panel redrawn
         }
     }
@@ -94,11 +94,11 @@ private Q_SLOTS:
                                                    {"pushPWM 2 0", true, "2 9 0", speed(0, 2, 40)}}) {
             DispatchHarness h;
             ControllerBox &b = h.sel();
-            b.isPWMFan[2] = pwm;
-            b.speedFan[2] = 2;
-            b.speedModeFan[2] = 9;
+            b.fans[2].source = (pwm) ? SpeedSource::following() : SpeedSource::fixed();
+            b.fans[2].speedLevel = 2;
+            b.fans[2].speedMode = 9;
             h.send(QString(command).split(QLatin1Char(' ')));
-            QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.speedFan[2]).arg(b.speedModeFan[2]).arg(int(b.isPWMFan[2])), QString(after));
+            QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.fans[2].speedLevel).arg(b.fans[2].speedMode).arg(int(b.fans[2].source.followsCurve())), QString(after));
             QCOMPARE(h.reports(), report.isEmpty() ? QStringList{} : QStringList{report});
             QVERIFY(h.views.calls.isEmpty());
         }
@@ -107,14 +107,14 @@ private Q_SLOTS:
     void selectProfileWritesNoFile()
     {
         DispatchHarness h;
-        h.sel().GColorFan[1] = 77;
-        h.sel().isPWMFan[0] = false;
+        h.sel().fans[1].colour.green = 77;
+        h.sel().fans[0].source = (false) ? SpeedSource::following() : SpeedSource::fixed();
         QVERIFY(h.store->saveProfileSettings(3));
         const QStringList before = filesIn(h.dir.path());
         auto content = [&h] { QFile f(h.store->profileFilePath(3)); return f.open(QIODevice::ReadOnly) ? f.readAll() : ""; };
         const QByteArray stored = content();
-        h.sel().GColorFan[1] = 5;
-        h.sel().isPWMFan[0] = true;
+        h.sel().fans[1].colour.green = 5;
+        h.sel().fans[0].source = (true) ? SpeedSource::following() : SpeedSource::fixed();
         h.send({"selectProfile", "2"});
         QCOMPARE(h.state.currentProfile, 3);
         QCOMPARE(h.sel().profileValue, 1);
@@ -148,13 +148,13 @@ private Q_SLOTS:
         DispatchHarness h({0, 3, 4});
         h.state.currentProfile = 2;
         h.box(4).profileValue = 2;
-        h.box(4).RColorFan[2] = 1;
+        h.box(4).fans[2].colour.red = 1;
         ControllerBox &b = h.sel();
         h.paint(0, 0, 10, 20, 30);
-        setMode(b.LEDModeFan[1], 1);
-        b.isTurnOffLedFan[2] = true;
-        b.isPWMFan[2] = false;
-        b.speedFan[2] = 4;
+        setMode(b.fans[1].lighting, 1);
+        b.fans[2].ledsOff = true;
+        b.fans[2].source = (false) ? SpeedSource::following() : SpeedSource::fixed();
+        b.fans[2].speedLevel = 4;
         h.send({"saveProfile"});
         QCOMPARE(b.profileValue, 2);
         QSettings profile(h.store->profileFilePath(2), QSettings::IniFormat);
@@ -164,14 +164,14 @@ private Q_SLOTS:
         for (int n : {0, 4})
             expected << steady(n, 0, 10, 20, 30) << cycle(n, 1) << steady(n, 2, 0, 0, 0) << speed(n, 2, 80) << storeCmd(n);
         QCOMPARE(h.reports(), expected);  // box 3 keeps profile 1
-        QCOMPARE(h.box(3).RColorFan[0], 255);
+        QCOMPARE(h.box(3).fans[0].colour.red, 255);
     }
 
     void changeControllerBox()
     {
         DispatchHarness h;
         h.box(2).profileValue = 3;
-        h.box(2).RColorFan[1] = 7;  // replaced by profile 3 (defaults: no file yet)
+        h.box(2).fans[1].colour.red = 7;  // replaced by profile 3 (defaults: no file yet)
         h.send({"changeControllerBox", "2"});
         QCOMPARE(h.state.controllerBoxNumber, 2);
         QCOMPARE(h.state.currentProfile, 3);

@@ -5,6 +5,7 @@
 
 #include "core/controllerstate.h"
 #include "commands/boxselection.h"
+#include "common/fanfields.h"
 #include "common/recordingviewsink.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
@@ -60,7 +61,7 @@ struct CoreHarness {
     ControllerBox &box(int b) { return state.boxArray[static_cast<size_t>(b)]; }
     void paint(int b, int f, int r, int g, int bl)
     {
-        std::tie(box(b).RColorFan[size_t(f)], box(b).GColorFan[size_t(f)], box(b).BColorFan[size_t(f)]) = std::tie(r, g, bl);
+        std::tie(box(b).fans[size_t(f)].colour.red, box(b).fans[size_t(f)].colour.green, box(b).fans[size_t(f)].colour.blue) = std::tie(r, g, bl);
     }
     // Sent reports as "box w1 ... w8" in hex.
     QStringList reports() const { return emu.traceLines(); }
@@ -107,10 +108,10 @@ inline QString dumpState(const ControllerState &s)
       << s.passwordStr << s.musicLevel << s.volumePercent << s.checkControllerStr;
     for (const ControllerBox &b : s.boxArray) {
         d << b.isConnected << bool(b.hidHandle) << b.profileValue;
-        for (size_t f = 0; f < kFanCount; ++f)
-            d << b.RColorFan[f] << b.GColorFan[f] << b.BColorFan[f] << b.brightFan[f] << b.speedFan[f]
-              << b.speedModeFan[f] << static_cast<int>(b.LEDModeFan[f]) << b.monitorFan[f] << b.isRandomColorFan[f]
-              << b.isAlertShownFan[f] << b.isPWMFan[f] << b.isTurnOffLedFan[f];
+        for (size_t f = 0; f < b.fans.size(); ++f)
+            d << b.fans[f].colour.red << b.fans[f].colour.green << b.fans[f].colour.blue << b.fans[f].brightness << b.fans[f].speedLevel
+              << b.fans[f].speedMode << static_cast<int>(b.fans[f].lighting) << b.fans[f].alarmOn << b.fans[f].randomColour
+              << b.fans[f].alertShown << b.fans[f].source.followsCurve() << b.fans[f].ledsOff;
     }
     return out;
 }

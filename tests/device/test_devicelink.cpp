@@ -1,6 +1,7 @@
 // Report bytes, reply parsing, box presence and silent boxes of the device
 // link, and what of the hidapi side can be checked without a box.
 #include "common/syncreads.h"
+#include "common/fanfields.h"
 #include "core/controllerstate.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
@@ -107,7 +108,7 @@ private Q_SLOTS:
         const QList<QPair<int, int>> rows{{-20, 0}, {32, 0}, {33, 10}, {35, 10}, {36, 20},
                                           {47, 50}, {48, 60}, {59, 90}, {60, 100}, {95, 100}};
         for (const auto &r : rows)
-            QVERIFY2(DeviceLink::temperatureCurvePercent(r.first) == r.second, qPrintable(QString::number(r.first)));
+            QVERIFY2(BuiltinCurve::curvePercent(r.first) == r.second, qPrintable(QString::number(r.first)));
     }
 
     // Curve value capped at (level + 5) x 10 %, a damaged level kept within 0..5.
@@ -116,8 +117,7 @@ private Q_SLOTS:
         Fixture fx;
         const QList<QPair<int, int>> rows{{32, 5}, {45, 0}, {45, 5}, {70, 2}, {70, 5}, {70, 9}, {70, -8}};
         for (const auto &r : rows) {  // degrees, level
-            fx.box(0).speedFan[1] = r.second;
-            fx.link.setFanSpeedByTemperature(r.first, 0, 1);
+            fx.link.setFanSpeedPercent(0, 1, BuiltinCurve().percentAt(r.first, r.second));
         }
         QCOMPARE(fx.sent(), (QStringList{"0 32 51 02 03 00 00 00 00", "0 32 51 02 03 32 00 00 00",
                                          "0 32 51 02 03 32 00 00 00", "0 32 51 02 03 46 00 00 00",
@@ -157,15 +157,15 @@ private Q_SLOTS:
     {
         Fixture fx;
         ControllerBox &b = fx.box(2);
-        b.isTurnOffLedFan = {true, false, false};
+        setLedsOff(b, {true, false, false});
         for (int f = 0; f < 3; ++f)
-            setMode(b.LEDModeFan[f], f == 1 ? 1 : 2);
-        b.isPWMFan = {false, true, false};
-        b.speedFan = {3, 5, 0};
-        b.RColorFan[2] = 10;
-        b.GColorFan[2] = 20;
-        b.BColorFan[2] = 31;
-        b.brightFan[2] = 0.5f;
+            setMode(b.fans[f].lighting, f == 1 ? 1 : 2);
+        setCurves(b, {false, true, false});
+        setLevels(b, {3, 5, 0});
+        b.fans[2].colour.red = 10;
+        b.fans[2].colour.green = 20;
+        b.fans[2].colour.blue = 31;
+        b.fans[2].brightness = 0.5f;
         const QStringList settings{"2 32 52 01 00 00 00 00 00", "2 32 51 01 03 3c 00 00 00",
                                    "2 32 52 02 01 00 00 00 00", "2 32 52 03 02 05 0a 0f 00",
                                    "2 32 51 03 03 0a 00 00 00"};
@@ -179,7 +179,7 @@ private Q_SLOTS:
 
         // An unknown lighting mode sends no LED report, only the speed.
         fx.emulator.clearSentReports();
-        setMode(b.LEDModeFan[2], 7);
+        setMode(b.fans[2].lighting, 7);
         fx.link.applyBoxSettings(2);
         QCOMPARE(fx.sent(), settings.mid(0, 3) + settings.mid(4));
     }

@@ -46,7 +46,7 @@ struct Rig {
     // Panel steps, box 1: cF=v colour, bF=v brightness %, sF=v speed, tF/yF/fF steady/cycle/flash, oF off, S save, R read
     void play(const QString &steps)
     {
-        const auto panel = FanOperations::Caller::Panel;
+        const EntryRules panel = EntryRules::panel();
         for (const QString &s : steps.split(' ')) {
             const int f = s.mid(1, 1).toInt(), v = s.mid(3).toInt();
             switch (s[0].toLatin1()) {
@@ -65,7 +65,7 @@ struct Rig {
     {
         link.executor().drain();
         QStringList out;
-        for (int f = 0; f < kFanCount; ++f)
+        for (int f = 0; f < state.box(1).fanCount(); ++f)
             for (const BoxEmulator::FanState &s : {emu.fanState(1, f), emu.savedFanState(1, f)})
                 out << QString("%1 %2,%3,%4 %5").arg(int(s.ledMode)).arg(s.red).arg(s.green).arg(s.blue).arg(s.speedPercent);
         return out;
@@ -109,13 +109,13 @@ private slots:
         // One action at a time, so nothing waits long enough to be replaced.
         auto script = [](Rig &rig) {
             DeviceLink &l = rig.link;
-            rig.state.boxArray[1].LEDModeFan[2] = LedMode::Flash;
-            rig.state.boxArray[5].isTurnOffLedFan[0] = true;
+            rig.state.boxArray[1].fans[2].lighting = LedMode::Flash;
+            rig.state.boxArray[5].fans[0].ledsOff = true;
             for (int b : {0, 1, 2, 5, 7}) {
                 const std::function<void()> actions[] = {
                     [&] { l.applyBoxSettings(b); },
                     [&] { l.setFanLedSteady(b, 1, 10, 20, 30, 0.5f); },
-                    [&] { l.setFanSpeedByTemperature(50, b, 2); },
+                    [&] { l.setFanSpeedPercent(b, 2, 50); },
                     [&] { l.readFanStatus(b, 0, [](const FanStatusReply &) {}); },
                     [&] { l.setFanLedCycle(b, 0); },
                     [&] { l.saveToController(b); },

@@ -94,7 +94,7 @@ private Q_SLOTS:
                             Fault::VanishAfterWrite}) {
             FaultRig rig({0, 1, 2});
             rig.state.controllerBoxNumber = 1;
-            rig.box(1).isPWMFan = {false, false, false};  // speed reports too
+            setCurves(rig.box(1), {false, false, false});  // speed reports too
             rig.emu.setFault(1, fault);
             const QString before = dumpState(rig.state);
 
@@ -104,11 +104,11 @@ private Q_SLOTS:
             clock.start();
             rig.link.applyBoxSettings(1);
             rig.link.setFanSpeedLevel(1, 2, 3);
-            rig.link.setFanSpeedByTemperature(45, 1, 0);
+            rig.link.setFanSpeedPercent(1, 0, 50);
             rig.link.setFanLedFlash(1, 1, 1, 2, 3, 1.0f);
             rig.link.saveToController(1);
             const QString version = readFirmwareNow(rig.link);
-            for (int f = 0; f < kFanCount; ++f) {
+            for (int f = 0; f < rig.box(1).fanCount(); ++f) {
                 const FanStatusReply reply = readStatusNow(rig.link, 1, f);
                 QVERIFY(reply.length <= kReportSize);
                 // Nothing past what the read returned is left from an earlier reply.
@@ -148,7 +148,7 @@ private Q_SLOTS:
             if (fault == Fault::VanishAfterWrite)
                 continue;
             rig.emu.setFault(1, Fault::None);
-            for (int f = 0; f < kFanCount; ++f) {
+            for (int f = 0; f < rig.box(1).fanCount(); ++f) {
                 const FanStatusReply r = readStatusNow(rig.link, 1, f);
                 const FanStatus status = DeviceLink::parseFanStatus(r.data.data(), r.length);
                 QVERIFY(status.valid && status.fan == f);

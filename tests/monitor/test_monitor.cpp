@@ -102,7 +102,7 @@ private Q_SLOTS:
         writeStandardTree(tree.path());
         HwmonSensorTable sensors(tree.path());
         CpuRig rig(sensors, {0, 2});
-        rig.box(0).isPWMFan[1] = false;
+        rig.box(0).fans[1].source = (false) ? SpeedSource::following() : SpeedSource::fixed();
         rig.pass();
         QCOMPARE(rig.temperatures(), QStringList{"setTemperature(44)"});
         QCOMPARE(rig.reports(), QStringList({speed(0, 0, 40), speed(0, 2, 40)}) + speeds(2, 40));
@@ -156,7 +156,7 @@ private Q_SLOTS:
         FakeSensors sensors;
         sensors.temps.append({"CPU Package", 70.0});
         CpuRig rig(sensors, {1});
-        rig.box(1).speedFan = {{2, 0, 5}};
+        setLevels(rig.box(1), {2, 0, 5});
         rig.pass();
         QCOMPARE(rig.reports(), QStringList({speed(1, 0, 70), speed(1, 1, 50), speed(1, 2, 100)}));
     }

@@ -1,6 +1,7 @@
 // Device.ini, Zaldo/ProfileN.ini and ProfileN.xml: first start, round trips,
 // hand edits, damaged files and writes that fail.
 #include "common/failingwrites.h"
+#include "common/fanfields.h"
 #include "storage/settingsstore.h"
 #include "storage/xmlprofile.h"
 
@@ -11,7 +12,7 @@
 #include <memory>
 
 namespace {
-using Flags3 = std::array<bool, 3>;
+using Flags3 = Flags;
 const QStringList kMainDefaults{"1", "0", "7391", "0", "1"};
 const QStringList kProfileDefaults{"255", "0", "0", "1", "5", "2", "1", "0", "0"};
 const QStringList kKeys{"RColor", "GColor", "BColor", "Bright", "Speed", "SpeedMode", "PWM", "FanMode", "isTurnOffLed"};
@@ -42,19 +43,19 @@ QStringList mainOf(const ControllerState &s)
 QStringList fanOf(const ControllerBox &b, int f)
 {
     QStringList out;
-    for (double v : {double(b.RColorFan[f]), double(b.GColorFan[f]), double(b.BColorFan[f]), double(b.brightFan[f]),
-                     double(b.speedFan[f]), double(b.speedModeFan[f]), double(b.isPWMFan[f]), double(static_cast<int>(b.LEDModeFan[f])),
-                     double(b.isTurnOffLedFan[f])})
+    for (double v : {double(b.fans[f].colour.red), double(b.fans[f].colour.green), double(b.fans[f].colour.blue), double(b.fans[f].brightness),
+                     double(b.fans[f].speedLevel), double(b.fans[f].speedMode), double(b.fans[f].source.followsCurve()), double(static_cast<int>(b.fans[f].lighting)),
+                     double(b.fans[f].ledsOff)})
         out << QString::number(v, 'g', 6);
     return out;
 }
 
 void setFan(ControllerBox &b, int f, const QStringList &v)
 {
-    b.RColorFan[f] = v[0].toInt(), b.GColorFan[f] = v[1].toInt(), b.BColorFan[f] = v[2].toInt();
-    b.brightFan[f] = v[3].toFloat(), b.speedFan[f] = v[4].toInt(), b.speedModeFan[f] = v[5].toInt();
-    b.isPWMFan[f] = v[6].toInt(), b.isTurnOffLedFan[f] = v[8].toInt();
-    b.LEDModeFan[f] = static_cast<std::decay_t<decltype(b.LEDModeFan[f])>>(v[7].toInt());  // a number or an enum
+    b.fans[f].colour.red = v[0].toInt(), b.fans[f].colour.green = v[1].toInt(), b.fans[f].colour.blue = v[2].toInt();
+    b.fans[f].brightness = v[3].toFloat(), b.fans[f].speedLevel = v[4].toInt(), b.fans[f].speedMode = v[5].toInt();
+    b.fans[f].source = (v[6].toInt()) ? SpeedSource::following() : SpeedSource::fixed(), b.fans[f].ledsOff = v[8].toInt();
+    b.fans[f].lighting = static_cast<std::decay_t<decltype(b.fans[f].lighting)>>(v[7].toInt());  // a number or an enum
 }
 
 QStringList damagedCopies(const QString &path)
@@ -112,10 +113,10 @@ private slots:
         ControllerState state;
         state.isStartAutoUpdate = false;
         state.boxArray[4].profileValue = 3;
-        state.boxArray[4].monitorFan = {false, false, false};
+        setAlarms(state.boxArray[4], {false, false, false});
         SettingsStore store(state, data);
         store.parseDevice();
-        QVERIFY(state.boxArray[4].profileValue == 1 && state.boxArray[4].monitorFan == (Flags3{true, true, true}));
+        QVERIFY(state.boxArray[4].profileValue == 1 && alarms(state.boxArray[4]) == (Flags3{true, true, true}));
         QCOMPARE(mainOf(state), kMainDefaults);
         QCOMPARE(QSettings(device(), QSettings::IniFormat).allKeys().size(), 16 * 2 + 5);
         QCOMPARE(iniValue(device(), "Device15/Monitor") + iniValue(device(), "Device15/Profile"), QStringLiteral("1,1,11"));
@@ -127,7 +128,7 @@ private slots:
         ControllerState state;
         state.boxArray[0].profileValue = 4;
         state.boxArray[15].profileValue = 5;
-        state.boxArray[7].monitorFan = {true, false, true};
+        setAlarms(state.boxArray[7], {true, false, true});
         state.isStartAutoUpdate = false;
         state.languageIndex = 6;
         state.passwordStr = "0042";
@@ -140,7 +141,7 @@ private slots:
         ControllerState loaded;
         SettingsStore(loaded, data).parseDevice();
         QVERIFY(loaded.boxArray[0].profileValue == 4 && loaded.boxArray[15].profileValue == 5);
-        QCOMPARE(loaded.boxArray[7].monitorFan, (Flags3{true, false, true}));
+        QCOMPARE(alarms(loaded.boxArray[7]), (Flags3{true, false, true}));
         QCOMPARE(mainOf(loaded), (QStringList{"0", "6", "0042", "1", "0"}));
     }
 
@@ -158,7 +159,7 @@ private slots:
             SettingsStore store(state, data);
             QCOMPARE(store.readDeviceIni().devices[5][1], QString(readAs));
             store.parseDevice();
-            QVERIFY(state.boxArray[5].monitorFan == flags && state.boxArray[5].profileValue == profile);
+            QVERIFY(alarms(state.boxArray[5]) == flags && state.boxArray[5].profileValue == profile);
         }
     }
 

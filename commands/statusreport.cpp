@@ -1,0 +1,156 @@
+#include "commands/statusreport.h"
+
+#include "core/controllerstate.h"
+
+#include <QJsonArray>
+
+namespace {
+
+const char *modeName(LedMode mode)
+{
+    switch (mode) {
+    case LedMode::Steady: return "steady";
+    case LedMode::Cycle: return "cycle";
+    case LedMode::Flash: return "flash";
+    }
+    return "unknown";
+}
+
+QString hexColour(const Colour &c)
+{
+    return QStringLiteral("%1%2%3")
+        .arg(c.red, 2, 16, QLatin1Char('0'))
+        .arg(c.green, 2, 16, QLatin1Char('0'))
+        .arg(c.blue, 2, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
+QString describeSpeed(const QJsonObject &f)
+{
+    const int level = f.value(QLatin1String("speedLevel")).toInt();
+    if (!f.value(QLatin1String("temperatureMode")).toBool())
+        return QStringLiteral("speed level %1").arg(level);
+    const QString sensor = f.value(QLatin1String("sensor")).toString();
+    if (sensor.isEmpty() || sensor == kCpuSensorId)
+        return QStringLiteral("temperature curve up to level %1").arg(level);
+    return QStringLiteral("curve of %1").arg(sensor);
+}
+
+QString describeFan(const QJsonObject &f)
+{
+    const QJsonValue rpm = f.value(QLatin1String("rpm"));
+    return QStringLiteral("Fan %1: %2%3, stopped-fan alarm %4, colour %5, brightness %6 %, %7, LEDs %8, %9")
+        .arg(f.value(QLatin1String("fan")).toInt())
+        .arg(rpm.isNull() ? QStringLiteral("RPM not read") : QStringLiteral("%1 RPM").arg(rpm.toInt()))
+        .arg(f.value(QLatin1String("stopped")).toBool() ? QStringLiteral(" (STOPPED)") : QString())
+        .arg(f.value(QLatin1String("alarm")).toBool() ? QStringLiteral("on") : QStringLiteral("off"))
+        .arg(f.value(QLatin1String("color")).toString())
+        .arg(f.value(QLatin1String("brightness")).toInt())
+        .arg(f.value(QLatin1String("mode")).toString())
+        .arg(f.value(QLatin1String("ledsOff")).toBool() ? QStringLiteral("off") : QStringLiteral("on"))
+        .arg(describeSpeed(f));
+}
+
+QJsonObject boxObject(const ControllerState &state, const StatusReport::BoxFacts &facts, int n)
+{
+    const bool connected = state.box(n).isConnected;
+    QJsonArray fans;
+    QJsonValue firmware;
+    const bool answered = connected && !facts.silentBoxes.contains(n);
+    if (answered && facts.firmware) {
+        const QString version = facts.firmware(n);
+        if (!version.isEmpty() && version != QLatin1String("0"))
+            firmware = version;
+    }
+    if (connected) {
+        for (int f = 0; f < state.box(n).fanCount(); ++f)
+            fans.append(StatusReport::fan(state, n, f));
+    }
+    return QJsonObject{{QStringLiteral("box"), n + 1},
+                       {QStringLiteral("accessible"), connected},
+                       {QStringLiteral("answered"), answered},
+                       {QStringLiteral("firmware"), firmware},
+                       {QStringLiteral("fans"), fans}};
+}
+
+} // namespace
+
+QJsonObject StatusReport::fan(const ControllerState &state, int box, int fan)
+{
+    const Fan &f = state.box(box).fan(fan);
+    const bool read = f.alarmOn && f.rpm >= 0;
+    const bool curve = f.source.followsCurve();
+    return QJsonObject{
+        {QStringLiteral("box"), box + 1},
+        {QStringLiteral("fan"), fan + 1},
+        {QStringLiteral("rpm"), read ? QJsonValue(f.rpm) : QJsonValue()},
+        {QStringLiteral("alarm"), f.alarmOn},
+        {QStringLiteral("stopped"), f.alertShown && f.alarmOn},
+        {QStringLiteral("color"), hexColour(f.colour)},
+        {QStringLiteral("brightness"), qRound(f.brightness * 100.0f)},
+        {QStringLiteral("mode"), QLatin1String(modeName(f.lighting))},
+        {QStringLiteral("ledsOff"), f.ledsOff},
+        {QStringLiteral("speedLevel"), f.speedLevel},
+        {QStringLiteral("temperatureMode"), curve},
+        {QStringLiteral("source"), curve ? QStringLiteral("curve") : QStringLiteral("fixed")},
+        {QStringLiteral("sensor"), curve ? QJsonValue(curveOf(f.source).sensor()) : QJsonValue()},
+    };
+}
+
+QJsonObject StatusReport::status(const ControllerState &state, const BoxFacts &facts)
+{
+    QJsonArray boxes;
+    for (int n = 0; n < kBoxCount; ++n) {
+        if (state.box(n).isConnected || (facts.unopenable && facts.unopenable(n)))
+            boxes.append(boxObject(state, facts, n));
+    }
+    return QJsonObject{{QStringLiteral("profile"), state.currentProfile},
+                       {QStringLiteral("selectedBox"), state.controllerBoxNumber + 1},
+                       {QStringLiteral("cpuTemperature"), state.cpuTemp},
+                       {QStringLiteral("boxes"), boxes}};
+}
+
+QJsonObject StatusReport::boxesOnly(const QJsonObject &status)
+{
+    QJsonArray boxes;
+    for (const QJsonValue &v : status.value(QLatin1String("boxes")).toArray()) {
+        QJsonObject box = v.toObject();
+        box.remove(QLatin1String("fans"));
+        boxes.append(box);
+    }
+    return QJsonObject{{QStringLiteral("boxes"), boxes}};
+}
+
+QString StatusReport::describe(const QJsonObject &answer)
+{
+    if (answer.contains(QLatin1String("quitting")))
+        return QStringLiteral("The running copy is ending.\n");
+    if (!answer.contains(QLatin1String("boxes")))
+        return QStringLiteral("Box %1 ").arg(answer.value(QLatin1String("box")).toInt()) + describeFan(answer) + '\n';
+    QString text;
+    if (answer.contains(QLatin1String("profile")))
+        text = QStringLiteral("Profile %1, box %2 selected, CPU temperature %3 °C\n")
+                   .arg(answer.value(QLatin1String("profile")).toInt())
+                   .arg(answer.value(QLatin1String("selectedBox")).toInt())
+                   .arg(answer.value(QLatin1String("cpuTemperature")).toInt());
+    const QJsonArray boxes = answer.value(QLatin1String("boxes")).toArray();
+    if (boxes.isEmpty())
+        text += QStringLiteral("No box attached.\n");
+    for (const QJsonValue &v : boxes) {
+        const QJsonObject box = v.toObject();
+        const QString number = QString::number(box.value(QLatin1String("box")).toInt());
+        if (!box.value(QLatin1String("accessible")).toBool()) {
+            text += QStringLiteral("Box %1: attached but not accessible (no permission; install the udev rule)\n").arg(number);
+            continue;
+        }
+        const QJsonValue firmware = box.value(QLatin1String("firmware"));
+        if (!box.value(QLatin1String("answered")).toBool(true))
+            text += QStringLiteral("Box %1: did not answer in time; its fans show what was last sent to it\n").arg(number);
+        else
+            text += QStringLiteral("Box %1: firmware %2\n")
+                        .arg(number, firmware.isNull() ? QStringLiteral("unknown") : firmware.toString());
+        for (const QJsonValue &f : box.value(QLatin1String("fans")).toArray())
+            text += QStringLiteral("  ") + describeFan(f.toObject()) + '\n';
+    }
+    return text;
+}

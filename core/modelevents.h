@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+
+// What changed in the state, announced on the state's thread. Whoever shows or
+// serves the state (the panel, the phone server, the command line, network
+// front ends) follows these instead of being called by the code that changed it.
+class ModelEvents : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+Q_SIGNALS:
+    // One fan's settings (colour, brightness, lighting, speed, source, alarm).
+    void fanChanged(int box, int fan);
+    // Every fan of a box at once (a profile loaded, a box re-applied).
+    void boxChanged(int box);
+    // A box came or went.
+    void boxPresenceChanged(int box, bool present);
+    // The box the panel works on.
+    void selectionChanged(int box);
+    // The current profile number, or a box's profile.
+    void profileChanged(int profile);
+    // A reading of the RPM poll.
+    void rpmRead(int box, int fan, int rpm);
+    // A fan with its alarm on read 0 RPM.
+    void fanStopped(int box, int fan);
+    // The CPU temperature of a pass, whole degrees.
+    void temperatureChanged(int celsius);
+};
