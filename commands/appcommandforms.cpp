@@ -81,9 +81,9 @@ void AppCommandHandler::musicCommand(const QString &cmd)
         ControllerBox &box = m_state.boxArray[idx(b)];
         if (!box.isConnected)
             continue;
-        for (Fan &fan : box.fans) {
-            if (fan.lighting == LedMode::Flash)
-                fan.lighting = LedMode::Steady;
+        for (Fan &f : box.fans) {
+            if (f.lighting == LedMode::Flash)
+                f.lighting = LedMode::Steady;
         }
         // A flag whose timer another box already stopped stays set.
         for (int f = 0; f < box.fanCount(); ++f) {

@@ -40,8 +40,10 @@ void BoxSelection::changeBox(int box)
     m_timers.stopRpmPoll();
     m_state.controllerBoxNumber = box;
     ControllerBox &selected = m_state.boxArray[idx(box)];
-    if (!selected.isConnected)
+    if (!selected.isConnected) {
+        m_state.events.selectionChanged(box);
         return;
+    }
 
     m_store.saveDeviceSettings();
     m_timers.startRpmPoll();
@@ -50,6 +52,7 @@ void BoxSelection::changeBox(int box)
     m_link.applyBoxSettings(box);
     m_views.setProfile(m_state.currentProfile);
     resetFanView();
+    m_state.events.selectionChanged(box);
 }
 
 void BoxSelection::setBox()
@@ -74,6 +77,7 @@ void BoxSelection::setBox()
     }
     resetFanView();
     checkUSBDevice();
+    m_state.events.selectionChanged(m_state.controllerBoxNumber);
 }
 
 void BoxSelection::resetFanView()

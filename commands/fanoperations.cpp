@@ -118,7 +118,7 @@ void FanOperations::copyLighting(int box, int fan)
 void FanOperations::setMonitor(int box, int fan, bool on)
 {
     m_state.box(box).fan(fan).alarmOn = on;
-    m_store.saveDeviceSettings();
+    m_store.saveDeviceSettings();  // the switch is kept at once, not with the profile
     m_state.events.fanChanged(box, fan);
 }
 

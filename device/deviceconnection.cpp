@@ -175,6 +175,7 @@ void DeviceLink::connectAllBoxes()
                 m_state.boxArray[idx(n)].isConnected = false;
                 qCDebug(lcDevice) << "probe rejected, box" << n;
                 rebuildControllerStr();
+                m_state.events.boxPresenceChanged(n, false);
             });
         });
     }
@@ -182,8 +183,11 @@ void DeviceLink::connectAllBoxes()
     // Said once per change, not per scan: a user reading the log wants to
     // know which boxes came and went, numbered as the panel numbers them.
     for (int n = 0; n < kBoxCount; ++n) {
-        if (m_state.boxArray[size_t(n)].isConnected != wasConnected[size_t(n)])
+        const bool present = m_state.boxArray[size_t(n)].isConnected;
+        if (present != wasConnected[size_t(n)]) {
             qCInfo(lcDevice) << "box" << n + 1 << (wasConnected[size_t(n)] ? "gone" : "found");
+            m_state.events.boxPresenceChanged(n, present);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 // the two replies that carry data.
 #include "device/devicelink.h"
 
+#include "core/boxmodel.h"
 #include "device/boxexecutor.h"
 #include "device/devicelog.h"
 
@@ -184,7 +185,7 @@ FanStatus DeviceLink::parseFanStatus(const std::uint8_t *reply, int length)
             qCDebug(lcDevice) << "fan status reply too short:" << length;
         return status;
     }
-    if (reply[0] != 0x33 || reply[1] != 0x51 || reply[2] < 1 || reply[2] > 3) {
+    if (reply[0] != 0x33 || reply[1] != 0x51 || reply[2] < 1 || reply[2] > maxFanPorts()) {
         qCDebug(lcDevice) << "fan status reply with wrong header:" << reply[0] << reply[1] << reply[2];
         return status;
     }

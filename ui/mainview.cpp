@@ -254,7 +254,7 @@ void MainView::buildInfoArea()
 
 void MainView::buildFanArea()
 {
-    for (int n = 0; n < kFans; ++n) {
+    for (int n = 0; n < kFanViews; ++n) {
         auto *monitor = new QPushButton(this);
         monitor->setObjectName(QString::number(n));
         monitor->setProperty("role", QStringLiteral("monitor"));
@@ -266,7 +266,7 @@ void MainView::buildFanArea()
         connect(monitor, &QPushButton::released, this, &MainView::closeFanControl);
         m_monitorSwitches[size_t(n)] = monitor;
     }
-    for (int n = 0; n < kFans; ++n) {
+    for (int n = 0; n < kFanViews; ++n) {
         auto *header = new QLabel(this);
         header->setObjectName(QStringLiteral("fanHeader%1").arg(n));
         header->setGeometry(144 + 312 * n, 127, 100, 20);
@@ -274,7 +274,7 @@ void MainView::buildFanArea()
         header->setText(tr("FAN") + QString::number(n + 1));
         m_fanHeaders[size_t(n)] = header;
     }
-    for (int n = 0; n < kFans; ++n) {
+    for (int n = 0; n < kFanViews; ++n) {
         auto *view = new ZaldoRGBFanView(this);
         view->setObjectName(QStringLiteral("fanView%1").arg(n));
         view->setGeometry(9 + 312 * n, 154, 302, 390);

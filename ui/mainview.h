@@ -25,7 +25,9 @@ class MainView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kBoxes = 16;
-    static constexpr int kFans = 3;
+    // The panel's layout has room for three fan views; a port past them is
+    // reached from the command line and the other front ends.
+    static constexpr int kFanViews = 3;
     static constexpr int kProfiles = 5;
     static constexpr int kLanguages = 7;
     static constexpr int kMenuEntries = 10;
@@ -190,9 +192,9 @@ private:
     QLabel *m_profileLabel = nullptr;
 
     // Fans.
-    std::array<QLabel *, kFans> m_fanHeaders{};
-    std::array<QPushButton *, kFans> m_monitorSwitches{};
-    std::array<ZaldoRGBFanView *, kFans> m_fanViews{};
+    std::array<QLabel *, kFanViews> m_fanHeaders{};
+    std::array<QPushButton *, kFanViews> m_monitorSwitches{};
+    std::array<ZaldoRGBFanView *, kFanViews> m_fanViews{};
 
     // Information area.
     QLabel *m_versionLabel = nullptr;

@@ -1,5 +1,6 @@
 // The operations through which the rest of the program pushes state into the
 // main view.
+#include "core/boxmodel.h"
 #include "ui/infoview.h"
 #include "ui/mainview.h"
 #include "ui/mainview_p.h"
@@ -14,8 +15,10 @@ using namespace mainview;
 
 bool MainView::checkFan(int fan, const char *operation) const
 {
-    if (fan >= 0 && fan < kFans)
+    if (fan >= 0 && fan < kFanViews)
         return true;
+    if (fan >= kFanViews && fan < maxFanPorts())
+        return false;  // a port the panel has no view for
     qCWarning(lcMainView) << operation << "ignored, fan out of range:" << fan;
     return false;
 }
@@ -30,7 +33,7 @@ bool MainView::checkBox(int box, const char *operation) const
 
 ZaldoRGBFanView *MainView::fanView(int fan) const
 {
-    return (fan >= 0 && fan < kFans) ? m_fanViews[size_t(fan)] : nullptr;
+    return (fan >= 0 && fan < kFanViews) ? m_fanViews[size_t(fan)] : nullptr;
 }
 
 qint64 MainView::fahrenheit(int celsius)
@@ -113,7 +116,7 @@ void MainView::setLanguage(int index)
 
 void MainView::refreshTexts()
 {
-    for (int n = 0; n < kFans; ++n)
+    for (int n = 0; n < kFanViews; ++n)
         m_fanHeaders[size_t(n)]->setText(tr("FAN") + QString::number(n + 1));
     for (int n = 0; n < kProfiles; ++n)
         m_profileButtons[size_t(n)]->setText(tr("PROFILE") + QLatin1Char('_') + QString::number(n + 1));

@@ -57,7 +57,7 @@ void MainView::changeControllerBox()
     qCDebug(lcMainView) << "controllerBoxNumber:" << box;
     sendDataToControl({PanelCommand::changeControllerBox, QString::number(box)});
 
-    for (int f = 0; f < kFans; ++f) {
+    for (int f = 0; f < kFanViews; ++f) {
         const bool monitored = m_monitorSwitches[size_t(f)]->isChecked();
         m_fanViews[size_t(f)]->setDisabledCoverHidden(monitored);
         m_fanViews[size_t(f)]->setErrorCoverHidden(monitored);
@@ -105,7 +105,7 @@ void MainView::closeFanControl()
 {
     auto *button = qobject_cast<QPushButton *>(sender());
     const int fan = button ? numberAfter(button->objectName(), QString()) : -1;
-    if (fan < 0 || fan >= kFans || m_monitorSwitches[size_t(fan)] != button) {
+    if (fan < 0 || fan >= kFanViews || m_monitorSwitches[size_t(fan)] != button) {
         qCWarning(lcMainView) << "closeFanControl: not a monitor switch:" << (button ? button->objectName() : QString());
         return;
     }

@@ -8,9 +8,12 @@
 #include "app/remoterequests.h"
 #include "app/windowmessages.h"
 #include "common/coreharness.h"
+#include "core/boxmodel.h"
 #include "ui/alertview.h"
 #include "ui/mainview.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLocalSocket>
 #include <QPushButton>
@@ -275,6 +278,44 @@ private Q_SLOTS:
 
     // One connection's bytes, all answers read back (a pattern) and fan 1's
     // speed level after: a line is taken or refused whole, extra lines refused.
+    // A model with four ports (a test-only table row) as box 3: its fourth fan
+    // takes colour, speed, the alarm, a profile save and load, and the status.
+    void fourPortBox()
+    {
+        const ScopedTestBoxModel four(BoxModel{productIdForBox(2), 4});
+        CoreHarness rig({0, 2});
+        RemoteRequests requests(rig.state, rig.link, *rig.store, *rig.selection);
+        const auto ask = [&](const QByteArray &line) {
+            QByteArray got;
+            requests.answer(line, [&got](const QByteArray &a) { got = a; });
+            [&] { QTRY_VERIFY(!got.isEmpty()); }();
+            return got;
+        };
+        rig.state.controllerBoxNumber = 2;
+        ask("set 3 4 color 102030");
+        ask("set 3 4 speed 2");
+        QCOMPARE(rig.reports(), (QStringList{steady(2, 3, 0x10, 0x20, 0x30), speed(2, 3, 40)}));
+        QCOMPARE(ask("set 3 5 speed 2"), QByteArray("error: box 1-16 and fan 1-4 expected"));
+        QCOMPARE(ask("set 1 4 speed 2"), QByteArray("error: box 1-16 and fan 1-3 expected"));
+        QVERIFY(ask("profile save").startsWith('{'));
+        QCOMPARE(rig.emu.savedFanState(2, 3).speedPercent, 40);
+        QCOMPARE(QSettings(rig.store->profileFilePath(1), QSettings::IniFormat).value("Fan3/Speed").toString(), "2");
+        ask("set 3 4 color FFFFFF");
+        ask("profile load 1");
+        QCOMPARE(rig.box(2).fan(3).colour.green, 0x20);
+        rig.emu.setStalledFans({{2, 3}});
+        QSignalSpy stopped(&rig.state.events, &ModelEvents::fanStopped);
+        rig.timers.pollRpm();
+        QTRY_COMPARE(stopped.count(), 1);
+        QCOMPARE(stopped.at(0), (QVariantList{2, 3}));
+        const QJsonArray boxes = QJsonDocument::fromJson(ask("status")).object().value("boxes").toArray();
+        const QJsonArray fans = boxes.at(1).toObject().value("fans").toArray();
+        QCOMPARE(fans.size(), 4);
+        QCOMPARE(fans.at(3).toObject().value("color").toString(), QStringLiteral("102030"));
+        QVERIFY(fans.at(3).toObject().value("stopped").toBool());
+        QCOMPARE(boxes.at(0).toObject().value("fans").toArray().size(), 3);
+    }
+
     void requestLines()
     {
         messageRig();

@@ -26,7 +26,7 @@ private Q_SLOTS:
         for (int b = 0; b < MainView::kBoxes; ++b)
             v.setBoxEnabled(b, b < 3);
         v.setBoxPresent(0);
-        for (int f = 0; f < MainView::kFans; ++f)
+        for (int f = 0; f < MainView::kFanViews; ++f)
             v.setSelectColor(255, 40 * f, 0, 1.0f, f), v.setRPM(1500 + 100 * f, f);
         QVERIFY(shown.exposed && v.grab().save(dir + QStringLiteral("/panel_en.png")));
         click(child(&v, "Min_Window", "settings"));
