@@ -79,12 +79,13 @@ void writeMode(Writer &w, int index, const OpenRgbController &c, quint32 version
 {
     const ModeInfo &m = kModes[index];
     const bool hasColour = m.colourMode == 2;
+    const bool hasBrightness = version >= 3;  // its range and value came with version 3
     w.text(QLatin1String(m.name)).u32(quint32(index)).u32(flagsFor(m.flags, version));
     w.u32(0).u32(0);  // speed range: the boxes have none
-    if (version >= 3)
+    if (hasBrightness)
         w.u32(0).u32(100);
     w.u32(hasColour).u32(hasColour).u32(0);  // colours min, max; speed
-    if (version >= 3)
+    if (hasBrightness)
         w.u32(quint32(std::clamp(c.brightness, 0, 100)));
     w.u32(0).u32(m.colourMode).u16(hasColour);  // direction, colour mode, colour count
     if (hasColour)

@@ -113,7 +113,8 @@ bool OpenRgbServer::send(Client &client, const QByteArray &bytes)
     QTcpSocket *socket = client.socket;
     if (!socket || client.gone)
         return false;
-    if (socket->bytesToWrite() + bytes.size() > kMaxPendingOutput) {
+    const qint64 pending = socket->bytesToWrite() + bytes.size();
+    if (pending > kMaxPendingOutput) {
         drop(socket, QStringLiteral("not reading, more than %1 bytes waiting").arg(kMaxPendingOutput));
         return false;
     }
