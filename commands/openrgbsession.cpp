@@ -88,7 +88,7 @@ void OpenRgbSession::colours(const Received &packet, int leds)
     } else if (const auto l = decodeUpdateSingleLed(packet.payload); l && l->first < quint32(leds)) {
         return m_backend.setSingleLed(device, int(l->first), l->second);
     }
-    qCDebug(lcOpenRgbSession) << "OpenRGB: LED packet" << packet.header.id << "for no LED of controller" << device;
+    qCDebug(lcOpenRgbSession) << "OpenRGB: LED packet" << packet.header.id << "not applied (short, or no such LED):" << device;
 }
 
 void OpenRgbSession::updateMode(quint32 device, const QByteArray &payload, bool save)
