@@ -45,6 +45,18 @@ bool parseRuled(const QString &text, bool (*rule)(long long), int first, int *va
     return true;
 }
 
+bool parseListenAddress(const QString &text, QString *address, int *port)
+{
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    QString host = colon < 0 ? QStringLiteral("127.0.0.1") : text.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    if (QHostAddress(host).isNull() || !parseNumberIn(text.mid(colon + 1), 1, 65535, port))
+        return false;
+    *address = host;
+    return true;
+}
+
 namespace {
 // RRGGBB, #RRGGBB or one of the SVG colour names; not #RGB, #AARRGGBB or
 // "transparent", whose short or alpha forms would read as another colour.
@@ -250,6 +262,9 @@ QString programUsage()
         "                            (numbers decimal or 0x-hex; missing ones are 0)\n"
         "  --no-companion            do not start the phone-app server\n"
         "  --companion-address ADDR  listen for the phone app on ADDR only (default: all)\n"
+        "  --openrgb-server [ADDRESS:]PORT\n"
+        "                            serve the boxes' lights to OpenRGB clients (address\n"
+        "                            127.0.0.1 unless given; no authentication)\n"
         "  --update-url URL          update service to ask (default: ZALDO_UPDATE_URL)\n"
         "  --verbose                 also print the diagnostic log\n"
         "  --version                 print the version and exit\n"
@@ -366,6 +381,13 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
             o->companionAddress = args.at(++i);
             if (QHostAddress(o->companionAddress).isNull()) {
                 *error = QStringLiteral("--companion-address: \"%1\" is not an IP address").arg(o->companionAddress);
+                return false;
+            }
+        } else if (a == QLatin1String("--openrgb-server")) {
+            if (!needValue(i, a))
+                return false;
+            if (!parseListenAddress(args.at(++i), &o->openRgbAddress, &o->openRgbPort)) {
+                *error = QStringLiteral("--openrgb-server: \"%1\" is not [ADDRESS:]PORT").arg(args.at(i));
                 return false;
             }
         } else if (a == QLatin1String("--update-url")) {

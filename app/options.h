@@ -32,6 +32,8 @@ struct ProgramOptions {
 
     bool companionEnabled = true;         // --no-companion
     QString companionAddress;             // --companion-address
+    QString openRgbAddress;               // --openrgb-server [ADDRESS:]PORT; empty: off
+    int openRgbPort = 0;
     QString updateUrl;                    // --update-url
     bool verbose = false;                 // --verbose
 
@@ -64,6 +66,8 @@ constexpr int kMaxRequestLength = 1024;
 // that builds it. False with *error ("request too long", ...) otherwise.
 bool checkRequestLine(const QByteArray &line, QString *error);
 
+// [ADDRESS:]PORT of --openrgb-server; the address defaults to 127.0.0.1.
+bool parseListenAddress(const QString &text, QString *address, int *port);
 // Parses arguments (without argv[0]). On failure returns false and sets *error.
 bool parseProgramOptions(const QStringList &args, ProgramOptions *options, QString *error);
 // Numbers of --send: decimal or 0x-hexadecimal.

@@ -380,6 +380,15 @@ private Q_SLOTS:
             QCOMPARE(ok ? QString::fromUtf8(o.requests.join('|')) : expected == "error" ? "error" : error, expected);
         }
         QVERIFY(!programUsage().contains("--io-inline") && programUsage().contains("--emulate-latency"));
+        // --openrgb-server [ADDRESS:]PORT; off unless given.
+        QVERIFY(ProgramOptions().openRgbAddress.isEmpty());
+        for (const auto &[arg, expected] : QList<QPair<QString, QString>>{{"6800", "127.0.0.1 6800"}, {"0.0.0.0:6743", "0.0.0.0 6743"},
+                 {"[::1]:7000", "::1 7000"}, {"70000", "error"}, {"host:1", "error"}, {"1.2.3.4:", "error"}, {"0", "error"}}) {
+            ProgramOptions o;
+            QString error;
+            const bool ok = parseProgramOptions({"--openrgb-server", arg}, &o, &error);
+            QCOMPARE(ok ? o.openRgbAddress + ' ' + QString::number(o.openRgbPort) : "error", expected);
+        }
     }
 
     // A device change rescans, re-applies what is new and keeps the poll going.
