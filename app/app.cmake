@@ -13,7 +13,7 @@ add_library(zaldo_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/brenvarrgbfancontroller.cpp ${CMAKE_CURRENT_SOURCE_DIR}/brenvarrgbfancontroller.h)
 zaldo_layer(zaldo_app app)
 target_link_libraries(zaldo_app PUBLIC
-    zaldo_tasks zaldo_fanops zaldo_panelcommands zaldo_companion zaldo_monitor zaldo_update zaldo_mainview
+    zaldo_tasks zaldo_fanops zaldo_panelcommands zaldo_companion zaldo_openrgb zaldo_monitor zaldo_update zaldo_mainview
     Qt5::Widgets Qt5::Network Qt5::DBus PkgConfig::UDEV)
 
 add_executable(brenvar-rgb-fan-controller ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)

@@ -1,8 +1,11 @@
 #include "app/controllercore.h"
 
+#include "app/options.h"
 #include "app/remoterequests.h"
 #include "commands/appcommandhandler.h"
 #include "commands/boxselection.h"
+#include "commands/openrgbbridge.h"
+#include "commands/openrgbserver.h"
 #include "commands/sockethelper.h"
 #include "core/controllerstate.h"
 #include "core/viewsink.h"
@@ -25,7 +28,11 @@ ControllerCore::ControllerCore(ControllerState &state, const ControllerSetup &se
     m_state.resourcePrefix = QCoreApplication::applicationDirPath() + QLatin1Char('/');
 }
 
-ControllerCore::~ControllerCore() = default;
+ControllerCore::~ControllerCore()
+{
+    // Before the bridge it serves.
+    delete m_openRgb;
+}
 
 void ControllerCore::loadSettings()
 {
@@ -73,6 +80,7 @@ void ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
                                                         AppCommandHandler::replyTo(m_socketHelper));
     m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_boxes, m_views, std::move(hooks));
     m_requests = std::make_unique<RemoteRequests>(m_state, *m_link, *m_store, *m_boxes);
+    startOpenRgb();
 
     // The boxes and the selected box's firmware.
     m_link->connectAllBoxes();
@@ -112,10 +120,33 @@ void ControllerCore::shutDown()
 {
     // Input first: nothing new may be queued while the boxes finish.
     delete m_socketHelper;
+    delete m_openRgb;
     if (m_link)
         m_link->executor().shutDown();
     if (m_store && !m_store->saveDeviceSettings())
         qCWarning(lcController) << "the settings could not be written at the end";
+}
+
+OpenRgbServer *ControllerCore::openRgbServer() const
+{
+    return m_openRgb;
+}
+
+void ControllerCore::startOpenRgb()
+{
+    const QString wanted = m_setup.openRgbServer.isEmpty() ? m_state.openRgbServer : m_setup.openRgbServer;
+    if (wanted.isEmpty())
+        return;
+    QString address;
+    int port = 0;
+    if (!parseListenAddress(wanted, &address, &port)) {
+        qCWarning(lcController).noquote() << "OpenRGB server not started: \"" + wanted + "\" is not [ADDRESS:]PORT";
+        return;
+    }
+    m_openRgbBridge = std::make_unique<OpenRgbBridge>(m_state, *m_link, *m_store, *m_boxes);
+    m_openRgb = new OpenRgbServer(*m_openRgbBridge, this);
+    m_openRgbBridge->follow(*m_openRgb);
+    m_openRgb->listen(QHostAddress(address), static_cast<quint16>(port));
 }
 
 void ControllerCore::handleRequest(const QByteArray &line, std::function<void(const QByteArray &)> reply)

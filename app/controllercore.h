@@ -23,6 +23,8 @@ class AutoUpdate;
 class SocketHelper;
 class ViewSink;
 class RemoteRequests;
+class OpenRgbBridge;
+class OpenRgbServer;
 
 // What main decides before the controller is built.
 struct ControllerSetup {
@@ -30,6 +32,9 @@ struct ControllerSetup {
     QString dataDirectory;                // settings files
     bool companionEnabled = true;
     QString companionAddress;             // empty: every interface
+    // The OpenRGB SDK server's [ADDRESS:]PORT for this run; empty: as
+    // Device.ini says (off unless its OpenRGB group names one).
+    QString openRgbServer;
     QString updateUrl;                    // empty: the update checker's default
     // Box exchanges on a worker per box (the program); off, they run inline
     // on the GUI thread, which keeps tests deterministic.
@@ -73,6 +78,8 @@ public:
     void shutDown();
     // Boxes lose their settings while unpowered: reconnect and re-apply all.
     void reapplyAfterResume();
+    // Null while the OpenRGB SDK server is off.
+    OpenRgbServer *openRgbServer() const;
 
     DeviceLink &link() { return *m_link; }
     SettingsStore &store() { return *m_store; }
@@ -83,6 +90,8 @@ public:
     AppCommandHandler &appCommands() { return *m_appCommands; }
 
 private:
+    void startOpenRgb();
+
     ControllerState &m_state;
     ControllerSetup m_setup;
     ViewSink &m_views;
@@ -98,5 +107,7 @@ private:
     std::unique_ptr<CpuTemperature> m_cpuTemperature;
     QPointer<AutoUpdate> m_autoUpdate;
     QPointer<SocketHelper> m_socketHelper;
+    std::unique_ptr<OpenRgbBridge> m_openRgbBridge;
+    QPointer<OpenRgbServer> m_openRgb;
     QString m_firmware = QStringLiteral("1.0.0");
 };

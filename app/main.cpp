@@ -264,6 +264,8 @@ int main(int argc, char **argv)
     SettingsStore::removeSaveLeftovers(setup.dataDirectory);
     setup.companionEnabled = options.companionEnabled;
     setup.companionAddress = options.companionAddress;
+    if (!options.openRgbAddress.isEmpty())
+        setup.openRgbServer = QStringLiteral("[%1]:%2").arg(options.openRgbAddress).arg(options.openRgbPort);
     setup.updateUrl = options.updateUrl;
     setup.threadedIo = !options.inlineIo;
     setup.emulatedBoxes = options.emulate;

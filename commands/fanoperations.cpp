@@ -107,6 +107,17 @@ void FanOperations::setLedsOff(const EntryRules &rules, int box, int fan, int of
     settle(rules, box, fan);
 }
 
+void FanOperations::setSteadyColour(const EntryRules &rules, int box, int fan, const Colour &colour)
+{
+    Fan &f = m_state.box(box).fan(fan);
+    f.colour = colour;
+    f.lighting = LedMode::Steady;
+    f.ledsOff = false;
+    if (!rules.resendsWholeBox)
+        m_link.sendStoredSteady(box, fan);
+    settle(rules, box, fan);
+}
+
 void FanOperations::copyLighting(int box, int fan)
 {
     ControllerBox &b = m_state.box(box);

@@ -3,6 +3,7 @@
 #include "core/vocabulary.h"
 
 struct ControllerState;
+struct Colour;
 class DeviceLink;
 class SettingsStore;
 class BoxSelection;
@@ -50,6 +51,9 @@ public:
     // 0 switches the LEDs on, 1 off (black). The panel's switch may carry
     // other non-zero values: they mark the LEDs off yet send the lighting mode.
     void setLedsOff(const EntryRules &rules, int box, int fan, int off);
+    // The fan steady in this colour, whatever it lit in and even if its LEDs
+    // were off: one report (the network lighting protocols' frames).
+    void setSteadyColour(const EntryRules &rules, int box, int fan, const Colour &colour);
     // Fan 1's lighting onto another fan of the box.
     void copyLighting(int box, int fan);
     // The stopped-fan alarm; stored in the settings file at once.

@@ -84,6 +84,8 @@ struct ControllerState {
     int musicLevel = 100;
     int volumePercent = 0;
     int cpuTemp = 0;
+    // The OpenRGB SDK server's [ADDRESS:]PORT as Device.ini keeps it; empty: off.
+    QString openRgbServer;
     // What changed, for whoever follows it; lives on the state's thread.
     ModelEvents events;
 

@@ -14,6 +14,9 @@ QString deviceGroup(int box)
 }
 
 const QString kMain = QStringLiteral("Main");
+const QString kOpenRgbGroup = QStringLiteral("OpenRGB");
+const QString kOpenRgbServer = QStringLiteral("Server");
+const QString kOpenRgbServerKey = kOpenRgbGroup + QLatin1Char('/') + kOpenRgbServer;
 const QString kDefaultProfile = QStringLiteral("1");
 const QString kDefaultMonitor = QStringLiteral("1,1,1");
 
@@ -106,6 +109,7 @@ DeviceSettingsTable SettingsStore::readDeviceIni()
     table.password = IniFile::readText(settings, QStringLiteral("Main/Password"));
     table.openPassword = IniFile::readText(settings, QStringLiteral("Main/OpenPassword"));
     table.isAutoRun = IniFile::readText(settings, QStringLiteral("Main/isAutoRun"));
+    table.openRgbServer = IniFile::readText(settings, kOpenRgbServerKey);
     qCDebug(lcStorage).nospace().noquote() << "Password:::" << table.password;
     return table;
 }
@@ -128,6 +132,8 @@ SettingsMap SettingsStore::collectDeviceSettings()
     main[QStringLiteral("Password")] = m_state.passwordStr;
     main[QStringLiteral("OpenPassword")] = flag(m_state.isOpenPassword);
     main[QStringLiteral("isAutoRun")] = flag(m_state.isAutoRun);
+    if (!m_state.openRgbServer.isEmpty())
+        map[kOpenRgbGroup][kOpenRgbServer] = m_state.openRgbServer;
     return map;
 }
 
@@ -145,6 +151,9 @@ bool SettingsStore::writeDeviceIni(const SettingsMap &map)
         const QString name = QLatin1String(key);
         values.append({kMain + QLatin1Char('/') + name, main.value(name)});
     }
+    const auto openRgb = map.value(kOpenRgbGroup);
+    if (openRgb.contains(kOpenRgbServer))
+        values.append({kOpenRgbServerKey, openRgb.value(kOpenRgbServer)});
     return IniFile::writeValues(deviceFilePath(), values);
 }
 
@@ -173,6 +182,7 @@ void SettingsStore::parseDevice()
             box.fan(f).alarmOn = f < parts.size() ? parts.at(f).toInt() != 0 : true;
     }
     m_state.isStartAutoUpdate = table.autoUpdate.toInt() != 0;
+    m_state.openRgbServer = table.openRgbServer;
     // Kept as stored even outside 0..6 (the settings menu stores any index);
     // languageCode() gives no file for it, so nothing past the table is used.
     m_state.languageIndex = table.language.toInt();

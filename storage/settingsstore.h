@@ -16,6 +16,9 @@ struct DeviceSettingsTable {
     QString password;
     QString openPassword;
     QString isAutoRun;
+    // [ADDRESS:]PORT of the OpenRGB SDK server; empty: off. Its group is
+    // written only while it is set, so other files keep their bytes.
+    QString openRgbServer;
 };
 
 // ProfileN.ini read as text: groups Fan0..Fan4, nine keys each in the order
