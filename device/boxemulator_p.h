@@ -2,7 +2,9 @@
 
 // Internals shared by the emulator's configuration side and its devices.
 
+#include "core/valuerules.h"
 #include "device/boxemulator.h"
+#include "device/fanmotion.h"
 
 #include <QString>
 
@@ -22,6 +24,7 @@ struct EmulatedPlug {
 struct EmulatedFirmware {
     std::array<BoxEmulator::FanState, 3> live{};
     std::array<BoxEmulator::FanState, 3> saved{};
+    std::array<FanMotion, kFanCount> motion{};
     int saves = 0;
     BoxEmulator::Fault fault = BoxEmulator::Fault::None;
 };
@@ -40,6 +43,10 @@ struct EmulatorCore {
     QString tracePath;
     QList<QPair<int, int>> stalled;
     std::minstd_rand jitter{20240601u};
+    BoxEmulator::Clock clock;
+    std::vector<BoxEmulator::FanEvent> fanEvents;  // still to come, earliest first
+
+    EmulatorCore();
 
     void plug(const QList<int> &boxes);
     void unplugBox(int box);
@@ -47,6 +54,8 @@ struct EmulatorCore {
     bool isStalled(int box, int fan) const;
     void appendTrace(const QString &line) const;
     void waitLatency(int box) const;
+    // Applies the stalls and recoveries due by now; returns now.
+    qint64 catchUp();
 };
 
 // A device opened from the emulator.
