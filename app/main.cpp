@@ -129,6 +129,7 @@ std::unique_ptr<HidTransport> makeTransport(const ProgramOptions &options)
     else
         emulator->setBoxes(options.emulatedBoxes);
     emulator->setStalledFans(options.stalledFans);
+    emulator->addFanEvents(options.fanEvents);
     if (options.slowBoxes.isEmpty())
         emulator->setLatencyMicroseconds(options.latencyUs);
     for (int box : options.slowBoxes)

@@ -275,6 +275,9 @@ QString programUsage()
         "                            comma-separated LIST instead of opening real devices\n"
         "  --emulate @PATH           as above, reading LIST from PATH at every scan\n"
         "  --emulate-stalled LIST    emulated fans that report 0 RPM, as box.fan pairs (e.g. 2.1)\n"
+        "  --emulate-stall LIST      emulated fans that stall at a time, as box.fan@seconds\n"
+        "                            from the start (e.g. 2.1@10,0.0@2.5)\n"
+        "  --emulate-recover LIST    emulated fans that turn again at a time, as above\n"
         "  --emulate-trace PATH      append one line per report sent to an emulated box\n"
         "  --emulate-latency MICROSECONDS\n"
         "                            each emulated write and reply read takes this long\n"
@@ -328,6 +331,16 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
                 *error = QStringLiteral("--emulate-stalled: malformed list \"%1\" (box.fan pairs, box 0-15, fan 0-2)").arg(v);
                 return false;
             }
+        } else if (a == QLatin1String("--emulate-stall") || a == QLatin1String("--emulate-recover")) {
+            if (!needValue(i, a))
+                return false;
+            QList<BoxEmulator::FanEvent> events;
+            QString wrong;
+            if (!BoxEmulator::parseFanEvents(args.at(++i), a.endsWith(QLatin1String("stall")), &events, &wrong)) {
+                *error = a + QStringLiteral(": ") + wrong;
+                return false;
+            }
+            o->fanEvents += events;
         } else if (a == QLatin1String("--emulate-trace")) {
             if (!needValue(i, a))
                 return false;
@@ -403,6 +416,10 @@ bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *er
     if (!o->emulate && (!o->stalledFans.isEmpty() || !o->tracePath.isEmpty() || o->latencyUs || !o->silentBoxes.isEmpty()
                          || !o->slowBoxes.isEmpty())) {
         *error = QStringLiteral("--emulate-stalled, --emulate-trace, --emulate-latency, --emulate-silent and --emulate-slow need --emulate");
+        return false;
+    }
+    if (!o->emulate && !o->fanEvents.isEmpty()) {
+        *error = QStringLiteral("--emulate-stall and --emulate-recover need --emulate");
         return false;
     }
     return true;

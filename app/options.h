@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/boxemulator.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -13,6 +15,7 @@ struct ProgramOptions {
     QList<int> emulatedBoxes;
     QString emulatedBoxFile;
     QList<QPair<int, int>> stalledFans;   // --emulate-stalled
+    QList<BoxEmulator::FanEvent> fanEvents;  // --emulate-stall, --emulate-recover
     QString tracePath;                    // --emulate-trace
     int latencyUs = 0;                    // --emulate-latency
     QList<int> silentBoxes;               // --emulate-silent

@@ -13,7 +13,9 @@
 #include <chrono>
 #include <thread>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <string>
 
 Q_LOGGING_CATEGORY(lcBoxEmulator, "zaldo.device.emulator")
@@ -45,14 +47,61 @@ std::vector<QString> splitItems(const QString &text)
     return items;
 }
 
+// Why an item of a box.fan@seconds list is wrong, or empty when it is right.
+QString parseFanEvent(const QString &item, bool stall, BoxEmulator::FanEvent *event)
+{
+    const QStringList at = item.split(QLatin1Char('@'));
+    const QStringList place = at.value(0).split(QLatin1Char('.'));
+    if (at.size() != 2 || place.size() != 2)
+        return QStringLiteral("\"%1\" is not box.fan@seconds").arg(item);
+    bool ok = false;
+    const double seconds = at[1].trimmed().toDouble(&ok);
+    if (!parseNumber(place[0], 0, kBoxCount - 1, &event->box))
+        return QStringLiteral("box \"%1\" in \"%2\" is not 0-%3").arg(place[0], item).arg(kBoxCount - 1);
+    if (!parseNumber(place[1], 0, maxFanPorts() - 1, &event->fan))
+        return QStringLiteral("fan \"%1\" in \"%2\" is not 0-%3").arg(place[1], item).arg(maxFanPorts() - 1);
+    // A year of seconds is plenty and keeps the milliseconds far inside the range.
+    if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > 366.0 * 24 * 3600)
+        return QStringLiteral("\"%1\" in \"%2\" is not a number of seconds").arg(at[1], item);
+    event->atMs = std::llround(seconds * 1000.0);
+    event->stall = stall;
+    return {};
+}
+
 } // namespace
 
 EmulatorCore::EmulatorCore()
 {
-    for (int n = 0; n < kBoxCount; ++n) {
-        boxes[idx(n)].live.resize(idx(fanPortsOf(n)));
-        boxes[idx(n)].saved = boxes[idx(n)].live;
+    const auto start = std::chrono::steady_clock::now();
+    clock = [start] {
+        return static_cast<qint64>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+    };
+    for (int b = 0; b < kBoxCount; ++b) {
+        EmulatedFirmware &fw = boxes[idx(b)];
+        fw.live.resize(idx(fanPortsOf(b)));
+        fw.saved = fw.live;
+        for (int f = 0; f < fanPortsOf(b); ++f)
+            fw.motion.push_back(FanMotion(BoxEmulator::topRpm(b, f), BoxEmulator::kDefaultSpeedPercent));
     }
+}
+
+qint64 EmulatorCore::catchUp()
+{
+    const qint64 now = clock();
+    auto due = fanEvents.begin();
+    for (; due != fanEvents.end() && due->atMs <= now; ++due) {
+        std::vector<FanMotion> &fans = boxes[idx(due->box)].motion;
+        if (due->fan >= static_cast<int>(fans.size()))
+            continue;  // a port this box's model does not have
+        FanMotion &motion = fans[idx(due->fan)];
+        if (due->stall)
+            motion.stall(due->atMs);
+        else
+            motion.recover(due->atMs);
+    }
+    fanEvents.erase(fanEvents.begin(), due);
+    return now;
 }
 
 void EmulatorCore::plug(const QList<int> &wanted)
@@ -176,6 +225,26 @@ void BoxEmulator::setStalledFans(const QList<QPair<int, int>> &fans)
     d->core->stalled = fans;
 }
 
+void BoxEmulator::setClock(Clock clock)
+{
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
+    d->core->clock = std::move(clock);
+}
+
+void BoxEmulator::addFanEvents(const QList<FanEvent> &events)
+{
+    const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
+    for (const FanEvent &e : events) {
+        if (isValidBox(e.box) && isValidFan(e.fan))
+            d->core->fanEvents.push_back(e);
+        else
+            qCWarning(lcBoxEmulator) << "ignoring a stall or recovery of box/fan out of range:" << e.box << e.fan;
+    }
+    // Stable: a stall and a recovery at the same time happen in the order given.
+    std::stable_sort(d->core->fanEvents.begin(), d->core->fanEvents.end(),
+                     [](const FanEvent &a, const FanEvent &b) { return a.atMs < b.atMs; });
+}
+
 void BoxEmulator::setTracePath(const QString &path)
 {
     const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
@@ -231,6 +300,24 @@ bool BoxEmulator::parseStalledList(const QString &text, QList<QPair<int, int>> *
     return true;
 }
 
+bool BoxEmulator::parseFanEvents(const QString &text, bool stall, QList<FanEvent> *events, QString *error)
+{
+    QList<FanEvent> result;
+    for (const QString &item : splitItems(text)) {
+        FanEvent event;
+        const QString wrong = parseFanEvent(item, stall, &event);
+        if (!wrong.isEmpty()) {
+            if (error)
+                *error = wrong;
+            return false;
+        }
+        result.append(event);
+    }
+    if (events)
+        *events = result;
+    return true;
+}
+
 QString BoxEmulator::traceLine(int box, const std::uint8_t *command)
 {
     QString line = QString::number(box);
@@ -239,9 +326,9 @@ QString BoxEmulator::traceLine(int box, const std::uint8_t *command)
     return line;
 }
 
-int BoxEmulator::nominalRpm(int speedPercent)
+int BoxEmulator::topRpm(int box, int fan)
 {
-    return 400 + 16 * speedPercent;
+    return 1500 + (box * 131 + fan * 197) % 501;
 }
 
 QStringList BoxEmulator::traceLines() const

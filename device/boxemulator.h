@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -42,6 +43,21 @@ public:
         int speedPercent = kDefaultSpeedPercent;
     };
 
+    // A fan that stalls (its rotor stops, it reads 0 RPM) or turns again, at a
+    // time on the emulator's clock.
+    struct FanEvent {
+        int box = 0;
+        int fan = 0;
+        qint64 atMs = 0;
+        bool stall = true;  // false: recovers
+        bool operator==(const FanEvent &o) const
+        {
+            return box == o.box && fan == o.fan && atMs == o.atMs && stall == o.stall;
+        }
+    };
+    // Milliseconds since the emulator started; tests give their own.
+    using Clock = std::function<qint64()>;
+
     struct SentReport {
         int box = -1;
         std::array<std::uint8_t, 64> command{};  // w1..w64 (report ID stripped)
@@ -57,6 +73,10 @@ public:
     void setBoxListFile(const QString &path);
     // (box, fan) pairs whose fan reports 0 RPM.
     void setStalledFans(const QList<QPair<int, int>> &fans);
+    // Fans turn on this clock from now on. Called from every box's worker.
+    void setClock(Clock clock);
+    // Stalls and recoveries still to come; earlier ones are applied at once.
+    void addFanEvents(const QList<FanEvent> &events);
     // Appends one line per output report to this file.
     void setTracePath(const QString &path);
     void setFault(int box, Fault fault);
@@ -69,10 +89,13 @@ public:
     static bool parseBoxList(const QString &text, QList<int> *boxes);
     // Parses "2.1,0.0" (box.fan pairs, fans counted from 0); false on anything malformed.
     static bool parseStalledList(const QString &text, QList<QPair<int, int>> *fans);
+    // Parses "2.1@10,0.0@2.5" (box.fan@seconds, box 0-15, fan 0-2); false with
+    // *error naming the wrong part on anything malformed.
+    static bool parseFanEvents(const QString &text, bool stall, QList<FanEvent> *events, QString *error);
     // One trace line: box in decimal, then w1..w8 as two-digit lower-case hex.
     static QString traceLine(int box, const std::uint8_t *command);
-    // RPM a running fan reports at this speed percent, before the jitter.
-    static int nominalRpm(int speedPercent);
+    // RPM the fan turns at 100 %, 1500..2000, a little different for each fan.
+    static int topRpm(int box, int fan);
     // Longest a read that finds no reply sleeps, whatever timeout it was given.
     static constexpr int kMaxIdleWaitMs = 5;
 

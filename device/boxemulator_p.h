@@ -2,7 +2,9 @@
 
 // Internals shared by the emulator's configuration side and its devices.
 
+#include "core/valuerules.h"
 #include "device/boxemulator.h"
+#include "device/fanmotion.h"
 
 #include <QString>
 
@@ -24,6 +26,7 @@ struct EmulatedFirmware {
     std::vector<BoxEmulator::FanState> live;
     std::vector<BoxEmulator::FanState> saved;
     BoxEmulator::FanState *port(int n) { return n >= 1 && n <= static_cast<int>(live.size()) ? &live[idx(n - 1)] : nullptr; }
+    std::vector<FanMotion> motion;
     int saves = 0;
     BoxEmulator::Fault fault = BoxEmulator::Fault::None;
 };
@@ -43,6 +46,10 @@ struct EmulatorCore {
     QString tracePath;
     QList<QPair<int, int>> stalled;
     std::minstd_rand jitter{20240601u};
+    BoxEmulator::Clock clock;
+    std::vector<BoxEmulator::FanEvent> fanEvents;  // still to come, earliest first
+
+    EmulatorCore();
 
     void plug(const QList<int> &boxes);
     void unplugBox(int box);
@@ -50,6 +57,8 @@ struct EmulatorCore {
     bool isStalled(int box, int fan) const;
     void appendTrace(const QString &line) const;
     void waitLatency(int box) const;
+    // Applies the stalls and recoveries due by now; returns now.
+    qint64 catchUp();
 };
 
 // A device opened from the emulator.

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -36,8 +37,10 @@ void EmulatedDevice::applyCommand(EmulatedFirmware &fw, const std::uint8_t *c)
     BoxEmulator::FanState *fan = fw.port(port);
     switch (c[1]) {
     case 0x51:
-        if (fan && c[3] == 0x03)
+        if (fan && c[3] == 0x03) {
             fan->speedPercent = c[4];
+            fw.motion[static_cast<size_t>(port - 1)].command(m_core->catchUp(), c[4]);
+        }
         break;
     case 0x52:
         if (!fan || c[3] > static_cast<int>(LedMode::Flash))
@@ -71,12 +74,13 @@ std::vector<std::uint8_t> EmulatedDevice::replyFor(int box, const std::uint8_t *
     } else if (c[0] == 0x33 && c[1] == 0x51) {
         const int port = c[2];
         int rpm = 0;
-        const BoxEmulator::FanState *fan = m_core->boxes[idx(box)].port(port);
-        if (fan && !m_core->isStalled(box, port - 1)) {
-            const int percent = std::min<int>(fan->speedPercent, 100);
-            const int nominal = BoxEmulator::nominalRpm(percent);
-            std::uniform_int_distribution<int> spread(-nominal / 100, nominal / 100);
-            rpm = std::clamp(nominal + spread(m_core->jitter), 1, 65535);
+        if (m_core->boxes[idx(box)].port(port)) {
+            FanMotion &motion = m_core->boxes[static_cast<size_t>(box)].motion[static_cast<size_t>(port - 1)];
+            const int turning = static_cast<int>(std::lround(motion.rpm(m_core->catchUp())));
+            if (motion.counts() && !m_core->isStalled(box, port - 1)) {
+                std::uniform_int_distribution<int> spread(-turning / 100, turning / 100);
+                rpm = std::clamp(turning + spread(m_core->jitter), 0, 65535);
+            }
         }
         std::fill(reply.begin() + 3, reply.end(), 0);
         reply[5] = static_cast<std::uint8_t>(rpm & 0xFF);

@@ -8,7 +8,7 @@ packages=(
     libhidapi-dev libudev-dev
     fonts-liberation fonts-noto-cjk fonts-thai-tlwg-ttf
     clang libfuzzer-14-dev libbenchmark-dev
-    python3 netcat-openbsd ccache
+    python3 netcat-openbsd ccache dbus-daemon
     weston qtwayland5
     dpkg-dev file lintian desktop-file-utils appstream
 )

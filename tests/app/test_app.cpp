@@ -372,6 +372,11 @@ private Q_SLOTS:
             {{"profile", "load", "2", "--box", "3"}, "profile load 2 3"}, {{"profile", "load", "2"}, "profile load 2"},
             {{"profile", "load", "2", "--box", "17"}, "error"}, {{"profile", "save", "--box", "3"}, "error"},
             {{"status", "--box"}, "error"}, {{"--io-inline"}, ""},
+            {{"--emulate", "0", "--emulate-stall", "2.1@10", "--emulate-recover", "2.1@20.5"}, ""},
+            {{"--emulate", "0", "--emulate-recover", "2.3@1"}, "--emulate-recover: fan \"3\" in \"2.3@1\" is not 0-2"},
+            {{"--emulate", "0", "--emulate-stall", "1.1@1,2.1"}, "--emulate-stall: \"2.1\" is not box.fan@seconds"},
+            {{"--emulate", "0", "--emulate-stall", "2.1@-1"}, "--emulate-stall: \"-1\" in \"2.1@-1\" is not a number of seconds"},
+            {{"--emulate-stall", "2.1@10"}, "--emulate-stall and --emulate-recover need --emulate"},
             {{"--frobnicate"}, "unknown option \"--frobnicate\" (see --help)"}};
         for (const auto &[args, expected] : rows) {
             ProgramOptions o;

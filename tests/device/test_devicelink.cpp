@@ -9,6 +9,7 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -279,6 +280,34 @@ private Q_SLOTS:
         QVERIFY(given.size() > 1 && given.size() < 100);
         QCOMPARE(run({EINTR}, false, 50), 5);
         QVERIFY(given.size() == 2 && given[0] == 50 && given[1] >= 0 && given[1] <= 30);
+    }
+
+    // One fan on the test clock: (ms, percent sent or -1, expected share of its top speed).
+    // It starts at the default speed, lags about a second, reads 0 at 0 %, stalls at
+    // 12 s and turns again from 15 s, as told.
+    void fanPhysics()
+    {
+        Fixture fx({0});
+        std::atomic<qint64> now{0};
+        fx.emulator.setClock([&now] { return now.load(); });
+        QList<BoxEmulator::FanEvent> stall, recovery;
+        QVERIFY(BoxEmulator::parseFanEvents(" 0.1@12, 3.2@0", true, &stall, nullptr)
+                && BoxEmulator::parseFanEvents("0.1@15.0", false, &recovery, nullptr));
+        fx.emulator.addFanEvents(stall + recovery);
+        const QList<std::tuple<int, int, double>> rows{
+            {0, -1, 0.6},      {0, 0, 0.0},       {4000, -1, 0.0},   {5000, 100, 0.0},  {6000, -1, 0.632},
+            {10000, -1, 0.99}, {11999, -1, 1.0},  {12000, -1, 0.0},  {14000, 100, 0.0}, {15000, -1, 0.0},
+            {16000, -1, 0.632}, {16000, 20, 0.632}, {26000, -1, 0.2}};
+        const int top = BoxEmulator::topRpm(0, 1);
+        for (const auto &[ms, percent, share] : rows) {
+            now = ms;
+            if (percent >= 0)
+                fx.link.setFanSpeedLevel(0, 1, percent == 0 ? 6 : percent / 20);  // level 6 sends 0 %
+            const FanStatusReply reply = readStatusNow(fx.link, 0, 1);
+            const int rpm = DeviceLink::parseFanStatus(reply.data.data(), reply.length).rpm;
+            QVERIFY2(qAbs(rpm - share * top) <= top * 0.02, qPrintable(QStringLiteral("%1 ms: %2").arg(ms).arg(rpm)));
+        }
+        QVERIFY(top >= 1500 && top <= 2000 && BoxEmulator::topRpm(0, 2) != top && BoxEmulator::topRpm(3, 1) != top);
     }
 
     void hidapiRefusesWildcardIds()
