@@ -37,7 +37,18 @@ QString tenthsText(int tenths)
     return sign + whole + (tenths % 10 ? QLatin1Char('.') + QString::number(std::abs(tenths) % 10) : QString());
 }
 
-QString quoted(const QString &part) { return QLatin1Char('"') + part + QLatin1Char('"'); }
+// The bad part as the error line shows it: one line, and short.
+QString quoted(const QString &part)
+{
+    constexpr int kShown = 40;
+    QString shown = part.left(kShown);
+    for (QChar &c : shown) {
+        const QChar::Category k = c.category();
+        if (k == QChar::Other_Control || k == QChar::Separator_Line || k == QChar::Separator_Paragraph)
+            c = QLatin1Char('?');
+    }
+    return QLatin1Char('"') + shown + (part.size() > kShown ? QStringLiteral("...") : QString()) + QLatin1Char('"');
+}
 
 QString pointError(const QString &point, const QString &what) { return QStringLiteral("point ") + quoted(point) + ": " + what; }
 

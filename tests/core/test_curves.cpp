@@ -39,6 +39,7 @@ private Q_SLOTS:
             {"30:20,20:40", "point \"20:40\": temperatures must rise"}, {"30:20,30:40", "must rise"},
             {"30:20,151:40", "point \"151:40\": temperature out of range"},
             {"30:20,50:101", "point \"50:101\": percent out of range"}, {"30:-1,50:1", "bad number \"-1\""},
+            {"30:2\n0,5:1", "bad number \"2?0\""}, {"1:1," + QString(50, 'x'), "point \"" + QString(40, 'x') + "...\""},
             {"30:20,50:40;foo=1", "option \"foo=1\": unknown"}, {"30:20,50:40;min", "option \"min\": not key=value"},
             {"30:20,50:40;hysteresis=50.1", "option \"hysteresis=50.1\": out of range"},
             {"30:20,50:40;step-up=x", "option \"step-up=x\": bad number"}, {"30:20,50:40;step-down=101", "out of range"},
