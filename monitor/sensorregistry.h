@@ -40,7 +40,7 @@ public:
 
     // One walk over the sensor table (when loaded) and the files: this pass's readings.
     void refresh();
-    // cpu first, then the table's sensors in walk order, then the user's in the order added.
+    // cpu first, then the table's sensors in order of place (new ones after), then the user's as added.
     QVector<SensorInfo> list() const;
     std::optional<double> read(const QString &id) const;
 
@@ -72,5 +72,5 @@ private:
     QVector<UserSensor> m_user;
 };
 
-// A whole-degree reading rounded to tenths, as every reading is kept.
+// A reading in degrees rounded to tenths, as every reading is kept.
 double roundToTenths(double celsius);
