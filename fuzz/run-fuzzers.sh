@@ -12,7 +12,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZALDO_FUZZ_BUILD_DIR:-$root/fuzz-build}
 harnesses=("$@")
 [ ${#harnesses[@]} -eq 0 ] && harnesses=(fuzz_appcommand fuzz_paneldispatch fuzz_deviceini fuzz_profileini
-                                         fuzz_xmlprofile fuzz_updatereply fuzz_devicereply fuzz_remoterequest fuzz_openrgb)
+                                         fuzz_xmlprofile fuzz_updatereply fuzz_devicereply fuzz_remoterequest fuzz_openrgb
+                                         fuzz_curveparser)
 if [ "${ZALDO_FUZZ_SKIP_BUILD:-0}" != 1 ]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZALDO_FUZZ=ON \
         -DZALDO_SANITIZE=ON -DZALDO_BUILD_TESTS=OFF -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null || exit 1

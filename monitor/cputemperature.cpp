@@ -122,9 +122,9 @@ void CpuTemperature::setupUpdateCPUTempTimer()
     qCDebug(lcMonitor) << "setupUpdateCPUTempTimer start";
 }
 
-int CpuTemperature::boundedSensorCount()
+int CpuTemperature::boundedSensorCount(SensorTable &sensors)
 {
-    const int n = m_sensors.sensorCount();
+    const int n = sensors.sensorCount();
     if (n < 0 || n > kMaxSensors) {
         qCWarning(lcMonitor) << "implausible sensor count:" << n;
         return n < 0 ? 0 : kMaxSensors;
@@ -165,23 +165,28 @@ bool CpuTemperature::isCpuTemperature(double t, const char *label)
     return isReading(t) && t > 0.0 && isCpuLabel(label);
 }
 
+void CpuMaximum::offer(double celsius, const char *label)
+{
+    if (celsius > m_best && CpuTemperature::isCpuTemperature(celsius, label))
+        m_best = celsius;
+}
+
 bool CpuTemperature::passMaximum(int *celsius)
 {
-    double best = 0.0;
+    CpuMaximum best;
     char buf[kSensorTextSize] = {};
-    const int count = boundedSensorCount();
+    const int count = boundedSensorCount(m_sensors);
     for (int s = 0; s < count; ++s) {
         m_sensors.prepareSensor(s);
         m_sensors.sensorName(s, buf, kSensorTextSize);
         for (int r = 0; r < kReadingsPerSensor; ++r) {
             const double t = m_sensors.getTemperature(s, r, buf, kSensorTextSize);
             terminate(buf);
-            if (t > best && isCpuTemperature(t, buf))
-                best = t;
+            best.offer(t, buf);
         }
     }
-    *celsius = best >= double(INT_MAX) ? INT_MAX : int(best);
-    return best > 0.0;
+    *celsius = best.celsius() >= double(INT_MAX) ? INT_MAX : int(best.celsius());
+    return best.found();
 }
 
 void CpuTemperature::updateCPUTemp()
@@ -255,7 +260,7 @@ void CpuTemperature::setInfoMessage()
     char name[kSensorTextSize] = {};
     bool cpuSeen = false;
     int lines = 0;
-    const int count = isRunning() ? boundedSensorCount() : 0;
+    const int count = isRunning() ? boundedSensorCount(m_sensors) : 0;
     for (int s = 0; s < count; ++s) {
         m_sensors.prepareSensor(s);
         m_sensors.sensorName(s, name, kSensorTextSize);

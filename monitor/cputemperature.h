@@ -12,6 +12,18 @@ class FanDrive;
 class SensorTable;
 class ViewSink;
 
+// The CPU temperature of one walk over the sensor table: the highest reading
+// whose label names a CPU temperature, above zero; none without one.
+class CpuMaximum {
+public:
+    void offer(double celsius, const char *label);
+    bool found() const { return m_best > 0.0; }
+    double celsius() const { return m_best; }
+
+private:
+    double m_best = 0.0;
+};
+
 // The CPU temperature: read from the sensor table every 5 s, shown in the main
 // view and fed to every fan that follows the temperature curve; plus the
 // sensor read-out of the information window.
@@ -24,6 +36,10 @@ public:
     static const char *const kCpuLabels[];
     static constexpr int kCpuLabelCount = 27;
     static bool isCpuLabel(const char *label);
+    // A reading that counts as a CPU temperature: a CPU label and above zero.
+    static bool isCpuTemperature(double t, const char *label);
+    // The table's sensor count, within what a walk may take (a warning when beyond).
+    static int boundedSensorCount(SensorTable &sensors);
 
     // timerOwner (the controller window) owns the 5 s timer; null = this object.
     CpuTemperature(ControllerState &state, FanDrive &fans, ViewSink &views,
@@ -48,8 +64,6 @@ public Q_SLOTS:
     void setInfoMessage();
 
 private:
-    static bool isCpuTemperature(double t, const char *label);
-    int boundedSensorCount();
     // The highest CPU reading of one walk, truncated; false when there is none.
     bool passMaximum(int *celsius);
     void pushTemperature();

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 
@@ -35,22 +36,6 @@ int openRegular(const QByteArray &path, bool *irregular)
         ::close(fd);
     *irregular = !S_ISREG(st.st_mode);
     return -1;
-}
-
-QByteArray readSmallFile(const QString &path, bool *ok, bool *irregular)
-{
-    *ok = false;
-    const int fd = openRegular(QFile::encodeName(path), irregular);
-    if (fd < 0)
-        return QByteArray();
-    char buf[kMaxAttributeBytes];
-    ssize_t n = 0;
-    do
-        n = ::read(fd, buf, sizeof buf);
-    while (n < 0 && errno == EINTR);
-    ::close(fd);
-    *ok = n >= 0;
-    return *ok ? QByteArray(buf, int(n)) : QByteArray();
 }
 
 // Labels are shown to the user and compared byte for byte: trim and drop
@@ -91,6 +76,22 @@ constexpr KindInfo kKinds[] = {
 };
 
 } // namespace
+
+QByteArray readRegularFile(const QString &path, bool *ok, bool *irregular)
+{
+    *ok = false;
+    const int fd = openRegular(QFile::encodeName(path), irregular);
+    if (fd < 0)
+        return QByteArray();
+    char buf[kMaxAttributeBytes];
+    ssize_t n = 0;
+    do
+        n = ::read(fd, buf, sizeof buf);
+    while (n < 0 && errno == EINTR);
+    ::close(fd);
+    *ok = n >= 0;
+    return *ok ? QByteArray(buf, int(n)) : QByteArray();
+}
 
 HwmonSensorTable::HwmonSensorTable(const QString &root)
     : m_root(root.isEmpty() ? defaultRoot() : root)
@@ -186,7 +187,7 @@ void HwmonSensorTable::reportUnreadable(const QString &path)
 QByteArray HwmonSensorTable::readFile(const QString &path, bool *ok)
 {
     bool irregular = false;
-    const QByteArray raw = readSmallFile(path, ok, &irregular);
+    const QByteArray raw = readRegularFile(path, ok, &irregular);
     if (irregular)
         reportUnreadable(path);
     return raw;
@@ -285,6 +286,14 @@ void HwmonSensorTable::sensorName(int sensor, char *buf, int size)
 {
     const Snapshot *snap = snapshot(sensor);
     copySensorText(snap ? snap->name.constData() : "", buf, size);
+}
+
+QString HwmonSensorTable::sensorPlace(int sensor)
+{
+    if (sensor < 0 || sensor >= m_devices.size())
+        return QString();
+    const QString canonical = QFileInfo(m_devices.at(sensor)).canonicalFilePath();
+    return canonical.isEmpty() ? QString() : QFileInfo(canonical).path();
 }
 
 double HwmonSensorTable::reading(int sensor, Kind kind, int index, char *label, int size)

@@ -19,6 +19,10 @@
 // renamed to the labels the temperature pass looks for ("Core 0" -> "Core #0").
 //
 // The root directory is ZALDO_HWMON_ROOT when set, else /sys/class/hwmon.
+// Reads a small file only when it is a regular one, as sysfs attributes are,
+// without blocking; *irregular when something else sits there.
+QByteArray readRegularFile(const QString &path, bool *ok, bool *irregular);
+
 class HwmonSensorTable : public SensorTable {
 public:
     // An empty root means: the environment variable, else the kernel's directory.
@@ -38,6 +42,8 @@ public:
     int sensorCount() override;
     void prepareSensor(int sensor) override;
     void sensorName(int sensor, char *buf, int size) override;
+    // The device the hwmon entry belongs to: the folder above it, links resolved.
+    QString sensorPlace(int sensor) override;
     double getTemperature(int sensor, int reading, char *label, int size) override;
     void sourceTemperatureLabel(int sensor, int reading, char *label, int size) override;
     double getVoltage(int sensor, int reading, char *label, int size) override;

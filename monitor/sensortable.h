@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // The sensor functions the CPU-temperature pass and the info read-out use.
 // The call shapes follow the hardware-monitoring library (HWiNFO32.dll, taken
 // by ordinal); on Linux HwmonSensorTable stands in with the same shapes, and a
@@ -30,6 +32,9 @@ public:
     virtual void prepareSensor(int sensor) = 0;
     // Ordinal 947.
     virtual void sensorName(int sensor, char *buf, int size) = 0;
+    // Where the sensor sits (a device path), to order sensors of one name the
+    // same way on every start; empty when the source cannot tell.
+    virtual QString sensorPlace(int) { return QString(); }
 
     // Ordinals 253, 808, 129, 754, 923, 631, 590. Each fills `label` with the
     // reading's own label and returns kNoReading for a reading that does not exist.

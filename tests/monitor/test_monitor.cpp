@@ -1,6 +1,7 @@
 // The hwmon sensor reader, and the CPU-temperature pass that drives the PWM fans.
 #include "monitor/cputemperature.h"
 #include "monitor/hwmonsensortable.h"
+#include "monitor/sensorregistry.h"
 #include "common/coreharness.h"
 
 #include <QRegularExpression>
@@ -175,6 +176,55 @@ private Q_SLOTS:
             rig.pass();
             QCOMPARE(rig.reports(), percent < 0 ? QStringList() : speeds(0, percent));
         }
+    }
+
+    // Ids by chip and label, the second chip of a name by where it sits (not
+    // its hwmon number); cpu by the pass's rules; mixes and files; tenths kept.
+    void sensorRegistry()
+    {
+        QTemporaryDir tree;
+        const std::pair<const char *, QByteArray> files[] = {
+            {"devices/b/hwmon0/name", "nvme"}, {"devices/b/hwmon0/temp1_input", "38870"},
+            {"devices/b/hwmon0/temp1_label", "Composite"}, {"hwmon1/name", "k10temp"}, {"hwmon1/temp1_input", "52125"},
+            {"hwmon1/temp1_label", "Tctl"}, {"hwmon1/temp2_input", "40000"}, {"devices/a/hwmon2/name", "nvme"},
+            {"devices/a/hwmon2/temp1_input", "41000"}, {"devices/a/hwmon2/temp1_label", "Composite"},
+            {"probe", "45678\n"}, {"bad", "hot"}};
+        for (const auto &[file, content] : files)
+            writeFile(tree.path(), file, content);
+        QVERIFY(QFile::link(tree.filePath("devices/b/hwmon0"), tree.filePath("hwmon0")));
+        QVERIFY(QFile::link(tree.filePath("devices/a/hwmon2"), tree.filePath("hwmon2")));
+        HwmonSensorTable table(tree.path());
+        QVERIFY(table.load());
+        SensorRegistry reg(table);
+        const QList<std::tuple<QString, MixKind, QVector<MixPart>, QString>> mixes{
+            {"hot", MixKind::Max, {{"nvme#2/Composite"}, {"nvme/Composite"}}, ""},
+            {"avg", MixKind::Average, {{"k10temp/Tctl"}, {"nvme#2/Composite"}}, ""},
+            {"w", MixKind::Weighted, {{"k10temp/temp2", 3}, {"nvme/Composite", 1}}, ""},
+            {"part-gone", MixKind::Max, {{"cpu"}, {"gone/x"}}, ""}, {"cpu", MixKind::Max, {{"w"}}, "\"cpu\" is taken"},
+            {"a/b", MixKind::Max, {{"cpu"}}, "id \"a/b\""}, {"m", MixKind::Max, {{"hot"}}, "part \"hot\" is a mix"},
+            {"e", MixKind::Max, {}, "1..16 parts"}, {"z", MixKind::Weighted, {{"cpu", 0}}, "weight"}};
+        for (const auto &[id, kind, parts, error] : mixes)
+            QVERIFY2(reg.addMix(id, kind, parts).contains(error), qPrintable(id));
+        QVERIFY(reg.addFile("probe", tree.filePath("probe")).isEmpty() && reg.addFile("bad", tree.filePath("bad")).isEmpty());
+        QVERIFY(reg.addFile("p2", "").contains("path"));
+        reg.refresh();
+        for (const auto &[id, celsius] : {std::pair{"hot", 41.0}, {"avg", 45.5}, {"nvme#2/Composite", 38.9}})
+            QCOMPARE(reg.read(id), std::optional<double>(celsius));
+        QFile::remove(tree.filePath("devices/b/hwmon0/temp1_input"));
+        reg.refresh();
+        QStringList shown;
+        for (const SensorInfo &s : reg.list())
+            shown << s.id + '|' + s.label + '|' + SensorRegistry::sourceName(s.source) + '|'
+                         + (s.reading ? QString::number(*s.reading, 'f', 2) : "none");
+        QCOMPARE(shown, QStringList({"cpu|CPU temperature|cpu|52.10", "k10temp/Tctl|k10temp Tctl|hwmon|52.10",
+            "k10temp/temp2|k10temp temp2|hwmon|40.00", "nvme/Composite|nvme Composite|hwmon|41.00",
+            "nvme#2/Composite|nvme Composite|hwmon|none", "hot|max of nvme#2/Composite, nvme/Composite|mix|none",
+            "avg|average of k10temp/Tctl, nvme#2/Composite|mix|none",
+            "w|weighted average of k10temp/temp2 x3, nvme/Composite x1|mix|40.30",
+            "part-gone|max of cpu, gone/x|mix|none", QString("probe|%1|file|45.70").arg(tree.filePath("probe")),
+            QString("bad|%1|file|none").arg(tree.filePath("bad"))}));
+        QCOMPARE(reg.read("nvme/Composite"), std::optional<double>(41.0));
+        QCOMPARE(reg.read("nowhere"), std::nullopt);
     }
 
     // The information window: chip, the kernel's label, value and unit, chip by
