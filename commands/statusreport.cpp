@@ -94,6 +94,7 @@ QJsonObject StatusReport::fan(const ControllerState &state, int box, int fan)
         {QStringLiteral("temperatureMode"), curve},
         {QStringLiteral("source"), curve ? QStringLiteral("curve") : QStringLiteral("fixed")},
         {QStringLiteral("sensor"), curve ? QJsonValue(curveOf(f.source).sensor()) : QJsonValue()},
+        {QStringLiteral("percentSent"), f.sentPercent >= 0 ? QJsonValue(f.sentPercent) : QJsonValue()},
     };
 }
 

@@ -41,6 +41,8 @@ struct Fan {
     bool alertShown = false;
     // The last reading of the RPM poll, which skips fans without alarm; -1 before the first.
     int rpm = -1;
+    // The percent last sent to the fan, fixed or from its curve; -1 before the first.
+    int sentPercent = -1;
 };
 
 // One controller box. Index in the box table = box number = USB product ID - 8001.

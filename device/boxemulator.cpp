@@ -235,7 +235,7 @@ void BoxEmulator::addFanEvents(const QList<FanEvent> &events)
 {
     const std::lock_guard<std::recursive_mutex> guard(d->core->lock);
     for (const FanEvent &e : events) {
-        if (isValidBox(e.box) && isValidFan(e.fan))
+        if (isValidBox(e.box) && isValidFan(e.box, e.fan))
             d->core->fanEvents.push_back(e);
         else
             qCWarning(lcBoxEmulator) << "ignoring a stall or recovery of box/fan out of range:" << e.box << e.fan;

@@ -33,7 +33,6 @@ struct EmulatedFirmware {
 
 // Outlives the emulator while any device handle still refers to it.
 struct EmulatorCore {
-    EmulatorCore();
     // Each box's handle is used from its own worker thread while the program
     // configures the emulator and scans from another; one lock keeps it whole.
     mutable std::recursive_mutex lock;

@@ -42,6 +42,7 @@ void DeviceLink::setFanSpeedLevel(int box, int fan, int level)
     if (!validTarget(box, fan) || !connectedBox(box))
         return;
     const auto percent = static_cast<std::uint8_t>(speedLevelToPercent(level));
+    m_state.box(box).fan(fan).sentPercent = percent;
     post(box, speedCommand(fan, percent), speedKey(fan), [](const Outcome &o) {
         qCDebug(lcDevice) << "SetFanNormal:" << o.result;
         qCDebug(lcDevice) << "buf[0]:" << o.reply[0];
@@ -55,6 +56,7 @@ void DeviceLink::setFanSpeedPercent(int box, int fan, int percent)
     if (!validTarget(box, fan) || !connectedBox(box))
         return;
     const auto sent = static_cast<std::uint8_t>(qBound(0, percent, 100));
+    m_state.box(box).fan(fan).sentPercent = sent;
     post(box, speedCommand(fan, sent), speedKey(fan));
     qCDebug(lcDevice) << "Send speed:" << sent << "Fan = " << fan;
 }
