@@ -112,7 +112,7 @@ void FanOperations::setSteadyColour(const EntryRules &rules, int box, int fan, c
     Fan &f = m_state.box(box).fan(fan);
     f.colour = colour;
     f.lighting = LedMode::Steady;
-    f.ledsOff = false;
+    f.ledsOff = false;  // a frame lights a switched-off fan
     if (!rules.resendsWholeBox)
         m_link.sendStoredSteady(box, fan);
     settle(rules, box, fan);

@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcOpenRgb, "zaldo.openrgb")
 
@@ -12,6 +13,8 @@ struct OpenRgbServer::Client {
     OpenRgb::Decoder decoder;
     OpenRgbSession session;
     bool gone = false;
+    // Runs while a packet is under way; a client that stops halfway is dropped.
+    QPointer<QTimer> deadline;
 };
 
 OpenRgbServer::OpenRgbServer(OpenRgbBackend &backend, QObject *parent)
@@ -66,9 +69,23 @@ void OpenRgbServer::newConnection()
         }
         socket->setReadBufferSize(kReadAhead);
         m_clients.push_back(std::make_shared<Client>(socket, m_backend));
+        auto *deadline = new QTimer(socket);
+        deadline->setSingleShot(true);
+        m_clients.back()->deadline = deadline;
+        connect(deadline, &QTimer::timeout, this, [this, socket] {
+            drop(socket, QStringLiteral("sent part of a packet, then nothing for %1 ms").arg(m_packetDeadlineMs));
+        });
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-            if (auto client = find(socket))
-                readFrom(client);
+            auto client = find(socket);
+            if (!client)
+                return;
+            readFrom(client);
+            if (client->gone || !client->deadline)
+                return;
+            if (!client->decoder.midPacket())
+                client->deadline->stop();
+            else if (!client->deadline->isActive())
+                client->deadline->start(m_packetDeadlineMs);
         });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             auto client = find(socket);

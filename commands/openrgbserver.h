@@ -25,6 +25,9 @@ public:
     // What Qt reads ahead of the decoder: a client sending faster than the
     // boxes take waits in its own socket, not here.
     static constexpr qint64 kReadAhead = 16 * 1024;
+    // A packet begun must be complete within this; an idle client between
+    // packets keeps its place (OpenRGB holds its connection open).
+    static constexpr int kPacketDeadlineMs = 10000;
 
     explicit OpenRgbServer(OpenRgbBackend &backend, QObject *parent = nullptr);
     ~OpenRgbServer() override;
@@ -35,6 +38,7 @@ public:
     bool isListening() const;
     quint16 serverPort() const;
     int clientCount() const { return int(m_clients.size()); }
+    void setPacketDeadline(int ms) { m_packetDeadlineMs = ms; }
 
 public Q_SLOTS:
     // A box came or went: every client is told to ask again.
@@ -53,4 +57,5 @@ private:
     QTcpServer *m_server;
     // Shared, so a client dropped while its packet is handled outlives the handling.
     std::vector<std::shared_ptr<Client>> m_clients;
+    int m_packetDeadlineMs = kPacketDeadlineMs;
 };

@@ -1,5 +1,7 @@
 // The OpenRGB SDK server over loopback, against a backend that records its calls.
+#include "commands/openrgbbridge.h"
 #include "commands/openrgbserver.h"
+#include "common/coreharness.h"
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -75,6 +77,14 @@ QByteArray expectedData(const OpenRgbController &c, quint32 v)
     return sized(d + zones + leds + colours);
 }
 
+// An update-mode payload: mode m in version v's layout, mode colour 010203.
+QByteArray mode(qint32 m, quint32 v, quint32 brightness)
+{
+    QByteArray b = text("x") + u32(0) + u32(0) + u32(0) + u32(0) + (v >= 3 ? u32(0) + u32(100) : "") + u32(1) + u32(1)
+        + u32(0) + (v >= 3 ? u32(brightness) : "") + u32(0) + u32(2) + u16(1) + rgb({1, 2, 3});
+    return sized(u32(quint32(m)) + b);
+}
+
 // A client on loopback; reply() waits up to five seconds for size bytes.
 struct Client {
     std::unique_ptr<QTcpSocket> s = std::make_unique<QTcpSocket>();
@@ -126,11 +136,6 @@ private Q_SLOTS:
     // Each packet, sent after negotiating the version, and the backend calls it makes.
     void packetsReachTheBackend()
     {
-        const auto mode = [](qint32 m, quint32 v, quint32 brightness) {
-            QByteArray b = text("x") + u32(0) + u32(0) + u32(0) + u32(0) + (v >= 3 ? u32(0) + u32(100) : "") + u32(1) + u32(1)
-                + u32(0) + (v >= 3 ? u32(brightness) : "") + u32(0) + u32(2) + u16(1) + rgb({1, 2, 3});
-            return sized(u32(quint32(m)) + b);
-        };
         const QList<std::tuple<quint32, QByteArray, QString>> rows{
             {4, packet(1, 1050, sized(u16(2) + rgb({255, 0, 0}) + rgb({0, 0, 9}))), "leds 1 FF0000,000009"},
             {4, packet(1, 1051, sized(u32(3) + u16(1) + rgb({1, 1, 1}))), "zone 1 3 010101"},
@@ -164,11 +169,46 @@ private Q_SLOTS:
         QCOMPARE(c.reply(16 + list.size() + 4), packet(0, 150, sized(list)));
     }
 
+    // The program's bridge over emulated boxes 1 and 3: what each packet
+    // sends to the boxes, a profile by name, and a box unplugged.
+    void bridgeDrivesTheBoxes()
+    {
+        CoreHarness rig({0, 2});
+        OpenRgbBridge bridge(rig.state, rig.link, *rig.store, *rig.selection);
+        OpenRgbServer real(bridge);
+        bridge.follow(real);
+        QVERIFY(real.listen(QHostAddress::LocalHost, 0));
+        Client c(real.serverPort());
+        c.s->write(packet(0, 40, u32(4)));
+        QCOMPARE(c.reply(20), packet(0, 40, u32(4)));
+        const auto all = [](int b, auto report) { return QStringList{report(b, 0), report(b, 1), report(b, 2)}; };
+        const QList<std::pair<QByteArray, QStringList>> rows{
+            {packet(1, 1050, sized(u16(2) + rgb({255, 0, 0}) + rgb({0, 0, 9}))), {steady(2, 0, 255, 0, 0), steady(2, 1, 0, 0, 9)}},
+            {packet(0, 1052, u32(2) + rgb({7, 8, 9})), {steady(0, 2, 7, 8, 9)}},
+            {packet(0, 1101, mode(2, 4, 0)), all(0, [](int b, int f) { return cycle(b, f); })},
+            {packet(1, 1101, mode(4, 4, 0)), all(2, [](int b, int f) { return steady(b, f, 0, 0, 0); })},
+            {packet(1, 1101, mode(1, 4, 50)), all(2, [](int b, int f) { return steady(b, f, 0, 1, 1); })},
+            {packet(0, 152, QByteArray("Profile 2\0", 10)),
+             all(0, [](int b, int f) { return steady(b, f, 255, 0, 0); }) + all(2, [](int b, int f) { return steady(b, f, 255, 0, 0); })}};
+        for (const auto &[bytes, reports] : rows) {
+            rig.clear();
+            c.s->write(bytes);
+            QVERIFY(c.served());
+            QCOMPARE(rig.reports(), reports);
+        }
+        QCOMPARE(rig.state.currentProfile, 2);
+        rig.emu.setBoxes({0});
+        rig.link.connectAllBoxes();
+        QCOMPARE(c.reply(16), packet(0, 100));
+    }
+
     // A bad client is closed; another keeps being served.
     void badClientsCloseOnlyThemselves()
     {
         const QList<QByteArray> rows{"XRGB" + QByteArray(12, 0), packet(0, 1050).left(12) + u32(kMaxPayload + 1),
-                                     "GET / HTTP/1.1\r\n\r\n", "ORGB" + QByteArray(12, '\xFF')};
+                                     "GET / HTTP/1.1\r\n\r\n", "ORGB" + QByteArray(12, '\xFF'),
+                                     packet(0, 0).left(8)};  // half a header, then nothing
+        server->setPacketDeadline(200);
         Client good(server->serverPort());
         for (const QByteArray &bytes : rows) {
             Client bad(server->serverPort());

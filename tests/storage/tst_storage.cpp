@@ -134,6 +134,7 @@ private slots:
         state.passwordStr = "0042";
         state.isOpenPassword = true;
         state.isAutoRun = false;
+        state.openRgbServer = "[::1]:6800";
         QVERIFY(SettingsStore(state, data).saveDeviceSettings());
         // Monitor is stored as one quoted string, not as a list.
         const QByteArray text = readBytes(device());
@@ -142,6 +143,7 @@ private slots:
         SettingsStore(loaded, data).parseDevice();
         QVERIFY(loaded.boxArray[0].profileValue == 4 && loaded.boxArray[15].profileValue == 5);
         QCOMPARE(alarms(loaded.boxArray[7]), (Flags3{true, false, true}));
+        QCOMPARE(loaded.openRgbServer, QStringLiteral("[::1]:6800"));
         QCOMPARE(mainOf(loaded), (QStringList{"0", "6", "0042", "1", "0"}));
     }
 
