@@ -8,12 +8,13 @@ import os
 import shutil
 import signal
 import socket
+import struct
 import subprocess
 import sys
 import time
 import unittest
 
-from programrunner import Program
+from programrunner import Program, free_port
 
 BINARY = None
 
@@ -220,6 +221,42 @@ class Companion(ProgramTest):
         p.start()
         greeting, _ = p.companion()
         self.assertEqual(greeting, ("BvFan!%s!4321&" % socket.gethostname()).encode())
+
+
+
+class OpenRgbClient(ProgramTest):
+    @staticmethod
+    def packet(dev, pid, payload=b""):
+        return b"ORGB" + struct.pack("<III", dev, pid, len(payload)) + payload
+
+    @staticmethod
+    def answer(s):
+        head = b""
+        while len(head) < 16:
+            head += s.recv(16 - len(head))
+        body = b""
+        while len(body) < struct.unpack("<I", head[12:])[0]:
+            body += s.recv(65536)
+        return head[8:12], body
+
+    def test_driven_over_tcp(self):
+        port = free_port()
+        p = self.emulated("0,2", extra=["--openrgb-server", "127.0.0.1:%d" % port])
+        s = socket.create_connection(("127.0.0.1", port), timeout=5)
+        self.addCleanup(s.close)
+        s.sendall(self.packet(0, 40, struct.pack("<I", 4)))
+        self.assertEqual(self.answer(s), (struct.pack("<I", 40), struct.pack("<I", 4)))
+        s.sendall(self.packet(0, 0))
+        self.assertEqual(self.answer(s)[1], struct.pack("<I", 2))
+        s.sendall(self.packet(1, 1, struct.pack("<I", 4)))
+        self.assertIn(b"Box 3\0", self.answer(s)[1])
+        n = len(p.trace_lines())
+        s.sendall(self.packet(1, 1050, struct.pack("<IH", 18, 3) + bytes([255, 128, 0, 0]) * 3))
+        wanted = {"2 32 52 %02x 00 ff 80 00 00" % port for port in (1, 2, 3)}
+        self.assertTrue(wait_for(lambda: wanted <= set(self.new_lines(p, n))), self.new_lines(p, n))
+        r = subprocess.run([BINARY, "status", "--json"], env=p.env, capture_output=True, text=True, timeout=30)
+        fans = json.loads(r.stdout)["boxes"][1]["fans"]
+        self.assertEqual([f["color"] for f in fans], ["FF8000"] * 3)
 
 
 
