@@ -35,7 +35,7 @@ def free_port():
 
 
 class Program:
-    def __init__(self, path, boxes, silent, latency, inline):
+    def __init__(self, path, boxes, silent, latency, inline, extra=()):
         self.path = path
         self.tmp = tempfile.mkdtemp(prefix="zaldo-bench-")
         for d in ("config", "runtime", "hwmon/hwmon0"):
@@ -55,6 +55,7 @@ class Program:
             args += ["--emulate-silent", ",".join(map(str, silent))]
         if inline:
             args.append("--io-inline")
+        args += list(extra)
         self.proc = subprocess.Popen(args, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 30
         while self.send("0x8101", "1", "1") != 0:
