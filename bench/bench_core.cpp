@@ -6,6 +6,7 @@
 
 #include "bench/instanttransport.h"
 
+#include "core/boxmodel.h"
 #include "core/controllerstate.h"
 #include "commands/boxselection.h"
 #include "core/viewsink.h"
@@ -143,7 +144,7 @@ void BM_AppCommand(benchmark::State &st, const QString &command, const QString &
             core.handler.socketHelperReceiveData(undo);
     }
     core.timers.stopMusic();
-    for (int f = 0; f < kFanCount; ++f)
+    for (int f = 0; f < maxFanPorts(); ++f)
         core.timers.stopRandomColor(f);
 }
 BENCHMARK_CAPTURE(BM_AppCommand, presence, QStringLiteral("000"), QString());
