@@ -69,10 +69,11 @@ void ViewAdapter::placeAlert()
     m_alert->setGeometry(QRect(placeOnScreen(QRect(x, y, w, h)), QSize(w, h)));
 }
 
-void ViewAdapter::showAlert(int box)
+void ViewAdapter::showAlert(int box, int fan)
 {
     if (!m_alert)
         return;
+    Q_UNUSED(fan)
     m_alert->setControllerNumber(box);
     m_alert->show();
 }
