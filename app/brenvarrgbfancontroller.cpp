@@ -5,6 +5,7 @@
 #include "commands/appcommandhandler.h"
 #include "commands/paneldispatcher.h"
 #include "commands/boxselection.h"
+#include "commands/desktopnotifier.h"
 #include "core/controllerstate.h"
 #include "monitor/cputemperature.h"
 #include "storage/settingsstore.h"
@@ -110,6 +111,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     // Select the first box, start the sensors and the RPM poll, then let the panel talk to us.
     m_core->startWatching();
     connect(m_mainView, &MainView::sendData, this, &BrenvarRGBFanController::receiveMainData);
+    connect(&m_core->notifier(), &DesktopNotifier::showPanelRequested, this, &BrenvarRGBFanController::showMainView);
     m_mainView->show();
     m_trayIcon->setVisible(true);
 }

@@ -40,6 +40,7 @@ public:
     MainView *mainView() const { return m_mainView; }
     AlertView *alertView() const { return m_alertView; }
     FanTimers &timers() { return m_core->timers(); }
+    DesktopNotifier &notifier() { return m_core->notifier(); }
     WindowMessages &windowMessages() { return m_core->messages(); }
 
 public Q_SLOTS:

@@ -73,7 +73,6 @@ void ViewAdapter::showAlert(int box, int fan)
 {
     if (!m_alert)
         return;
-    Q_UNUSED(fan)
-    m_alert->setControllerNumber(box);
+    m_alert->setControllerNumber(box, fan);
     m_alert->show();
 }

@@ -7,6 +7,7 @@
 #include "app/remotecontrol.h"
 #include "app/remoterequests.h"
 #include "app/windowmessages.h"
+#include "commands/desktopnotifier.h"
 #include "common/coreharness.h"
 #include "core/boxmodel.h"
 #include "ui/alertview.h"
@@ -69,6 +70,7 @@ private Q_SLOTS:
         dir = std::make_unique<QTemporaryDir>();
         qputenv("XDG_CONFIG_HOME", (dir->path() + "/config").toLocal8Bit());
         qputenv("ZALDO_HWMON_ROOT", (dir->path() + "/no-hwmon").toLocal8Bit());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");  // no notification service
     }
     void cleanup()
     {
@@ -96,6 +98,7 @@ private Q_SLOTS:
         build({{2, 1}});
         qint64 now = 0;
         controller->timers().setClock([&now] { return now; });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Fan stopped: Box 3, Fan 2: last \\d+ RPM$"));
         for (; now <= 7000; now += 1000)  // a warm-up and a kick first
             controller->timers().pollRpm();
         QVERIFY(controller->alertView()->isVisible());
@@ -104,7 +107,7 @@ private Q_SLOTS:
         const auto labels = controller->alertView()->findChildren<QLabel *>();
         bool found = false;
         for (QLabel *l : labels)
-            found |= l->text() == QLatin1String("Controller No. 3");
+            found |= l->text() == QLatin1String("Controller No. 3  Fan No. 2");
         QVERIFY(found);
 
         auto *ok = controller->alertView()->findChild<QPushButton *>("btn_fanAlertOK");
@@ -116,6 +119,10 @@ private Q_SLOTS:
         // Raised once until the fan runs again.
         controller->timers().pollRpm();
         QVERIFY(controller->alertView()->isHidden());
+        // A click on the notification shows the panel.
+        controller->mainView()->hide();
+        emit controller->notifier().showPanelRequested();
+        QVERIFY(controller->mainView()->isVisible());
     }
 
     void resumeReappliesEveryConnectedBox()
