@@ -8,6 +8,7 @@
 #include "app/remoterequests.h"
 #include "app/windowmessages.h"
 #include "commands/desktopnotifier.h"
+#include "commands/statusreport.h"
 #include "common/coreharness.h"
 #include "core/boxmodel.h"
 #include "ui/alertview.h"
@@ -324,6 +325,10 @@ private Q_SLOTS:
         QCOMPARE(fans.size(), 4);
         QCOMPARE(fans.at(3).toObject().value("color").toString(), QStringLiteral("102030"));
         QVERIFY(fans.at(3).toObject().value("stopped").toBool());
+        ask("set 3 4 kick off");
+        const QJsonObject fan = QJsonDocument::fromJson(ask("set 3 4 min-rpm 300")).object();
+        QCOMPARE(QList<QJsonValue>({fan["kick"], fan["minRpm"]}), QList<QJsonValue>({false, 300}));
+        QVERIFY(StatusReport::describe(fan).endsWith(", no kick, minimum 300 RPM\n"));
         QCOMPARE(boxes.at(0).toObject().value("fans").toArray().size(), 3);
     }
 
@@ -381,7 +386,9 @@ private Q_SLOTS:
             {set + QStringList{"#0f8"}, "error"}, {set + QStringList{"#ff00ff80"}, "error"},
             {set + QStringList{"transparent"}, "error"}, {set + QStringList{"00ff8"}, "error"},
             {{"profile", "load", "2", "--box", "3"}, "profile load 2 3"}, {{"profile", "load", "2"}, "profile load 2"},
-            {{"profile", "load", "2", "--box", "17"}, "error"}, {{"profile", "save", "--box", "3"}, "error"},
+            {{"profile", "load", "2", "--box", "17"}, "error"},
+            {{"set", "--box", "2", "--fan", "3", "--min-rpm", "300", "--kick", "off"}, "set 2 3 min-rpm 300|set 2 3 kick off"},
+            {{"set", "--box", "2", "--fan", "3", "--min-rpm", "-1"}, "error"}, {{"set", "--box", "2", "--fan", "3", "--kick", "no"}, "error"}, {{"profile", "save", "--box", "3"}, "error"},
             {{"status", "--box"}, "error"}, {{"--io-inline"}, ""},
             {{"--emulate", "0", "--emulate-stall", "2.1@10", "--emulate-recover", "2.1@20.5"}, ""},
             {{"--emulate", "0", "--emulate-recover", "2.3@1"}, "--emulate-recover: fan \"3\" in \"2.3@1\" is not 0-2"},
