@@ -62,6 +62,8 @@ protected:
 
 private:
     bool loadLanguage(int index);
+    // The tray and its tool tip after a fan's alert or its end.
+    void showStoppedFans();
     void buildTray();
     void updateAutoRunText();
     // Makes the autostart entry match the switch; never with emulated boxes.

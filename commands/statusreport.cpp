@@ -125,6 +125,19 @@ QJsonObject StatusReport::status(const ControllerState &state, const BoxFacts &f
                        {QStringLiteral("boxes"), boxes}};
 }
 
+QStringList StatusReport::stoppedFans(const ControllerState &state)
+{
+    QStringList lines;
+    for (int b = 0; b < kBoxCount; ++b) {
+        for (int f = 0; f < state.box(b).fanCount(); ++f) {
+            const Fan &fan = state.box(b).fan(f);
+            if (state.box(b).isConnected && fan.alertShown && fan.alarmOn)
+                lines << QStringLiteral("Box %1, Fan %2 stopped").arg(b + 1).arg(f + 1);
+        }
+    }
+    return lines;
+}
+
 QJsonObject StatusReport::boxesOnly(const QJsonObject &status)
 {
     QJsonArray boxes;

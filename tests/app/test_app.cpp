@@ -105,6 +105,8 @@ private Q_SLOTS:
         QVERIFY(controller->alertView()->isVisible());
         QVERIFY(!controller->mainView()->isEnabled());
         QVERIFY(state->boxArray[2].fans[1].alertShown);
+        auto *tray = controller->findChild<QSystemTrayIcon *>();
+        QCOMPARE(tray->toolTip(), "Zaldo RGB Radiator Fan\nBox 3, Fan 2 stopped");
         const auto labels = controller->alertView()->findChildren<QLabel *>();
         bool found = false;
         for (QLabel *l : labels)
@@ -120,6 +122,10 @@ private Q_SLOTS:
         // Raised once until the fan runs again.
         controller->timers().pollRpm();
         QVERIFY(controller->alertView()->isHidden());
+        emu->setStalledFans({});
+        for (const qint64 end = now + 2000; now <= end; now += 1000)
+            controller->timers().pollRpm();
+        QCOMPARE(tray->toolTip(), "Zaldo RGB Radiator Fan");
         // A click on the notification shows the panel.
         controller->mainView()->hide();
         emit controller->notifier().showPanelRequested();
