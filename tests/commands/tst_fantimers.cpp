@@ -128,9 +128,8 @@ private Q_SLOTS:
     // raised and cleared. A stalled fan gets a warm-up, one kick, then its alert.
     void stallWatchOnThePoll()
     {
-        using At = std::function<void(CoreHarness &, int)>;
         const auto stall = [](QList<BoxEmulator::FanEvent> e) { return [e](CoreHarness &h, int s) { if (!s) h.emu.addFanEvents(e); }; };
-        const QList<std::tuple<const char *, At, QStringList>> rows{
+        const QList<std::tuple<const char *, std::function<void(CoreHarness &, int)>, QStringList>> rows{
             {"sent 0 %: not stopped", [](CoreHarness &h, int s) { if (!s) h.timers.setFanPercent(2, 1, 0), h.emu.addFanEvents({{2, 1, 0}}); }, {"0 speed 2.1 0"}},
             {"kicked once, then the alert", stall({{2, 1, 6000}}),
              {"6 speed 2.1 100", "9 Stopped 2.1", "9 speed 2.1 60", "9 showAlert(2,1)", "9 fault 1"}},
@@ -154,9 +153,8 @@ private Q_SLOTS:
         for (const auto &[name, at, expected] : rows) {
             CoreHarness h({0, 2});
             h.emu.setClock([&h] { return h.now; });
-            for (int f = 0; f < 3; ++f)
-                h.timers.setFanPercent(2, f, 60);
             QStringList seen;
+            for (int f : {0, 1, 2}) h.timers.setFanPercent(2, f, 60);
             connect(&h.timers, &FanTimers::alert, [&](const StallEvent &e) { seen << QString("%1 %2 %3.%4").arg(h.now / 1000).arg(StallWatch::kindName(e.kind)).arg(e.box).arg(e.fan); });
             for (bool fault = false; h.now <= 16000; h.now += 1000) {
                 h.clear();

@@ -296,8 +296,7 @@ private slots:
         SettingsStore store(state, data);
         QVERIFY(store.saveProfileSettings(1));
         const QByteArray plain = readBytes(profile(1));
-        state.boxArray[0].fans[1].kickOn = false;
-        state.boxArray[0].fans[2].minRpm = 300;
+        std::tie(state.boxArray[0].fans[1].kickOn, state.boxArray[0].fans[2].minRpm) = std::tuple(false, 300);
         QVERIFY(store.saveProfileSettings(1));
         QSettings file(profile(1), QSettings::IniFormat);
         QCOMPARE(file.allKeys().filter(QRegularExpression("Kick|MinRpm")), (QStringList{"Fan1/Kick", "Fan2/MinRpm"}));
@@ -308,8 +307,7 @@ private slots:
             const auto &fans = state.boxArray[4].fans;
             QCOMPARE(QList<int>({fans[0].kickOn, fans[1].kickOn, fans[2].minRpm}), QList<int>({1, 0, p == 1 ? 300 : 0}));
         }
-        state.boxArray[0].fans[1].kickOn = true;
-        state.boxArray[0].fans[2].minRpm = 0;
+        std::tie(state.boxArray[0].fans[1].kickOn, state.boxArray[0].fans[2].minRpm) = std::tuple(true, 0);
         QVERIFY(store.saveProfileSettings(1));
         QCOMPARE(readBytes(profile(1)), plain);
     }
