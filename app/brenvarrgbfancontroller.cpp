@@ -5,6 +5,9 @@
 #include "commands/appcommandhandler.h"
 #include "commands/paneldispatcher.h"
 #include "commands/boxselection.h"
+#include "commands/desktopnotifier.h"
+#include "commands/fantimers.h"
+#include "commands/statusreport.h"
 #include "core/controllerstate.h"
 #include "monitor/cputemperature.h"
 #include "storage/settingsstore.h"
@@ -19,11 +22,13 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QNetworkInterface>
+#include <QStyle>
 
 Q_LOGGING_CATEGORY(lcController, "zaldo.controller")
 
 namespace {
 const QString kWindowTitle = QStringLiteral("Zaldo RGB");
+const QString kTrayToolTip = QStringLiteral("Zaldo RGB Radiator Fan");
 #ifdef Q_OS_WIN
 const QString kAutoRunText = QStringLiteral(" Run Zaldo RGB Program when Windows starts");
 #else
@@ -110,6 +115,8 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     // Select the first box, start the sensors and the RPM poll, then let the panel talk to us.
     m_core->startWatching();
     connect(m_mainView, &MainView::sendData, this, &BrenvarRGBFanController::receiveMainData);
+    connect(&m_core->notifier(), &DesktopNotifier::showPanelRequested, this, &BrenvarRGBFanController::showMainView);
+    connect(&m_core->timers(), &FanTimers::alert, this, &BrenvarRGBFanController::showStoppedFans);
     m_mainView->show();
     m_trayIcon->setVisible(true);
 }
@@ -127,7 +134,7 @@ void BrenvarRGBFanController::buildTray()
     setWindowIcon(icon);
     m_trayIcon = new QSystemTrayIcon(this);
     m_trayIcon->setIcon(icon);
-    m_trayIcon->setToolTip(QStringLiteral("Zaldo RGB Radiator Fan"));
+    m_trayIcon->setToolTip(kTrayToolTip);
 
     m_launchAction = new QAction(QStringLiteral("Launch Zaldo RGB Radiator Fan"), this);
     m_launchAction->setObjectName(QStringLiteral("launchAction"));
@@ -212,7 +219,20 @@ void BrenvarRGBFanController::iconActivated(QSystemTrayIcon::ActivationReason re
 XmlProfile BrenvarRGBFanController::getProfile(int profileCount) { return ::getProfile(profileCount); }
 void BrenvarRGBFanController::updateCPUTemp() { m_core->cpuTemperature().updateCPUTemp(); }
 void BrenvarRGBFanController::changeBox(int box) { m_core->boxes().changeBox(box); }
-void BrenvarRGBFanController::setInfoMessage() { m_core->cpuTemperature().setInfoMessage(); }
+void BrenvarRGBFanController::setInfoMessage()
+{
+    m_core->cpuTemperature().setInfoMessage();
+    for (const QString &line : StatusReport::stoppedFans(m_state))
+        m_views.appendInfo(line);
+}
+
+void BrenvarRGBFanController::showStoppedFans()
+{
+    // A warning sign while any fan is stopped, and which ones in the tool tip.
+    const QStringList stopped = StatusReport::stoppedFans(m_state);
+    m_trayIcon->setIcon(stopped.isEmpty() ? windowIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    m_trayIcon->setToolTip((QStringList{kTrayToolTip} + stopped).join(QLatin1Char('\n')));
+}
 void BrenvarRGBFanController::receiveMainData(QStringList list) { m_dispatcher->receiveMainData(list); }
 void BrenvarRGBFanController::socketHelperReceiveData(QString data) { m_core->appCommands().socketHelperReceiveData(data); }
 

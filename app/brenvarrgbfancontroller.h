@@ -40,6 +40,7 @@ public:
     MainView *mainView() const { return m_mainView; }
     AlertView *alertView() const { return m_alertView; }
     FanTimers &timers() { return m_core->timers(); }
+    DesktopNotifier &notifier() { return m_core->notifier(); }
     WindowMessages &windowMessages() { return m_core->messages(); }
 
 public Q_SLOTS:
@@ -61,6 +62,8 @@ protected:
 
 private:
     bool loadLanguage(int index);
+    // The tray and its tool tip after a fan's alert or its end.
+    void showStoppedFans();
     void buildTray();
     void updateAutoRunText();
     // Makes the autostart entry match the switch; never with emulated boxes.

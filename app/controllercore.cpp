@@ -4,6 +4,8 @@
 #include "app/remoterequests.h"
 #include "commands/appcommandhandler.h"
 #include "commands/boxselection.h"
+#include "commands/desktopnotifier.h"
+#include "commands/fantimers.h"
 #include "commands/openrgbbridge.h"
 #include "commands/openrgbserver.h"
 #include "commands/sockethelper.h"
@@ -76,6 +78,10 @@ void ControllerCore::connectBoxes(WindowMessages::Hooks hooks)
     // The timers (music, RPM poll, random colour per fan); box selection drives the poll.
     m_timers = std::make_unique<FanTimers>(m_state, *m_link, m_views);
     m_boxes = std::make_unique<BoxSelection>(m_state, *m_link, *m_store, m_views, *m_timers);
+    // Each fan's alert and its end reach the desktop too (a user service has the session bus).
+    m_notifier = std::make_unique<DesktopNotifier>();
+    connect(m_timers.get(), &FanTimers::alert, m_notifier.get(),
+            [this](const StallEvent &e) { m_notifier->tell(e, m_state.box(e.box).fan(e.fan).minRpm); });
     m_appCommands = std::make_unique<AppCommandHandler>(m_state, *m_link, *m_store, *m_boxes,
                                                         AppCommandHandler::replyTo(m_socketHelper));
     m_messages = std::make_unique<WindowMessages>(m_state, *m_link, *m_store, *m_boxes, m_views, std::move(hooks));

@@ -25,6 +25,7 @@ class ViewSink;
 class RemoteRequests;
 class OpenRgbBridge;
 class OpenRgbServer;
+class DesktopNotifier;
 
 // What main decides before the controller is built.
 struct ControllerSetup {
@@ -88,6 +89,8 @@ public:
     WindowMessages &messages() { return *m_messages; }
     CpuTemperature &cpuTemperature() { return *m_cpuTemperature; }
     AppCommandHandler &appCommands() { return *m_appCommands; }
+    // Fan alerts on the desktop, with and without a window.
+    DesktopNotifier &notifier() { return *m_notifier; }
 
 private:
     void startOpenRgb();
@@ -100,6 +103,7 @@ private:
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<FanTimers> m_timers;
     std::unique_ptr<BoxSelection> m_boxes;
+    std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<AppCommandHandler> m_appCommands;
     std::unique_ptr<WindowMessages> m_messages;
     std::unique_ptr<RemoteRequests> m_requests;

@@ -107,6 +107,16 @@ bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QS
         ok = value == QLatin1String("curve") || parseRuled(value, isValidSpeedLevel, 0, &s->number);
         if (!ok)
             *error = QStringLiteral("--speed: \"%1\" is not a speed level 0-5 or \"curve\"").arg(value);
+    } else if (key == QLatin1String("min-rpm")) {
+        *s = FanSetting{What::MinRpm, 0, 0, 0, -1, {}};
+        ok = parseNumberIn(value, 0, kMaxMinRpm, &s->number);
+        if (!ok)
+            *error = QStringLiteral("--min-rpm: \"%1\" is not an RPM 0-%2 (0: no minimum)").arg(value).arg(kMaxMinRpm);
+    } else if (key == QLatin1String("kick")) {
+        *s = FanSetting{What::Kick, 0, 0, 0, value == QLatin1String("on") ? 1 : 0, value};
+        ok = value == QLatin1String("on") || value == QLatin1String("off");
+        if (!ok)
+            *error = QStringLiteral("--kick: \"%1\" is not on or off").arg(value);
     } else {
         *error = QStringLiteral("no fan setting \"%1\"").arg(key);
     }
@@ -133,7 +143,8 @@ bool takesValue(const QString &verb, const QString &option)
     if (verb == QLatin1String("profile"))
         return option == QLatin1String("--box");
     return verb == QLatin1String("set")
-           && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed"}.contains(option);
+           && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed", "--min-rpm", "--kick"}
+                  .contains(option);
 }
 
 // --box N or --fan F, counted from 1.
@@ -249,6 +260,9 @@ QString programUsage()
         "                            off switches the fan's LEDs off, on switches them on\n"
         "    --speed 0-5|curve       a fixed speed level, or follow the CPU temperature\n"
         "                            (up to the fan's level)\n"
+        "    --min-rpm RPM           alert below this RPM as for a stopped fan (0: none)\n"
+        "    --kick on|off           a stalled fan gets a burst of full speed before the\n"
+        "                            alert (on by default)\n"
         "  profile load N [--box B]  load profile 1-5 into box B; without --box into the\n"
         "                            box selected on the panel\n"
         "  profile save              save the selected box as the current profile\n"

@@ -46,10 +46,13 @@ struct ProgramOptions {
 
 // One setting of the set verb, checked: --color RRGGBB, #RRGGBB or a colour name, --brightness 0-100,
 // --mode steady|cycle|flash|off|on, --speed 0-5|curve.
+// The highest minimum RPM a fan may be given.
+constexpr int kMaxMinRpm = 100000;
+
 struct FanSetting {
-    enum class What { Colour, Brightness, Mode, Speed } what = What::Colour;
+    enum class What { Colour, Brightness, Mode, Speed, MinRpm, Kick } what = What::Colour;
     int red = 0, green = 0, blue = 0;
-    int number = -1;  // brightness, or the speed level; -1 for the curve
+    int number = -1;  // brightness, the speed level (-1 for the curve), the minimum RPM, the kick (1 on)
     QString word;     // the mode
     // What goes on the request line for the typed value: a colour as RRGGBB.
     QString wireValue(const QString &typed) const;

@@ -137,6 +137,12 @@ QString RemoteRequests::set(const QStringList &w, Outcome *outcome)
                                   : s.word == QLatin1String("flash") ? LedMode::Flash
                                                                      : LedMode::Steady);
         break;
+    case FanSetting::What::MinRpm:
+        m_ops.setMinRpm(kCommandLine, box, fan, s.number);
+        break;
+    case FanSetting::What::Kick:
+        m_ops.setKick(kCommandLine, box, fan, s.number == 1);
+        break;
     }
     outcome->box = box;
     outcome->fan = fan;

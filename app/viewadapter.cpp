@@ -69,10 +69,10 @@ void ViewAdapter::placeAlert()
     m_alert->setGeometry(QRect(placeOnScreen(QRect(x, y, w, h)), QSize(w, h)));
 }
 
-void ViewAdapter::showAlert(int box)
+void ViewAdapter::showAlert(int box, int fan)
 {
     if (!m_alert)
         return;
-    m_alert->setControllerNumber(box);
+    m_alert->setControllerNumber(box, fan);
     m_alert->show();
 }

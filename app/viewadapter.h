@@ -46,7 +46,7 @@ public:
     void showPanel() override;
     void hidePanel() override;
     void placeAlert() override;
-    void showAlert(int box) override;
+    void showAlert(int box, int fan) override;
 
 private:
     QPointer<MainView> m_main;

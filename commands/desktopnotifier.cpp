@@ -1,5 +1,7 @@
 #include "commands/desktopnotifier.h"
 
+#include "commands/stallwatch.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -47,6 +49,16 @@ void DesktopNotifier::fanRecovered(int box, int fan, int rpm)
 {
     notify(box, fan, tr("Fan running again"), tr("Box %1, Fan %2: %3 RPM").arg(box + 1).arg(fan + 1).arg(rpm),
            kNormal);
+}
+
+void DesktopNotifier::tell(const StallEvent &e, int minRpm)
+{
+    switch (e.kind) {
+    case StallEvent::Kind::Stopped: fanStopped(e.box, e.fan, e.rpm); break;
+    case StallEvent::Kind::BelowMinimum: fanBelowMinimum(e.box, e.fan, e.rpm, minRpm); break;
+    case StallEvent::Kind::Recovered: fanRecovered(e.box, e.fan, e.rpm); break;
+    default: break;
+    }
 }
 
 void DesktopNotifier::notify(int box, int fan, const QString &summary, const QString &body, uchar urgency)

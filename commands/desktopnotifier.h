@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+struct StallEvent;
+
 class QDBusPendingCallWatcher;
 
 // Tells the desktop about fans that stopped and run again, through the
@@ -21,6 +23,8 @@ public:
     void fanBelowMinimum(int box, int fan, int rpm, int minRpm);
     // Takes the place of the fan's alert on the desktop.
     void fanRecovered(int box, int fan, int rpm);
+    // The stall watch's alert, or its end; the rest of what it says is not for the desktop.
+    void tell(const StallEvent &event, int minRpm);
 
 signals:
     // The person clicked one of this program's notifications.

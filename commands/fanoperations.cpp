@@ -7,6 +7,8 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 // Re-applying a box follows every phone command; its line keeps their category.
 Q_LOGGING_CATEGORY(lcReapply, "zaldo.companion.commands")
 
@@ -131,6 +133,18 @@ void FanOperations::setMonitor(int box, int fan, bool on)
     m_state.box(box).fan(fan).alarmOn = on;
     m_store.saveDeviceSettings();  // the switch is kept at once, not with the profile
     m_state.events.fanChanged(box, fan);
+}
+
+void FanOperations::setKick(const EntryRules &rules, int box, int fan, bool on)
+{
+    m_state.box(box).fan(fan).kickOn = on;
+    settle(rules, box, fan);
+}
+
+void FanOperations::setMinRpm(const EntryRules &rules, int box, int fan, int rpm)
+{
+    m_state.box(box).fan(fan).minRpm = std::max(0, rpm);
+    settle(rules, box, fan);
 }
 
 void FanOperations::loadProfile(int profile)

@@ -58,6 +58,9 @@ public:
     void copyLighting(int box, int fan);
     // The stopped-fan alarm; stored in the settings file at once.
     void setMonitor(int box, int fan, bool on);
+    // The stall watch's kick and minimum RPM (0: none); kept with the profile.
+    void setKick(const EntryRules &rules, int box, int fan, bool on);
+    void setMinRpm(const EntryRules &rules, int box, int fan, int rpm);
     // Profile 1..5 into the selected box, which is re-sent.
     void loadProfile(int profile);
     // Re-sends a box's lighting and fixed speeds.

@@ -5,6 +5,7 @@
 #include "core/viewsink.h"
 #include "device/devicelink.h"
 
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 
 #include <cstdlib>
@@ -51,6 +52,9 @@ int smoothMusicLevel(int cur, int target)
 FanTimers::FanTimers(ControllerState &state, DeviceLink &link, ViewSink &views, QObject *parent)
     : QObject(parent), m_state(state), m_link(link), m_views(views), m_random([] { return std::rand(); })
 {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    m_clock = [started] { return started->elapsed(); };
     for (QTimer *t : {&m_musicTimer, &m_rpmTimer})
         t->setSingleShot(false);
     for (int f = 0; f < maxFanPorts(); ++f) {
@@ -74,7 +78,24 @@ void FanTimers::startRpmPoll()
 
 void FanTimers::setFanPercent(int box, int fan, int percent)
 {
-    m_link.setFanSpeedPercent(box, fan, percent);
+    // A kick holds the fan at full speed; the curve's percent waits for its end.
+    const auto kick = m_kicks.find({box, fan});
+    if (kick != m_kicks.end())
+        kick->second = percent;
+    else
+        m_link.setFanSpeedPercent(box, fan, percent);
+}
+
+int FanTimers::ownPercent(int box, int fan) const
+{
+    const Fan &f = m_state.box(box).fan(fan);
+    const auto kick = m_kicks.find({box, fan});
+    if (!f.source.followsCurve())
+        return speedLevelToPercent(f.speedLevel);
+    if (kick != m_kicks.end())
+        return kick->second;
+    // Nothing sent yet: the box runs at a speed of its own, which turns.
+    return f.sentPercent >= 0 ? f.sentPercent : speedLevelToPercent(f.speedLevel);
 }
 
 void FanTimers::stopRpmPoll()
@@ -143,7 +164,12 @@ void FanTimers::pollRpm()
 void FanTimers::showFanStatus(int b, int requested, const FanStatusReply &reply)
 {
     ControllerBox &box = m_state.boxArray[idx(b)];
-    if (reply.length <= 0 || !box.fan(requested).alarmOn)
+    if (!box.fan(requested).alarmOn) {
+        // Not watched: forgotten, and a kick under way gives the fan its speed back.
+        watch(b, requested, 0, false);
+        return;
+    }
+    if (reply.length <= 0)
         return;
     const FanStatus status = DeviceLink::parseFanStatus(reply.data.data(), reply.length);
     if (!status.valid || !isValidFan(b, status.fan)) {
@@ -156,23 +182,12 @@ void FanTimers::showFanStatus(int b, int requested, const FanStatusReply &reply)
     fan.rpm = rpm;
 
     m_views.placeAlert();
-    bool stopped = false;
-    if (rpm == 0) {
-        if (!fan.alertShown && fan.alarmOn) {
-            fan.alertShown = stopped = true;
-            qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b + 1 << "fan" << f + 1;  // as the panel counts
-            m_views.showAlert(b);
-            m_views.setPanelEnabled(false);
-            m_views.setBoxFault(b, true);
-        }
-    } else {
-        fan.alertShown = false;
-    }
+    watch(b, f, rpm, true);
 
     if (b == m_state.controllerBoxNumber) {
         m_views.setRPM(rpm, f);
         m_views.setFanMonitor(f, true);
-        m_views.setFanErrorHidden(f, rpm != 0);
+        m_views.setFanErrorHidden(f, !fan.alertShown);
     }
 
     bool fault = false;
@@ -180,8 +195,56 @@ void FanTimers::showFanStatus(int b, int requested, const FanStatusReply &reply)
         fault = fault || (k.alertShown && k.alarmOn);
     m_views.setBoxFault(b, fault);
     m_state.events.rpmRead(b, f, rpm);
-    if (stopped)
-        m_state.events.fanStopped(b, f);
+}
+
+void FanTimers::watch(int b, int f, int rpm, bool monitored)
+{
+    const Fan &fan = m_state.box(b).fan(f);
+    const FanSample sample{b, f, m_clock(), ownPercent(b, f), rpm, monitored, fan.kickOn, fan.minRpm};
+    for (const StallEvent &e : m_watch.observe(sample))
+        act(e);
+}
+
+void FanTimers::act(const StallEvent &e)
+{
+    Fan &fan = m_state.box(e.box).fan(e.fan);
+    switch (e.kind) {
+    case StallEvent::Kind::Kick:
+        qCWarning(lcTasks) << "updateSpeed: fan not turning, full speed for a moment, box" << e.box + 1 << "fan"
+                           << e.fan + 1;
+        m_kicks[{e.box, e.fan}] = ownPercent(e.box, e.fan);
+        m_link.setFanSpeedPercent(e.box, e.fan, e.percent);
+        return;
+    case StallEvent::Kind::KickEnd: {
+        const int own = ownPercent(e.box, e.fan);
+        m_kicks.erase({e.box, e.fan});
+        m_link.setFanSpeedPercent(e.box, e.fan, own);
+        return;
+    }
+    case StallEvent::Kind::Stopped:
+    case StallEvent::Kind::BelowMinimum:
+        raiseAlert(e.box, e.fan, e.kind == StallEvent::Kind::BelowMinimum);
+        break;
+    case StallEvent::Kind::Recovered:
+        qCInfo(lcTasks) << "updateSpeed: fan running again, box" << e.box + 1 << "fan" << e.fan + 1;
+        fan.alertShown = false;
+        break;
+    }
+    emit alert(e);
+}
+
+void FanTimers::raiseAlert(int b, int f, bool belowMinimum)
+{
+    Fan &fan = m_state.box(b).fan(f);
+    fan.alertShown = true;
+    if (belowMinimum)
+        qCWarning(lcTasks) << "updateSpeed: fan below its minimum of" << fan.minRpm << "RPM, box" << b + 1 << "fan" << f + 1;
+    else
+        qCWarning(lcTasks) << "updateSpeed: fan stopped, box" << b + 1 << "fan" << f + 1;  // as the panel counts
+    m_views.showAlert(b, f);
+    m_views.setPanelEnabled(false);
+    m_views.setBoxFault(b, true);
+    m_state.events.fanStopped(b, f);
 }
 
 void FanTimers::sendRandomColour(int fan)

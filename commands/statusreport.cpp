@@ -36,6 +36,17 @@ QString describeSpeed(const QJsonObject &f)
     return QStringLiteral("curve of %1").arg(sensor);
 }
 
+// Only what differs from the stall watch's defaults.
+QString describeWatch(const QJsonObject &f)
+{
+    QString text;
+    if (!f.value(QLatin1String("kick")).toBool(true))
+        text += QStringLiteral(", no kick");
+    if (const int minimum = f.value(QLatin1String("minRpm")).toInt())
+        text += QStringLiteral(", minimum %1 RPM").arg(minimum);
+    return text;
+}
+
 QString describeFan(const QJsonObject &f)
 {
     const QJsonValue rpm = f.value(QLatin1String("rpm"));
@@ -48,7 +59,8 @@ QString describeFan(const QJsonObject &f)
         .arg(f.value(QLatin1String("brightness")).toInt())
         .arg(f.value(QLatin1String("mode")).toString())
         .arg(f.value(QLatin1String("ledsOff")).toBool() ? QStringLiteral("off") : QStringLiteral("on"))
-        .arg(describeSpeed(f));
+        .arg(describeSpeed(f))
+        + describeWatch(f);
 }
 
 QJsonObject boxObject(const ControllerState &state, const StatusReport::BoxFacts &facts, int n)
@@ -95,6 +107,8 @@ QJsonObject StatusReport::fan(const ControllerState &state, int box, int fan)
         {QStringLiteral("source"), curve ? QStringLiteral("curve") : QStringLiteral("fixed")},
         {QStringLiteral("sensor"), curve ? QJsonValue(curveOf(f.source).sensor()) : QJsonValue()},
         {QStringLiteral("percentSent"), f.sentPercent >= 0 ? QJsonValue(f.sentPercent) : QJsonValue()},
+        {QStringLiteral("kick"), f.kickOn},
+        {QStringLiteral("minRpm"), f.minRpm},
     };
 }
 
@@ -109,6 +123,19 @@ QJsonObject StatusReport::status(const ControllerState &state, const BoxFacts &f
                        {QStringLiteral("selectedBox"), state.controllerBoxNumber + 1},
                        {QStringLiteral("cpuTemperature"), state.cpuTemp},
                        {QStringLiteral("boxes"), boxes}};
+}
+
+QStringList StatusReport::stoppedFans(const ControllerState &state)
+{
+    QStringList lines;
+    for (int b = 0; b < kBoxCount; ++b) {
+        for (int f = 0; f < state.box(b).fanCount(); ++f) {
+            const Fan &fan = state.box(b).fan(f);
+            if (state.box(b).isConnected && fan.alertShown && fan.alarmOn)
+                lines << QStringLiteral("Box %1, Fan %2 stopped").arg(b + 1).arg(f + 1);
+        }
+    }
+    return lines;
 }
 
 QJsonObject StatusReport::boxesOnly(const QJsonObject &status)

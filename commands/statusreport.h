@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -27,6 +28,8 @@ QJsonObject fan(const ControllerState &state, int box, int fan);
 QJsonObject status(const ControllerState &state, const BoxFacts &facts);
 // The boxes without their fans.
 QJsonObject boxesOnly(const QJsonObject &status);
+// One line per fan whose alert stands ("Box 3, Fan 2 stopped"), counted from 1.
+QStringList stoppedFans(const ControllerState &state);
 // What a person reads: the status, or one fan's object.
 QString describe(const QJsonObject &answer);
 

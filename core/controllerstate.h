@@ -43,6 +43,10 @@ struct Fan {
     int rpm = -1;
     // The percent last sent to the fan, fixed or from its curve; -1 before the first.
     int sentPercent = -1;
+    // A fan that should turn and reads 0 RPM gets one burst of full speed first.
+    bool kickOn = true;
+    // Below this the alarm counts the fan as failing; 0: no minimum.
+    int minRpm = 0;
 };
 
 // One controller box. Index in the box table = box number = USB product ID - 8001.

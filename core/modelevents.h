@@ -23,7 +23,7 @@ Q_SIGNALS:
     void profileChanged(int profile);
     // A reading of the RPM poll.
     void rpmRead(int box, int fan, int rpm);
-    // A fan with its alarm on read 0 RPM.
+    // A watched fan stopped (after its warm-up and kick) or fell below its minimum.
     void fanStopped(int box, int fan);
     // The CPU temperature of a pass, whole degrees.
     void temperatureChanged(int celsius);

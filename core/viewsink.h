@@ -44,7 +44,7 @@ public:
 
     // Stopped-fan alert window: placed on every monitored reply, shown for a stopped fan.
     virtual void placeAlert() = 0;
-    virtual void showAlert(int box) = 0;
+    virtual void showAlert(int box, int fan) = 0;
 };
 
 // Does nothing; for a core without windows (tests, fuzzing).
@@ -80,5 +80,5 @@ public:
     void showPanel() override {}
     void hidePanel() override {}
     void placeAlert() override {}
-    void showAlert(int) override {}
+    void showAlert(int, int) override {}
 };

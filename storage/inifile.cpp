@@ -126,8 +126,12 @@ bool writeCopy(const QString &path, const QString &work, const QString &done, co
     // Atomic saves are the QSettings default; state it so a crash mid-write
     // never leaves half a file.
     settings.setAtomicSyncRequired(true);
-    for (const auto &kv : values)
-        settings.setValue(kv.first, kv.second);
+    for (const auto &kv : values) {
+        if (kv.second.isNull())
+            settings.remove(kv.first);
+        else
+            settings.setValue(kv.first, kv.second);
+    }
     settings.sync();
     // A format error is the one the read of a damaged file found; it sticks to
     // the object. The read-back tells whether the write landed.

@@ -39,6 +39,7 @@ struct Reader {
 // an atomic save. False, with a log line, when the file could not be written
 // completely or when it was damaged and no copy of it could be kept; the file,
 // and what later reads of it return, then stay as they were.
+// A null value removes its key.
 bool writeValues(const QString &path, const Values &values);
 
 // Removes from dir the work files of writeValues whose process is gone, as a

@@ -17,6 +17,10 @@ namespace {
 constexpr const char *kProfileKeys[kProfileKeyCount] = {
     "RColor", "GColor", "BColor", "Bright", "Speed", "SpeedMode", "PWM", "FanMode", "isTurnOffLed"};
 constexpr const char *kProfileDefaults[kProfileKeyCount] = {"255", "0", "0", "1", "5", "2", "1", "0", "0"};
+// Written only when they differ from the default, so older files stay as they were.
+const QString kKickKey = QStringLiteral("Kick");
+const QString kMinRpmKey = QStringLiteral("MinRpm");
+constexpr int kMaxMinRpm = 100000;
 
 QString fanGroup(int fan)
 {
@@ -78,6 +82,15 @@ LedMode ledModeFromText(const QString &text, int profile, int fan)
     return LedMode::Steady;
 }
 
+int minRpmFromText(const QString &text, int profile, int fan)
+{
+    const qlonglong value = text.toLongLong();
+    const int kept = static_cast<int>(std::clamp<qlonglong>(value, 0, kMaxMinRpm));
+    if (kept != value)
+        warnOutOfRange(profile, fan, "MinRpm", text, QString::number(kept));
+    return kept;
+}
+
 } // namespace
 
 QString SettingsStore::profileFilePath(int profile) const
@@ -124,6 +137,10 @@ ProfileSettingsTable SettingsStore::readProfileIni(int profile)
             table.fans[static_cast<size_t>(g)][static_cast<size_t>(k)] =
                 IniFile::readText(reader.settings, prefix + QLatin1String(kProfileKeys[k]));
         }
+        for (const QString &key : {kKickKey, kMinRpmKey}) {
+            if (reader.settings.contains(prefix + key))
+                table.optional[idx(g)][key] = IniFile::readText(reader.settings, prefix + key);
+        }
     }
     return table;
 }
@@ -157,6 +174,10 @@ SettingsMap SettingsStore::collectProfileSettings()
         auto &group = map[fanGroup(f)];
         for (int k = 0; k < kProfileKeyCount; ++k)
             group[QLatin1String(kProfileKeys[k])] = values[k];
+        if (!fan.kickOn)
+            group[kKickKey] = flag(false);
+        if (fan.minRpm > 0)
+            group[kMinRpmKey] = QString::number(fan.minRpm);
     }
     return map;
 }
@@ -181,6 +202,9 @@ bool SettingsStore::writeProfileIni(const SettingsMap &map, int profile)
             const QString name = QLatin1String(key);
             values.append({group + QLatin1Char('/') + name, entry.value(name)});
         }
+        // Back at the default: the key goes (a null value).
+        for (const QString &key : {kKickKey, kMinRpmKey})
+            values.append({group + QLatin1Char('/') + key, entry.value(key)});
     }
     return IniFile::writeValues(profileFilePath(profile), values);
 }
@@ -205,6 +229,9 @@ void SettingsStore::loadProfileIni(int box, int profile)
         fan.source = text[6].toInt() != 0 ? SpeedSource::following() : SpeedSource::fixed();
         fan.lighting = ledModeFromText(text[7], profile, f);
         fan.ledsOff = text[8].toInt() != 0;
+        const auto &optional = table.optional[idx(f)];
+        fan.kickOn = optional.value(kKickKey, QStringLiteral("1")).toInt() != 0;
+        fan.minRpm = minRpmFromText(optional.value(kMinRpmKey, QStringLiteral("0")), profile, f);
     }
 }
 

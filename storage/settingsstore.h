@@ -26,6 +26,8 @@ struct DeviceSettingsTable {
 constexpr int kProfileKeyCount = 9;
 struct ProfileSettingsTable {
     std::array<std::array<QString, kProfileKeyCount>, 5> fans;
+    // Per fan the keys a file holds only when set (the kick switch, the minimum RPM).
+    std::array<QMap<QString, QString>, 5> optional;
 };
 
 // Group name -> (key -> value text).

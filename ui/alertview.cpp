@@ -6,6 +6,7 @@
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -88,9 +89,17 @@ AlertView::AlertView(QWidget *parent)
     show();
 }
 
-void AlertView::setControllerNumber(int b)
+void AlertView::setControllerNumber(int b, int fan)
 {
-    messageLabel->setText(QStringLiteral("Controller No. ") + QString::number(b + 1));
+    QString text = QStringLiteral("Controller No. ") + QString::number(b + 1);
+    if (fan >= 0)
+        text += QStringLiteral("  ") + tr("Fan No. %1").arg(fan + 1);
+    // Smaller rather than cut off: the picture's width is all there is.
+    QFont font(QStringLiteral("Arial"), 30, QFont::Bold);
+    while (font.pointSize() > 12 && QFontMetrics(font).horizontalAdvance(text) > messageLabel->width() - 20)
+        font.setPointSize(font.pointSize() - 2);
+    messageLabel->setFont(font);
+    messageLabel->setText(text);
 }
 
 QString AlertView::messageText() const

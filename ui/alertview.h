@@ -15,7 +15,8 @@ class AlertView : public QWidget {
 public:
     explicit AlertView(QWidget *parent = nullptr);
 
-    void setControllerNumber(int b);
+    // The box, and the fan when one is given, as the panel numbers them.
+    void setControllerNumber(int b, int fan = -1);
     QString messageText() const;
 
 Q_SIGNALS:

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AlertView</name>
+    <message>
+        <source>Fan No. %1</source>
+        <translation>Lüfter Nr. %1</translation>
+    </message>
+</context>
+<context>
     <name>BrenvarRGBFanController</name>
     <message>
         <source>IP Address</source>

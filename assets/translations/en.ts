@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>AlertView</name>
+    <message>
+        <source>Fan No. %1</source>
+        <translation>Fan No. %1</translation>
+    </message>
+</context>
+<context>
     <name>BrenvarRGBFanController</name>
     <message>
         <source>IP Address</source>

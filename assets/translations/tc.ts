@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_TW">
 <context>
+    <name>AlertView</name>
+    <message>
+        <source>Fan No. %1</source>
+        <translation>風扇 %1</translation>
+    </message>
+</context>
+<context>
     <name>BrenvarRGBFanController</name>
     <message>
         <source>IP Address</source>

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="th_TH">
 <context>
+    <name>AlertView</name>
+    <message>
+        <source>Fan No. %1</source>
+        <translation>พัดลมตัวที่ %1</translation>
+    </message>
+</context>
+<context>
     <name>BrenvarRGBFanController</name>
     <message>
         <source>IP Address</source>

@@ -7,6 +7,8 @@
 #include "app/remotecontrol.h"
 #include "app/remoterequests.h"
 #include "app/windowmessages.h"
+#include "commands/desktopnotifier.h"
+#include "commands/statusreport.h"
 #include "common/coreharness.h"
 #include "core/boxmodel.h"
 #include "ui/alertview.h"
@@ -69,6 +71,7 @@ private Q_SLOTS:
         dir = std::make_unique<QTemporaryDir>();
         qputenv("XDG_CONFIG_HOME", (dir->path() + "/config").toLocal8Bit());
         qputenv("ZALDO_HWMON_ROOT", (dir->path() + "/no-hwmon").toLocal8Bit());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");  // no notification service
     }
     void cleanup()
     {
@@ -94,14 +97,20 @@ private Q_SLOTS:
     void stoppedFanRaisesAlertAndOkReenablesPanel()
     {
         build({{2, 1}});
-        controller->timers().pollRpm();
+        qint64 now = 0;
+        controller->timers().setClock([&now] { return now; });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Fan stopped: Box 3, Fan 2: last \\d+ RPM$"));
+        for (; now <= 7000; now += 1000)  // a warm-up and a kick first
+            controller->timers().pollRpm();
         QVERIFY(controller->alertView()->isVisible());
         QVERIFY(!controller->mainView()->isEnabled());
         QVERIFY(state->boxArray[2].fans[1].alertShown);
+        auto *tray = controller->findChild<QSystemTrayIcon *>();
+        QCOMPARE(tray->toolTip(), "Zaldo RGB Radiator Fan\nBox 3, Fan 2 stopped");
         const auto labels = controller->alertView()->findChildren<QLabel *>();
         bool found = false;
         for (QLabel *l : labels)
-            found |= l->text() == QLatin1String("Controller No. 3");
+            found |= l->text() == QLatin1String("Controller No. 3  Fan No. 2");
         QVERIFY(found);
 
         auto *ok = controller->alertView()->findChild<QPushButton *>("btn_fanAlertOK");
@@ -113,6 +122,14 @@ private Q_SLOTS:
         // Raised once until the fan runs again.
         controller->timers().pollRpm();
         QVERIFY(controller->alertView()->isHidden());
+        emu->setStalledFans({});
+        for (const qint64 end = now + 2000; now <= end; now += 1000)
+            controller->timers().pollRpm();
+        QCOMPARE(tray->toolTip(), "Zaldo RGB Radiator Fan");
+        // A click on the notification shows the panel.
+        controller->mainView()->hide();
+        emit controller->notifier().showPanelRequested();
+        QVERIFY(controller->mainView()->isVisible());
     }
 
     void resumeReappliesEveryConnectedBox()
@@ -305,7 +322,8 @@ private Q_SLOTS:
         QCOMPARE(rig.box(2).fan(3).colour.green, 0x20);
         rig.emu.setStalledFans({{2, 3}});
         QSignalSpy stopped(&rig.state.events, &ModelEvents::fanStopped);
-        rig.timers.pollRpm();
+        for (; rig.now <= 7000; rig.now += 1000)
+            rig.timers.pollRpm();
         QTRY_COMPARE(stopped.count(), 1);
         QCOMPARE(stopped.at(0), (QVariantList{2, 3}));
         const QJsonArray boxes = QJsonDocument::fromJson(ask("status")).object().value("boxes").toArray();
@@ -313,6 +331,9 @@ private Q_SLOTS:
         QCOMPARE(fans.size(), 4);
         QCOMPARE(fans.at(3).toObject().value("color").toString(), QStringLiteral("102030"));
         QVERIFY(fans.at(3).toObject().value("stopped").toBool());
+        const QJsonObject fan = QJsonDocument::fromJson((ask("set 3 4 kick off"), ask("set 3 4 min-rpm 300"))).object();
+        QCOMPARE(QList<QJsonValue>({fan["kick"], fan["minRpm"]}), QList<QJsonValue>({false, 300}));
+        QVERIFY(StatusReport::describe(fan).endsWith(", no kick, minimum 300 RPM\n"));
         QCOMPARE(boxes.at(0).toObject().value("fans").toArray().size(), 3);
     }
 
@@ -370,7 +391,9 @@ private Q_SLOTS:
             {set + QStringList{"#0f8"}, "error"}, {set + QStringList{"#ff00ff80"}, "error"},
             {set + QStringList{"transparent"}, "error"}, {set + QStringList{"00ff8"}, "error"},
             {{"profile", "load", "2", "--box", "3"}, "profile load 2 3"}, {{"profile", "load", "2"}, "profile load 2"},
-            {{"profile", "load", "2", "--box", "17"}, "error"}, {{"profile", "save", "--box", "3"}, "error"},
+            {{"profile", "load", "2", "--box", "17"}, "error"},
+            {{"set", "--box", "2", "--fan", "3", "--min-rpm", "300", "--kick", "off"}, "set 2 3 min-rpm 300|set 2 3 kick off"},
+            {{"set", "--box", "2", "--fan", "3", "--min-rpm", "-1"}, "error"}, {{"set", "--box", "2", "--fan", "3", "--kick", "no"}, "error"}, {{"profile", "save", "--box", "3"}, "error"},
             {{"status", "--box"}, "error"}, {{"--io-inline"}, ""},
             {{"--emulate", "0", "--emulate-stall", "2.1@10", "--emulate-recover", "2.1@20.5"}, ""},
             {{"--emulate", "0", "--emulate-recover", "2.3@1"}, "--emulate-recover: fan \"3\" in \"2.3@1\" is not 0-2"},

@@ -1,4 +1,5 @@
 #include "common/coreharness.h"
+#include "commands/stallwatch.h"
 
 // The timers, the RPM poll with its stopped-fan alarm, and box selection.
 class TestFanTimers : public QObject {
@@ -123,22 +124,52 @@ private Q_SLOTS:
         QCOMPARE(q.jobs.size(), size_t(6));
     }
 
-    void stalledFanRaisesAlertOnce()
+    // The poll each second on the test clock, box 2's fans at 60 %: what is sent,
+    // raised and cleared. A stalled fan gets a warm-up, one kick, then its alert.
+    void stallWatchOnThePoll()
     {
-        CoreHarness h({0, 2});
-        h.emu.setStalledFans({{2, 1}});
-        h.timers.pollRpm();
-        const int i = h.views.calls.indexOf(QStringLiteral("showAlert(2)"));
-        QCOMPARE(h.views.calls.mid(i - 1, 5), (QStringList{"placeAlert()", "showAlert(2)", "setPanelEnabled(0)",
-                                                           "setBoxFault(2,1)", "setBoxFault(2,1)"}));
-        QCOMPARE(h.views.count(QStringLiteral("showAlert(")), 1);
-        h.emu.setStalledFans({});
-        h.views.clear();
-        h.timers.pollRpm();
-        QVERIFY(!h.box(2).fans[1].alertShown);
-        // Each processed reply re-marks the box: fan 0 still sees fan 1's alarm.
-        QCOMPARE(h.views.calls.filter(QStringLiteral("setBoxFault(2,")),
-                 (QStringList{"setBoxFault(2,1)", "setBoxFault(2,0)", "setBoxFault(2,0)"}));
+        const auto stall = [](QList<BoxEmulator::FanEvent> e) { return [e](CoreHarness &h, int s) { if (!s) h.emu.addFanEvents(e); }; };
+        const QList<std::tuple<const char *, std::function<void(CoreHarness &, int)>, QStringList>> rows{
+            {"sent 0 %: not stopped", [](CoreHarness &h, int s) { if (!s) h.timers.setFanPercent(2, 1, 0), h.emu.addFanEvents({{2, 1, 0}}); }, {"0 speed 2.1 0"}},
+            {"kicked once, then the alert", stall({{2, 1, 6000}}),
+             {"6 speed 2.1 100", "9 Stopped 2.1", "9 speed 2.1 60", "9 showAlert(2,1)", "9 fault 1"}},
+            {"turns after the kick", stall({{2, 1, 6000}, {2, 1, 7500, false}}), {"6 speed 2.1 100", "9 speed 2.1 60"}},
+            {"alert, then running again", stall({{2, 1, 6000}, {2, 1, 11000, false}}),
+             {"6 speed 2.1 100", "9 Stopped 2.1", "9 speed 2.1 60", "9 showAlert(2,1)", "9 fault 1", "12 Recovered 2.1", "12 fault 0"}},
+            {"two fans, two alerts", stall({{2, 0, 6000}, {2, 1, 6000}}),
+             {"6 speed 2.0 100", "6 speed 2.1 100", "9 Stopped 2.0", "9 Stopped 2.1", "9 speed 2.0 60", "9 speed 2.1 60",
+              "9 showAlert(2,0)", "9 showAlert(2,1)", "9 fault 1"}},
+            {"kick off", [&](CoreHarness &h, int s) { stall({{2, 1, 6000}})(h, s), h.box(2).fans[1].kickOn = false; },
+             {"6 Stopped 2.1", "6 showAlert(2,1)", "6 fault 1"}},
+            {"below the minimum", [](CoreHarness &h, int) { h.box(2).fans[1].minRpm = 5000; },
+             {"4 BelowMinimum 2.1", "4 showAlert(2,1)", "4 fault 1"}},
+            {"a curve's percent waits for the kick's end", [&](CoreHarness &h, int s) { stall({{2, 1, 6000}})(h, s); if (s == 7) h.timers.setFanPercent(2, 1, 40); },
+             {"6 speed 2.1 100", "9 Stopped 2.1", "9 speed 2.1 40", "9 showAlert(2,1)", "9 fault 1"}},
+            {"a fixed fan gets its level's", [&](CoreHarness &h, int s) { stall({{2, 1, 6000}})(h, s), h.box(2).fans[1].source = SpeedSource::fixed(), h.box(2).fans[1].speedLevel = 4; },
+             {"6 speed 2.1 100", "9 Stopped 2.1", "9 speed 2.1 80", "9 showAlert(2,1)", "9 fault 1"}},
+            {"alarm off ends the kick", [&](CoreHarness &h, int s) { stall({{2, 1, 6000}})(h, s), h.box(2).fans[1].alarmOn = s < 7; },
+             {"6 speed 2.1 100", "7 speed 2.1 60"}},
+        };
+        for (const auto &[name, at, expected] : rows) {
+            CoreHarness h({0, 2});
+            h.emu.setClock([&h] { return h.now; });
+            QStringList seen;
+            for (int f : {0, 1, 2}) h.timers.setFanPercent(2, f, 60);
+            connect(&h.timers, &FanTimers::alert, [&](const StallEvent &e) { seen << QString("%1 %2 %3.%4").arg(h.now / 1000).arg(StallWatch::kindName(e.kind)).arg(e.box).arg(e.fan); });
+            for (bool fault = false; h.now <= 16000; h.now += 1000) {
+                h.clear();
+                at(h, int(h.now / 1000));
+                h.timers.pollRpm();
+                const QString s = QString::number(h.now / 1000) + ' ';
+                for (const QString &r : h.reports().filter(" 32 51 "))
+                    seen << s + QString("speed %1.%2 %3").arg(r[0]).arg(r.mid(8, 2).toInt() - 1).arg(r.mid(14, 2).toInt(nullptr, 16));
+                seen << h.views.calls.filter("showAlert(").replaceInStrings(QRegularExpression("^"), s);
+                const QStringList faults = h.views.calls.filter("setBoxFault(2,");
+                if (!faults.isEmpty() && faults.last().endsWith(QString("%1)").arg(!fault)))
+                    seen << s + QString("fault %1").arg(fault = !fault);
+            }
+            QVERIFY2(seen == expected, qPrintable(QString("%1: %2").arg(name, seen.join(" | "))));
+        }
     }
 
     // An unmonitored fan is still asked, but its reply is dropped; so are bad replies.

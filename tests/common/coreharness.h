@@ -47,11 +47,13 @@ struct CoreHarness {
     RecordingViewSink views;
     FanTimers timers{state, link, views};
     std::unique_ptr<BoxSelection> selection;
+    qint64 now = 0;  // the stall watch's clock; the emulator's too where a test says so
 
     explicit CoreHarness(const QList<int> &boxes, std::unique_ptr<BoxExecutor> executor = nullptr)
         : link(state, emu, std::move(executor))
     {
         emu.setBoxes(boxes);
+        timers.setClock([this] { return now; });
         link.connectAllBoxes();
         store = std::make_unique<SettingsStore>(state, dir.filePath(QStringLiteral("data")));
         selection = std::make_unique<BoxSelection>(state, link, *store, views, timers);

@@ -50,7 +50,7 @@ public:
     void showPanel() override { rec("showPanel"); }
     void hidePanel() override { rec("hidePanel"); }
     void placeAlert() override { rec("placeAlert"); }
-    void showAlert(int b) override { rec("showAlert", b); }
+    void showAlert(int b, int f) override { rec("showAlert", b, f); }
 
 private:
     static QString text(const QString &s) { return s; }

@@ -291,6 +291,29 @@ private slots:
         QVERIFY(!QFileInfo::exists(device()));  // only the profile file
     }
 
+    // The kick switch and the minimum RPM have keys of their own, there only while set.
+    void kickAndMinimumOnlyWhenSet()
+    {
+        ControllerState state;
+        SettingsStore store(state, data);
+        QVERIFY(store.saveProfileSettings(1));
+        const QByteArray plain = readBytes(profile(1));
+        std::tie(state.boxArray[0].fans[1].kickOn, state.boxArray[0].fans[2].minRpm) = std::tuple(false, 300);
+        QVERIFY(store.saveProfileSettings(1));
+        QSettings file(profile(1), QSettings::IniFormat);
+        QCOMPARE(file.allKeys().filter(QRegularExpression("Kick|MinRpm")), (QStringList{"Fan1/Kick", "Fan2/MinRpm"}));
+        QCOMPARE(file.value("Fan1/Kick").toString() + file.value("Fan2/MinRpm").toString(), "0300");
+        QVERIFY(writeBytes(profile(3), readBytes(profile(1)).replace("MinRpm=300", "MinRpm=-7")));
+        for (int p : {1, 3}) {
+            store.loadProfileIni(4, p);
+            const auto &fans = state.boxArray[4].fans;
+            QCOMPARE(QList<int>({fans[0].kickOn, fans[1].kickOn, fans[2].minRpm}), QList<int>({1, 0, p == 1 ? 300 : 0}));
+        }
+        std::tie(state.boxArray[0].fans[1].kickOn, state.boxArray[0].fans[2].minRpm) = std::tuple(true, 0);
+        QVERIFY(store.saveProfileSettings(1));
+        QCOMPARE(readBytes(profile(1)), plain);
+    }
+
     // A hand edit can leave values no box takes; each comes in range on load.
     void rangeCheckedOnLoad()
     {

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
+#include <QTranslator>
 #include <QtTest>
 
 class TestFanView : public QObject {
@@ -143,9 +144,9 @@ private Q_SLOTS:
         AlertView alert;
         QSignalSpy alertSpy(&alert, &AlertView::sendData);
         for (int how = 0; how < 2; ++how) {
-            alert.setControllerNumber(how * 7);
+            alert.setControllerNumber(how * 7, how * 2);
             alert.show();
-            QCOMPARE(alert.messageText(), QStringLiteral("Controller No. %1").arg(how * 7 + 1));
+            QCOMPARE(alert.messageText(), QStringLiteral("Controller No. %1  Fan No. %2").arg(how * 7 + 1).arg(how * 2 + 1));
             if (how == 0)
                 QTest::mouseClick(alert.findChild<QPushButton *>(QStringLiteral("btn_fanAlertOK")), Qt::LeftButton);
             else
@@ -154,6 +155,12 @@ private Q_SLOTS:
             QCOMPARE(alertSpy.count(), how + 1);
         }
         QCOMPARE(alertSpy.at(0).at(0).toString(), QStringLiteral("test"));
+        // The fan's words in every language.
+        for (const char *code : {"en", "tc", "cn", "de", "fr", "jp", "th"}) {
+            QTranslator t;
+            QVERIFY(t.load(QCoreApplication::applicationDirPath() + "/Language/" + code + ".qm"));
+            QVERIFY2(t.translate("AlertView", "Fan No. %1").contains("%1"), code);
+        }
     }
 };
 
