@@ -93,7 +93,7 @@ QJsonObject StatusReport::fan(const ControllerState &state, int box, int fan)
         {QStringLiteral("speedLevel"), f.speedLevel},
         {QStringLiteral("temperatureMode"), curve},
         {QStringLiteral("source"), curve ? QStringLiteral("curve") : QStringLiteral("fixed")},
-        {QStringLiteral("sensor"), curve ? QJsonValue(curveOf(f.source).sensor()) : QJsonValue()},
+        {QStringLiteral("sensor"), curve ? QJsonValue(sensorOf(f.source)) : QJsonValue()},
         {QStringLiteral("percentSent"), f.sentPercent >= 0 ? QJsonValue(f.sentPercent) : QJsonValue()},
     };
 }

@@ -101,10 +101,6 @@ int speedLevelToPercent(int level);
 // Speed mode that follows a directly set level: 0 -> 1 (Silent), 5 -> 2 (Performance), else 0.
 int speedModeForLevel(int level);
 
-// The percent a fan is to run at: its level's when fixed, else its curve's at
-// its sensor's reading; none while that sensor has no reading.
-std::optional<int> speedPercent(const Fan &fan, const SensorReader &read);
-
 enum class LightingKind { Steady, Cycle, Flash, None };
 struct Lighting {
     LightingKind kind = LightingKind::None;

@@ -136,27 +136,21 @@ void CpuTemperature::pushTemperature()
 {
     m_views.setTemperature(m_state.cpuTemp);
     m_state.events.temperatureChanged(m_state.cpuTemp);
-    const SensorReader read = [this](const QString &id) -> std::optional<double> {
-        if (id == kCpuSensorId)
-            return m_state.cpuTemp;
-        return std::nullopt;
-    };
     for (int box = 0; box < kBoxCount; ++box) {
         const ControllerBox &b = m_state.box(box);
         if (!b.isConnected)
             continue;
         for (int fan = 0; fan < b.fanCount(); ++fan)
-            driveFan(box, fan, b.fan(fan), read);
+            driveFan(box, fan, b.fan(fan));
     }
 }
 
-void CpuTemperature::driveFan(int box, int fan, const Fan &f, const SensorReader &read)
+void CpuTemperature::driveFan(int box, int fan, const Fan &f)
 {
-    if (!f.source.followsCurve())
+    if (!f.source.followsCurve() || f.source.userCurve)
         return;
     qCDebug(lcMonitor) << "Fan:" << fan << ", sliderSpeed:" << BuiltinCurve::capPercent(f.speedLevel);
-    if (const std::optional<int> percent = speedPercent(f, read))
-        m_fans.setFanPercent(box, fan, *percent);
+    m_fans.setFanPercent(box, fan, BuiltinCurve().percentAt(m_state.cpuTemp, f.speedLevel));
 }
 
 bool CpuTemperature::isCpuTemperature(double t, const char *label)

@@ -68,7 +68,7 @@ private:
     bool passMaximum(int *celsius);
     void pushTemperature();
     // A fan that follows a curve to what its curve gives.
-    void driveFan(int box, int fan, const Fan &f, const SensorReader &read);
+    void driveFan(int box, int fan, const Fan &f);
     // Every reading of sensor s into the information window, kind by kind, as
     // "chip label value unit", after a blank line when another chip came
     // before; counts the readings. True when one is a CPU temperature.
