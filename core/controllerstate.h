@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/modelevents.h"
+#include "core/sensorstatus.h"
 #include "core/speedsource.h"
 #include "core/valuerules.h"
 #include "core/vocabulary.h"
 
 #include <QString>
+#include <QVector>
 
 #include <array>
 #include <memory>
@@ -86,6 +88,8 @@ struct ControllerState {
     int musicLevel = 100;
     int volumePercent = 0;
     int cpuTemp = 0;
+    // The sensors as the newest curve pass saw them.
+    QVector<SensorStatus> sensors;
     // The OpenRGB SDK server's [ADDRESS:]PORT as Device.ini keeps it; empty: off.
     QString openRgbServer;
     // What changed, for whoever follows it; lives on the state's thread.
