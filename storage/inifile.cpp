@@ -118,7 +118,8 @@ bool renameOver(const QString &from, const QString &to)
 // The file at path with values merged in, written at work and, once read back
 // complete, moved to done. A full disk can cut a write short without the
 // settings layer noticing, so the read-back uses a name it has not cached.
-bool writeCopy(const QString &path, const QString &work, const QString &done, const Values &values)
+bool writeCopy(const QString &path, const QString &work, const QString &done, const Values &values,
+               const QStringList &removed)
 {
     if (QFileInfo::exists(path) && !copyInto(path, work))
         return false;
@@ -128,6 +129,8 @@ bool writeCopy(const QString &path, const QString &work, const QString &done, co
     settings.setAtomicSyncRequired(true);
     for (const auto &kv : values)
         settings.setValue(kv.first, kv.second);
+    for (const QString &key : removed)
+        settings.remove(key);
     settings.sync();
     // A format error is the one the read of a damaged file found; it sticks to
     // the object. The read-back tells whether the write landed.
@@ -227,7 +230,7 @@ Reader::Reader(const QString &path)
         qCWarning(lcStorage).noquote() << "Settings file cannot be read:" << path;
 }
 
-bool writeValues(const QString &path, const Values &values)
+bool writeValues(const QString &path, const Values &values, const QStringList &removed)
 {
     Reader reader(path);
     if (reader.backupFailed) {
@@ -246,7 +249,7 @@ bool writeValues(const QString &path, const Values &values)
     const QFileInfo before(path);
     const qint64 oldSize = before.size();
     const QDateTime oldTime = before.lastModified();
-    if (work.isEmpty() || done.isEmpty() || !writeCopy(path, work, done, values) || !renameOver(done, path)) {
+    if (work.isEmpty() || done.isEmpty() || !writeCopy(path, work, done, values, removed) || !renameOver(done, path)) {
         for (const QString &name : {work, done}) {
             if (!name.isEmpty())
                 QFile::remove(name);

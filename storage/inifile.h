@@ -39,7 +39,8 @@ struct Reader {
 // an atomic save. False, with a log line, when the file could not be written
 // completely or when it was damaged and no copy of it could be kept; the file,
 // and what later reads of it return, then stay as they were.
-bool writeValues(const QString &path, const Values &values);
+// Keys in removed go from the file.
+bool writeValues(const QString &path, const Values &values, const QStringList &removed = {});
 
 // Removes from dir the work files of writeValues whose process is gone, as a
 // save killed midway leaves them; those of a running save stay.

@@ -17,6 +17,9 @@ namespace {
 constexpr const char *kProfileKeys[kProfileKeyCount] = {
     "RColor", "GColor", "BColor", "Bright", "Speed", "SpeedMode", "PWM", "FanMode", "isTurnOffLed"};
 constexpr const char *kProfileDefaults[kProfileKeyCount] = {"255", "0", "0", "1", "5", "2", "1", "0", "0"};
+// A fan's own curve; written only while it follows one, so older copies and
+// profiles without user curves see the file as it always was.
+const QString kCurveKey = QStringLiteral("Curve");
 
 QString fanGroup(int fan)
 {
@@ -78,6 +81,22 @@ LedMode ledModeFromText(const QString &text, int profile, int fan)
     return LedMode::Steady;
 }
 
+// PWM on: the fan's own curve when the file has a good one, else the built-in curve.
+SpeedSource sourceFromText(const QString &pwm, const QString &curve, int profile, int fan)
+{
+    if (pwm.toInt() == 0)
+        return SpeedSource::fixed();
+    if (curve.isEmpty())
+        return SpeedSource::following();
+    CurveParse parsed = parseUserCurve(curve);
+    if (!parsed.curve) {
+        qCWarning(lcStorage).noquote() << "Profile" << profile << "fan" << fan << "Curve damaged:" << parsed.error
+                                       << "- using the built-in curve";
+        return SpeedSource::following();
+    }
+    return SpeedSource::following(std::make_shared<const UserCurve>(std::move(*parsed.curve)));
+}
+
 } // namespace
 
 QString SettingsStore::profileFilePath(int profile) const
@@ -124,6 +143,7 @@ ProfileSettingsTable SettingsStore::readProfileIni(int profile)
             table.fans[static_cast<size_t>(g)][static_cast<size_t>(k)] =
                 IniFile::readText(reader.settings, prefix + QLatin1String(kProfileKeys[k]));
         }
+        table.curves[static_cast<size_t>(g)] = IniFile::readText(reader.settings, prefix + kCurveKey);
     }
     return table;
 }
@@ -157,6 +177,8 @@ SettingsMap SettingsStore::collectProfileSettings()
         auto &group = map[fanGroup(f)];
         for (int k = 0; k < kProfileKeyCount; ++k)
             group[QLatin1String(kProfileKeys[k])] = values[k];
+        if (fan.source.followsUserCurve())
+            group[kCurveKey] = serialiseUserCurve(*fan.source.userCurve);
     }
     return map;
 }
@@ -173,6 +195,7 @@ bool SettingsStore::writeProfileIni(const SettingsMap &map, int profile)
         return false;
     }
     IniFile::Values values;
+    QStringList removed;
     // As many fan groups as the box that was collected has fans.
     for (int f = 0; map.contains(fanGroup(f)); ++f) {
         const QString group = fanGroup(f);
@@ -181,8 +204,12 @@ bool SettingsStore::writeProfileIni(const SettingsMap &map, int profile)
             const QString name = QLatin1String(key);
             values.append({group + QLatin1Char('/') + name, entry.value(name)});
         }
+        if (entry.contains(kCurveKey))
+            values.append({group + QLatin1Char('/') + kCurveKey, entry.value(kCurveKey)});
+        else
+            removed << group + QLatin1Char('/') + kCurveKey;
     }
-    return IniFile::writeValues(profileFilePath(profile), values);
+    return IniFile::writeValues(profileFilePath(profile), values, removed);
 }
 
 void SettingsStore::loadProfileIni(int box, int profile)
@@ -202,7 +229,7 @@ void SettingsStore::loadProfileIni(int box, int profile)
         fan.colour.blue = colourFromText(text[2], profile, f, "BColor");
         fan.brightness = brightFromText(text[3], profile, f);
         std::tie(fan.speedLevel, fan.speedMode) = speedFromText(text[4], text[5], profile, f);
-        fan.source = text[6].toInt() != 0 ? SpeedSource::following() : SpeedSource::fixed();
+        fan.source = sourceFromText(text[6], table.curves[idx(f)], profile, f);
         fan.lighting = ledModeFromText(text[7], profile, f);
         fan.ledsOff = text[8].toInt() != 0;
     }

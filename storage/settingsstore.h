@@ -26,6 +26,8 @@ struct DeviceSettingsTable {
 constexpr int kProfileKeyCount = 9;
 struct ProfileSettingsTable {
     std::array<std::array<QString, kProfileKeyCount>, 5> fans;
+    // FanN/Curve: a fan's own curve as text; empty when it has none.
+    std::array<QString, 5> curves;
 };
 
 // Group name -> (key -> value text).
