@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QHostAddress>
+#include <QUrl>
 
 #include <algorithm>
 #include <climits>
@@ -81,11 +82,24 @@ QString FanSetting::wireValue(const QString &typed) const
     return what == What::Colour ? QColor(red, green, blue).name().mid(1).toUpper() : typed;
 }
 
+QByteArray curveWireText(const UserCurve &curve)
+{
+    return QUrl::toPercentEncoding(serialiseUserCurve(curve), ":,;=/#");
+}
+
 bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QString *error)
 {
     using What = FanSetting::What;
     bool ok = false;
-    if (key == QLatin1String("color")) {
+    if (key == QLatin1String("curve")) {
+        CurveParse parsed = parseUserCurve(QUrl::fromPercentEncoding(value.toUtf8()));
+        *s = FanSetting{What::Curve, 0, 0, 0, -1, {}, nullptr};
+        ok = parsed.curve.has_value();
+        if (ok)
+            s->curve = std::make_shared<const UserCurve>(std::move(*parsed.curve));
+        else
+            *error = QStringLiteral("curve: ") + parsed.error;
+    } else if (key == QLatin1String("color")) {
         const QColor colour = parseColour(value);
         ok = colour.isValid();
         *s = FanSetting{What::Colour, colour.red(), colour.green(), colour.blue(), -1, {}};
@@ -133,8 +147,46 @@ bool takesValue(const QString &verb, const QString &option)
     if (verb == QLatin1String("profile"))
         return option == QLatin1String("--box");
     return verb == QLatin1String("set")
-           && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed"}.contains(option);
+           && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed", "--curve", "--sensor",
+                          "--hysteresis", "--step-up", "--step-down", "--min"}
+                  .contains(option);
 }
+
+// --curve POINTS and the options that shape it, gathered in any order.
+struct CurveWords {
+    std::optional<QString> points;
+    QVector<CurveOption> options;
+    bool take(const QString &option, const QString &value)
+    {
+        if (option == QLatin1String("--curve"))
+            points = value;
+        else if (QStringList{"--sensor", "--hysteresis", "--step-up", "--step-down", "--min"}.contains(option))
+            options.append({option.mid(2), value});
+        else
+            return false;
+        return true;
+    }
+    // Checked here, so bad input is refused before anything is sent.
+    bool compose(QList<QByteArray> *settings, QString *error) const
+    {
+        if (!points && options.isEmpty())
+            return true;
+        if (!points || (*points == QLatin1String("default") && !options.isEmpty())) {
+            *error = QStringLiteral("--sensor, --hysteresis, --step-up, --step-down and --min go with --curve POINTS");
+            return false;
+        }
+        if (*points == QLatin1String("default")) {
+            *settings << "speed curve";
+            return true;
+        }
+        const CurveParse parsed = parseUserCurve(*points, options);
+        if (!parsed.curve)
+            *error = QStringLiteral("--curve: ") + parsed.error;
+        else
+            *settings << "curve " + curveWireText(*parsed.curve);
+        return parsed.curve.has_value();
+    }
+};
 
 // --box N or --fan F, counted from 1.
 bool parsePlace(const QString &option, const QString &value, QString *place, QString *error)
@@ -157,10 +209,10 @@ bool composeRequests(ProgramOptions *o, const QString &box, const QString &fan, 
     const QString &verb = o->verb;
     if (verb == QLatin1String("status") || verb == QLatin1String("list"))
         o->requests << "status";
-    if (verb == QLatin1String("quit"))
-        o->requests << "quit";
+    if (verb == QLatin1String("quit") || verb == QLatin1String("sensors"))
+        o->requests << verb.toUtf8();
     if (verb == QLatin1String("set") && (box.isEmpty() || fan.isEmpty() || settings.isEmpty())) {
-        *error = QStringLiteral("set needs --box, --fan and at least one of --color, --brightness, --mode, --speed");
+        *error = QStringLiteral("set needs --box, --fan and at least one of --color, --brightness, --mode, --speed, --curve");
         return false;
     }
     for (const QByteArray &s : settings)
@@ -188,6 +240,7 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
     const QString &verb = args.first();
     QString box, fan;
     QList<QByteArray> settings;
+    CurveWords curve;
     int n = 0;
     for (int i = 1; i < args.size(); ++i) {
         const QString a = args.at(i);
@@ -200,6 +253,8 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
         } else if (takesValue(verb, a) && (a == QLatin1String("--box") || a == QLatin1String("--fan"))) {
             if (!parsePlace(a, args.at(++i), a == QLatin1String("--box") ? &box : &fan, error))
                 return false;
+        } else if (takesValue(verb, a) && curve.take(a, args.at(i + 1))) {
+            ++i;
         } else if (takesValue(verb, a)) {
             const QString v = args.at(++i);
             FanSetting s;
@@ -220,7 +275,7 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
             return false;
         }
     }
-    return composeRequests(o, box, fan, settings, error);
+    return curve.compose(&settings, error) && composeRequests(o, box, fan, settings, error);
 }
 } // namespace
 
@@ -229,7 +284,7 @@ QString programUsage()
     // --io-inline is left out: it is for benchmarks, not for owners.
     return QStringLiteral(
         "Usage: brenvar-rgb-fan-controller [options]\n"
-        "       brenvar-rgb-fan-controller status|list [--json]\n"
+        "       brenvar-rgb-fan-controller status|list|sensors [--json]\n"
         "       brenvar-rgb-fan-controller set --box N --fan F SETTING... [--json]\n"
         "       brenvar-rgb-fan-controller profile load N [--box B] | profile save\n"
         "       brenvar-rgb-fan-controller quit\n"
@@ -241,6 +296,8 @@ QString programUsage()
         "                            alarm, lighting and speed, CPU temperature, profile\n"
         "  list                      the boxes attached, those not accessible, and their\n"
         "                            firmware: status without the fans\n"
+        "  sensors                   the temperatures fans can follow: id, reading, label\n"
+        "                            and source (hwmon, cpu, mix, file)\n"
         "  set --box N --fan F       change one fan as the panel would, then print it:\n"
         "    --color COLOUR          RRGGBB or #RRGGBB (FF8000 is orange), or a colour\n"
         "                            name such as teal or orange\n"
@@ -249,6 +306,13 @@ QString programUsage()
         "                            off switches the fan's LEDs off, on switches them on\n"
         "    --speed 0-5|curve       a fixed speed level, or follow the CPU temperature\n"
         "                            (up to the fan's level)\n"
+        "    --curve POINTS          follow a curve of your own: \"°C:%,...\", 2-16 points\n"
+        "                            with rising temperatures (30:20,50:40,70:80,85:100);\n"
+        "                            --curve default returns to the built-in curve\n"
+        "    --sensor ID             the sensor it follows (see sensors; default cpu)\n"
+        "    --hysteresis C          slow down only once C °C below where it rose\n"
+        "    --step-up P, --step-down P  at most P % more or less per second\n"
+        "    --min P                 never below P %\n"
         "  profile load N [--box B]  load profile 1-5 into box B; without --box into the\n"
         "                            box selected on the panel\n"
         "  profile save              save the selected box as the current profile\n"
@@ -288,7 +352,7 @@ QString programUsage()
 
 bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *error)
 {
-    if (!args.isEmpty() && QStringList{"status", "list", "set", "profile", "quit"}.contains(args.first())) {
+    if (!args.isEmpty() && QStringList{"status", "list", "sensors", "set", "profile", "quit"}.contains(args.first())) {
         o->verb = args.first();
         return parseVerb(args, o, error);
     }

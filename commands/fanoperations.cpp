@@ -76,6 +76,12 @@ void FanOperations::setTemperatureMode(const EntryRules &rules, int box, int fan
     settle(rules, box, fan);
 }
 
+void FanOperations::setUserCurve(const EntryRules &rules, int box, int fan, std::shared_ptr<const UserCurve> curve)
+{
+    m_state.box(box).fan(fan).source = SpeedSource::following(std::move(curve));
+    settle(rules, box, fan);
+}
+
 void FanOperations::setFixedSpeed(const EntryRules &rules, int box, int fan, int level)
 {
     m_state.box(box).fan(fan).source = SpeedSource::fixed();

@@ -7,6 +7,7 @@
 #include "app/remotecontrol.h"
 #include "app/remoterequests.h"
 #include "app/windowmessages.h"
+#include "commands/statusreport.h"
 #include "common/coreharness.h"
 #include "core/boxmodel.h"
 #include "ui/alertview.h"
@@ -316,6 +317,36 @@ private Q_SLOTS:
         QCOMPARE(boxes.at(0).toObject().value("fans").toArray().size(), 3);
     }
 
+    // The running copy's curve requests: each row's line, then the fan's source,
+    // sensor, curve and sensor state, or the error.
+    void curveRequests()
+    {
+        CoreHarness rig({0});
+        RemoteRequests requests(rig.state, rig.link, *rig.store, *rig.selection);
+        rig.state.sensors = {{"coretemp/Core 0", "coretemp Core 0", "hwmon", 52.1, "lost"}};
+        const QList<QPair<QByteArray, QString>> rows{
+            {"set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200", "curve|coretemp/Core 0|30:20,50:40;sensor=coretemp/Core 0|lost"},
+            {"set 1 1 curve 30:20,20:40", "error: curve: point \"20:40\": temperatures must rise"},
+            {"set 1 1 curve 30:20,50:40;sensor=gone", "curve|gone|30:20,50:40;sensor=gone|never read"},
+            {"set 1 1 speed curve", "curve|cpu||never read"}, {"set 1 1 speed 2", "fixed|||"}};
+        const auto ask = [&](const QByteArray &line) {
+            QByteArray got;
+            requests.answer(line, [&got](const QByteArray &a) { got = a; });
+            [&] { QTRY_VERIFY(!got.isEmpty()); }();
+            return got;
+        };
+        for (const auto &[line, expected] : rows) {
+            const QByteArray got = ask(line);
+            const QJsonObject f = QJsonDocument::fromJson(got).object();
+            const QStringList shown{f["source"].toString(), f["sensor"].toString(), f["curve"].toString(), f["sensorState"].toString()};
+            QVERIFY2(got.startsWith("error") ? got.startsWith(expected.toUtf8()) : shown.join('|') == expected, got);
+        }
+        QCOMPARE(StatusReport::describe(QJsonDocument::fromJson(ask("sensors")).object()),
+                 QString("coretemp/Core 0: 52.1 °C, lost, coretemp Core 0 (hwmon)\n"));
+        ask("set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200");
+        QVERIFY(StatusReport::describe(StatusReport::fan(rig.state, 0, 0)).contains("curve of coretemp/Core 0 (52.1 °C, sensor lost, 40 % sent)"));
+    }
+
     void requestLines()
     {
         messageRig();
@@ -363,7 +394,7 @@ private Q_SLOTS:
     // refuses it ("error"; the unknown option's one line in full).
     void commandLines()
     {
-        const QStringList set{"set", "--box", "1", "--fan", "1", "--color"};
+        const QStringList set{"set", "--box", "1", "--fan", "1", "--color"}, curve{"set", "--box", "1", "--fan", "1", "--curve"};
         const QList<QPair<QStringList, QString>> rows{
             {{"quit"}, "quit"}, {{"list", "--json"}, "status"}, {set + QStringList{"ff8000"}, "set 1 1 color FF8000"},
             {set + QStringList{"#00ff80"}, "set 1 1 color 00FF80"}, {set + QStringList{"teal"}, "set 1 1 color 008080"},
@@ -377,7 +408,13 @@ private Q_SLOTS:
             {{"--emulate", "0", "--emulate-stall", "1.1@1,2.1"}, "--emulate-stall: \"2.1\" is not box.fan@seconds"},
             {{"--emulate", "0", "--emulate-stall", "2.1@-1"}, "--emulate-stall: \"-1\" in \"2.1@-1\" is not a number of seconds"},
             {{"--emulate-stall", "2.1@10"}, "--emulate-stall and --emulate-recover need --emulate"},
-            {{"--frobnicate"}, "unknown option \"--frobnicate\" (see --help)"}};
+            {{"--frobnicate"}, "unknown option \"--frobnicate\" (see --help)"}, {{"sensors", "--json"}, "sensors"},
+            {curve + QStringList{"30:20,50:40", "--sensor", "coretemp/Core 0", "--hysteresis", "3", "--min", "10"},
+             "set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200;hysteresis=3;min=10"},
+            {curve + QStringList{"default"}, "set 1 1 speed curve"}, {curve + QStringList{"default", "--min", "5"}, "error"},
+            {curve + QStringList{"30:20,20:40"}, "--curve: point \"20:40\": temperatures must rise (the point before is at 30 °C)"},
+            {curve + QStringList{"30:20,50:40", "--step-up", "200"}, "--curve: option \"step-up=200\": out of range 0..100 %"},
+            {{"set", "--box", "1", "--fan", "1", "--sensor", "cpu"}, "error"}};
         for (const auto &[args, expected] : rows) {
             ProgramOptions o;
             QString error;
