@@ -92,7 +92,7 @@ SpeedSource sourceFromText(const QString &pwm, const QString &curve, int profile
     if (!parsed.curve) {
         qCWarning(lcStorage).noquote() << "Profile" << profile << "fan" << fan << "Curve damaged:" << parsed.error
                                        << "- using the built-in curve";
-        return SpeedSource::following();
+        return SpeedSource::following(nullptr);
     }
     return SpeedSource::following(std::make_shared<const UserCurve>(std::move(*parsed.curve)));
 }
