@@ -94,10 +94,10 @@ bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QS
     if (key == QLatin1String("curve")) {
         CurveParse parsed = parseUserCurve(QUrl::fromPercentEncoding(value.toUtf8()));
         *s = FanSetting{What::Curve, 0, 0, 0, -1, {}, nullptr};
-        ok = parsed.curve.has_value();
-        if (ok)
+        ok = parsed.curve.has_value() || value == QLatin1String("default");
+        if (parsed.curve)
             s->curve = std::make_shared<const UserCurve>(std::move(*parsed.curve));
-        else
+        else if (!ok)
             *error = QStringLiteral("curve: ") + parsed.error;
     } else if (key == QLatin1String("color")) {
         const QColor colour = parseColour(value);
@@ -176,7 +176,7 @@ struct CurveWords {
             return false;
         }
         if (*points == QLatin1String("default")) {
-            *settings << "speed curve";
+            *settings << "curve default";
             return true;
         }
         const CurveParse parsed = parseUserCurve(*points, options);

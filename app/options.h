@@ -49,7 +49,8 @@ struct ProgramOptions {
 
 // One setting of the set verb, checked: --color RRGGBB, #RRGGBB or a colour name, --brightness 0-100,
 // --mode steady|cycle|flash|off|on, --speed 0-5|curve; on the request line
-// also "curve TEXT", a user curve's text percent-encoded (curveWireText).
+// also "curve TEXT", a user curve's text percent-encoded (curveWireText), or
+// "curve default" for the built-in curve.
 struct FanSetting {
     enum class What { Colour, Brightness, Mode, Speed, Curve } what = What::Colour;
     int red = 0, green = 0, blue = 0;

@@ -19,6 +19,15 @@
 #include <QLocalSocket>
 #include <QPushButton>
 
+// A request's answer, once the boxes have run what it sent.
+static QByteArray ask(RemoteRequests &requests, const QByteArray &line)
+{
+    QByteArray got;
+    requests.answer(line, [&got](const QByteArray &a) { got = a; });
+    [&] { QTRY_VERIFY(!got.isEmpty()); }();
+    return got;
+}
+
 class TestApp : public QObject {
     Q_OBJECT
 private:
@@ -286,12 +295,7 @@ private Q_SLOTS:
         const ScopedTestBoxModel four(BoxModel{productIdForBox(2), 4});
         CoreHarness rig({0, 2});
         RemoteRequests requests(rig.state, rig.link, *rig.store, *rig.selection);
-        const auto ask = [&](const QByteArray &line) {
-            QByteArray got;
-            requests.answer(line, [&got](const QByteArray &a) { got = a; });
-            [&] { QTRY_VERIFY(!got.isEmpty()); }();
-            return got;
-        };
+        const auto ask = [&](const QByteArray &line) { return ::ask(requests, line); };
         rig.state.controllerBoxNumber = 2;
         ask("set 3 4 color 102030");
         ask("set 3 4 speed 2");
@@ -317,33 +321,27 @@ private Q_SLOTS:
         QCOMPARE(boxes.at(0).toObject().value("fans").toArray().size(), 3);
     }
 
-    // The running copy's curve requests: each row's line, then the fan's source,
-    // sensor, curve and sensor state, or the error.
+    // The running copy's curve requests, in turn: the fan's source, sensor, curve and sensor state after each, or the error.
     void curveRequests()
     {
         CoreHarness rig({0});
         RemoteRequests requests(rig.state, rig.link, *rig.store, *rig.selection);
         rig.state.sensors = {{"coretemp/Core 0", "coretemp Core 0", "hwmon", 52.1, "lost"}};
+        const QString gone = "curve|gone|30:20,50:40;sensor=gone|never read";
         const QList<QPair<QByteArray, QString>> rows{
             {"set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200", "curve|coretemp/Core 0|30:20,50:40;sensor=coretemp/Core 0|lost"},
             {"set 1 1 curve 30:20,20:40", "error: curve: point \"20:40\": temperatures must rise"},
-            {"set 1 1 curve 30:20,50:40;sensor=gone", "curve|gone|30:20,50:40;sensor=gone|never read"},
-            {"set 1 1 speed curve", "curve|cpu||never read"}, {"set 1 1 speed 2", "fixed|||"}};
-        const auto ask = [&](const QByteArray &line) {
-            QByteArray got;
-            requests.answer(line, [&got](const QByteArray &a) { got = a; });
-            [&] { QTRY_VERIFY(!got.isEmpty()); }();
-            return got;
-        };
+            {"set 1 1 curve 30:20,50:40;sensor=gone", gone}, {"set 1 1 speed 2", "fixed|||"}, {"set 1 1 speed curve", gone},
+            {"set 1 1 curve default", "curve|cpu||never read"}};
         for (const auto &[line, expected] : rows) {
-            const QByteArray got = ask(line);
+            const QByteArray got = ask(requests, line);
             const QJsonObject f = QJsonDocument::fromJson(got).object();
             const QStringList shown{f["source"].toString(), f["sensor"].toString(), f["curve"].toString(), f["sensorState"].toString()};
             QVERIFY2(got.startsWith("error") ? got.startsWith(expected.toUtf8()) : shown.join('|') == expected, got);
         }
-        QCOMPARE(StatusReport::describe(QJsonDocument::fromJson(ask("sensors")).object()),
+        QCOMPARE(StatusReport::describe(QJsonDocument::fromJson(ask(requests, "sensors")).object()),
                  QString("coretemp/Core 0: 52.1 °C, lost, coretemp Core 0 (hwmon)\n"));
-        ask("set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200");
+        ask(requests, "set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200");
         QVERIFY(StatusReport::describe(StatusReport::fan(rig.state, 0, 0)).contains("curve of coretemp/Core 0 (52.1 °C, sensor lost, 40 % sent)"));
     }
 
@@ -411,9 +409,8 @@ private Q_SLOTS:
             {{"--frobnicate"}, "unknown option \"--frobnicate\" (see --help)"}, {{"sensors", "--json"}, "sensors"},
             {curve + QStringList{"30:20,50:40", "--sensor", "coretemp/Core 0", "--hysteresis", "3", "--min", "10"},
              "set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200;hysteresis=3;min=10"},
-            {curve + QStringList{"default"}, "set 1 1 speed curve"}, {curve + QStringList{"default", "--min", "5"}, "error"},
+            {curve + QStringList{"default"}, "set 1 1 curve default"}, {curve + QStringList{"default", "--min", "5"}, "error"},
             {curve + QStringList{"30:20,20:40"}, "--curve: point \"20:40\": temperatures must rise (the point before is at 30 °C)"},
-            {curve + QStringList{"30:20,50:40", "--step-up", "200"}, "--curve: option \"step-up=200\": out of range 0..100 %"},
             {{"set", "--box", "1", "--fan", "1", "--sensor", "cpu"}, "error"}};
         for (const auto &[args, expected] : rows) {
             ProgramOptions o;

@@ -302,29 +302,6 @@ class CommandLine(ProgramTest):
         self.assertEqual(p.proc.wait(15), 0)
         self.assertEqual(os.listdir(p.runtime), [])  # lock and socket gone
 
-    def test_curve_over_a_sensor_by_id_kept_in_the_profile(self):
-        p = self.emulated("0", start=False)
-        for chip, name, label, milli in (("hwmon0", "coretemp", "Core 0", "45000"), ("hwmon1", "nvme", "Composite", "38000"),
-                                         ("hwmon2", "nvme", "Composite", "41500")):
-            os.makedirs(os.path.join(p.env["ZALDO_HWMON_ROOT"], chip))
-            for f, text in (("name", name), ("temp1_label", label), ("temp1_input", milli)):
-                with open(os.path.join(p.env["ZALDO_HWMON_ROOT"], chip, f), "w") as out:
-                    out.write(text + "\n")
-        p.start()
-        for args in (["--curve", "30:20,50:40", "--sensor", "coretemp/Core 0"], ["profile", "save"], ["--curve", "30:2,3:4"]):
-            r = self.cli(p.env, *(args if args[0] == "profile" else ["set", "--box", "1", "--fan", "1"] + args))
-            self.assertEqual((r.returncode, len(r.stderr.splitlines())), (2, 1) if "30:2,3:4" in args else (0, 0), r.stderr)
-        self.assertTrue(wait_for(lambda: "0 32 51 01 03 23 00 00 00" in p.trace_lines()))  # 45 °C: 35 %
-        sensors = json.loads(self.cli(p.env, "sensors", "--json").stdout)["sensors"]
-        self.assertEqual([(s["id"], s["reading"]) for s in sensors], [("cpu", 45), ("coretemp/Core 0", 45),
-                                                                      ("nvme/Composite", 38), ("nvme#2/Composite", 41.5)])
-        p.stop()
-        p.start()
-        self.assertTrue(wait_for(lambda: self.fan(p, 1, 1)["percentSent"] == 35))
-        fan = self.fan(p, 1, 1)
-        self.assertEqual([fan[k] for k in ("source", "sensor", "reading", "curve")],
-                         ["curve", "coretemp/Core 0", 45, "30:20,50:40;sensor=coretemp/Core 0"])
-
     def test_wrong_input_and_no_running_copy(self):
         p = self.emulated("0")
         for args, code in ((["set", "--box", "17", "--fan", "1", "--mode", "on"], 2),

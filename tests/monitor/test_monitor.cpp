@@ -178,10 +178,8 @@ private Q_SLOTS:
         }
     }
 
-    // A curve over a file sensor (or the built-in one over the CPU) per row,
-    // readings per pass ("_" none, "f" the fan on a fixed level for the pass):
-    // the percent sent each pass ("-" nothing), what the panel is told
-    // (l lost, n never read, r back) and the pace of the passes.
+    // Per row a curve over a file sensor (or the built-in one), readings per pass ("_" none, "f" the fan
+    // fixed for the pass), the percent sent ("-" none), what the panel is told (lost, never read, back), the pace.
     void curvesDriveFans()
     {
         const QList<std::tuple<QString, QString, QString, QString, int>> rows{

@@ -289,8 +289,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(device()));  // only the profile file
     }
 
-    // A fan's own curve is kept under FanN/Curve while it follows one; damaged
-    // text loads as the built-in curve, with a warning.
+    // FanN/Curve while the fan follows its own curve; damaged text loads as the built-in curve, with a warning.
     void curvesStoredWithTheProfile()
     {
         const QList<std::tuple<QString, QString, QString>> rows{  // Curve line, PWM, loaded source
