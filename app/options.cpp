@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QHostAddress>
+#include <QUrl>
 
 #include <algorithm>
 #include <climits>
@@ -81,39 +82,52 @@ QString FanSetting::wireValue(const QString &typed) const
     return what == What::Colour ? QColor(red, green, blue).name().mid(1).toUpper() : typed;
 }
 
+QByteArray curveWireText(const UserCurve &curve)
+{
+    return QUrl::toPercentEncoding(serialiseUserCurve(curve), ":,;=/#");
+}
+
 bool parseFanSetting(const QString &key, const QString &value, FanSetting *s, QString *error)
 {
     using What = FanSetting::What;
     bool ok = false;
-    if (key == QLatin1String("color")) {
+    if (key == QLatin1String("curve")) {
+        CurveParse parsed = parseUserCurve(QUrl::fromPercentEncoding(value.toUtf8()));
+        *s = FanSetting{What::Curve, 0, 0, 0, -1, {}, nullptr};
+        ok = parsed.curve.has_value() || value == QLatin1String("default");
+        if (parsed.curve)
+            s->curve = std::make_shared<const UserCurve>(std::move(*parsed.curve));
+        else if (!ok)
+            *error = QStringLiteral("curve: ") + parsed.error;
+    } else if (key == QLatin1String("color")) {
         const QColor colour = parseColour(value);
         ok = colour.isValid();
-        *s = FanSetting{What::Colour, colour.red(), colour.green(), colour.blue(), -1, {}};
+        *s = FanSetting{What::Colour, colour.red(), colour.green(), colour.blue(), -1, {}, nullptr};
         if (!ok)
             *error = QStringLiteral("--color: \"%1\" is not a colour RRGGBB, #RRGGBB or a colour name "
                                     "(e.g. FF8000, #ff8000, orange)").arg(value);
     } else if (key == QLatin1String("brightness")) {
-        *s = FanSetting{What::Brightness, 0, 0, 0, -1, {}};
+        *s = FanSetting{What::Brightness, 0, 0, 0, -1, {}, nullptr};
         ok = parseRuled(value, isValidBrightnessPercent, 0, &s->number);
         if (!ok)
             *error = QStringLiteral("--brightness: \"%1\" is not a brightness 0-100").arg(value);
     } else if (key == QLatin1String("mode")) {
-        *s = FanSetting{What::Mode, 0, 0, 0, -1, value};
+        *s = FanSetting{What::Mode, 0, 0, 0, -1, value, nullptr};
         ok = QStringList{"steady", "cycle", "flash", "off", "on"}.contains(value);
         if (!ok)
             *error = QStringLiteral("--mode: \"%1\" is not one of steady, cycle, flash, off, on").arg(value);
     } else if (key == QLatin1String("speed")) {
-        *s = FanSetting{What::Speed, 0, 0, 0, -1, {}};
+        *s = FanSetting{What::Speed, 0, 0, 0, -1, {}, nullptr};
         ok = value == QLatin1String("curve") || parseRuled(value, isValidSpeedLevel, 0, &s->number);
         if (!ok)
             *error = QStringLiteral("--speed: \"%1\" is not a speed level 0-5 or \"curve\"").arg(value);
     } else if (key == QLatin1String("min-rpm")) {
-        *s = FanSetting{What::MinRpm, 0, 0, 0, -1, {}};
+        *s = FanSetting{What::MinRpm, 0, 0, 0, -1, {}, nullptr};
         ok = parseNumberIn(value, 0, kMaxMinRpm, &s->number);
         if (!ok)
             *error = QStringLiteral("--min-rpm: \"%1\" is not an RPM 0-%2 (0: no minimum)").arg(value).arg(kMaxMinRpm);
     } else if (key == QLatin1String("kick")) {
-        *s = FanSetting{What::Kick, 0, 0, 0, value == QLatin1String("on") ? 1 : 0, value};
+        *s = FanSetting{What::Kick, 0, 0, 0, value == QLatin1String("on") ? 1 : 0, value, nullptr};
         ok = value == QLatin1String("on") || value == QLatin1String("off");
         if (!ok)
             *error = QStringLiteral("--kick: \"%1\" is not on or off").arg(value);
@@ -143,9 +157,46 @@ bool takesValue(const QString &verb, const QString &option)
     if (verb == QLatin1String("profile"))
         return option == QLatin1String("--box");
     return verb == QLatin1String("set")
-           && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed", "--min-rpm", "--kick"}
+           && QStringList{"--box", "--fan", "--color", "--brightness", "--mode", "--speed", "--min-rpm", "--kick",
+                          "--curve", "--sensor", "--hysteresis", "--step-up", "--step-down", "--min"}
                   .contains(option);
 }
+
+// --curve POINTS and the options that shape it, gathered in any order.
+struct CurveWords {
+    std::optional<QString> points;
+    QVector<CurveOption> options;
+    bool take(const QString &option, const QString &value)
+    {
+        if (option == QLatin1String("--curve"))
+            points = value;
+        else if (QStringList{"--sensor", "--hysteresis", "--step-up", "--step-down", "--min"}.contains(option))
+            options.append({option.mid(2), value});
+        else
+            return false;
+        return true;
+    }
+    // Checked here, so bad input is refused before anything is sent.
+    bool compose(QList<QByteArray> *settings, QString *error) const
+    {
+        if (!points && options.isEmpty())
+            return true;
+        if (!points || (*points == QLatin1String("default") && !options.isEmpty())) {
+            *error = QStringLiteral("--sensor, --hysteresis, --step-up, --step-down and --min go with --curve POINTS");
+            return false;
+        }
+        if (*points == QLatin1String("default")) {
+            *settings << "curve default";
+            return true;
+        }
+        const CurveParse parsed = parseUserCurve(*points, options);
+        if (!parsed.curve)
+            *error = QStringLiteral("--curve: ") + parsed.error;
+        else
+            *settings << "curve " + curveWireText(*parsed.curve);
+        return parsed.curve.has_value();
+    }
+};
 
 // --box N or --fan F, counted from 1.
 bool parsePlace(const QString &option, const QString &value, QString *place, QString *error)
@@ -168,10 +219,10 @@ bool composeRequests(ProgramOptions *o, const QString &box, const QString &fan, 
     const QString &verb = o->verb;
     if (verb == QLatin1String("status") || verb == QLatin1String("list"))
         o->requests << "status";
-    if (verb == QLatin1String("quit"))
-        o->requests << "quit";
+    if (verb == QLatin1String("quit") || verb == QLatin1String("sensors"))
+        o->requests << verb.toUtf8();
     if (verb == QLatin1String("set") && (box.isEmpty() || fan.isEmpty() || settings.isEmpty())) {
-        *error = QStringLiteral("set needs --box, --fan and at least one of --color, --brightness, --mode, --speed");
+        *error = QStringLiteral("set needs --box, --fan and at least one of --color, --brightness, --mode, --speed, --curve");
         return false;
     }
     for (const QByteArray &s : settings)
@@ -199,6 +250,7 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
     const QString &verb = args.first();
     QString box, fan;
     QList<QByteArray> settings;
+    CurveWords curve;
     int n = 0;
     for (int i = 1; i < args.size(); ++i) {
         const QString a = args.at(i);
@@ -211,6 +263,8 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
         } else if (takesValue(verb, a) && (a == QLatin1String("--box") || a == QLatin1String("--fan"))) {
             if (!parsePlace(a, args.at(++i), a == QLatin1String("--box") ? &box : &fan, error))
                 return false;
+        } else if (takesValue(verb, a) && curve.take(a, args.at(i + 1))) {
+            ++i;
         } else if (takesValue(verb, a)) {
             const QString v = args.at(++i);
             FanSetting s;
@@ -231,7 +285,7 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
             return false;
         }
     }
-    return composeRequests(o, box, fan, settings, error);
+    return curve.compose(&settings, error) && composeRequests(o, box, fan, settings, error);
 }
 } // namespace
 
@@ -240,7 +294,7 @@ QString programUsage()
     // --io-inline is left out: it is for benchmarks, not for owners.
     return QStringLiteral(
         "Usage: brenvar-rgb-fan-controller [options]\n"
-        "       brenvar-rgb-fan-controller status|list [--json]\n"
+        "       brenvar-rgb-fan-controller status|list|sensors [--json]\n"
         "       brenvar-rgb-fan-controller set --box N --fan F SETTING... [--json]\n"
         "       brenvar-rgb-fan-controller profile load N [--box B] | profile save\n"
         "       brenvar-rgb-fan-controller quit\n"
@@ -252,6 +306,8 @@ QString programUsage()
         "                            alarm, lighting and speed, CPU temperature, profile\n"
         "  list                      the boxes attached, those not accessible, and their\n"
         "                            firmware: status without the fans\n"
+        "  sensors                   the temperatures fans can follow: id, reading, label\n"
+        "                            and source (hwmon, cpu, mix, file)\n"
         "  set --box N --fan F       change one fan as the panel would, then print it:\n"
         "    --color COLOUR          RRGGBB or #RRGGBB (FF8000 is orange), or a colour\n"
         "                            name such as teal or orange\n"
@@ -263,6 +319,13 @@ QString programUsage()
         "    --min-rpm RPM           alert below this RPM as for a stopped fan (0: none)\n"
         "    --kick on|off           a stalled fan gets a burst of full speed before the\n"
         "                            alert (on by default)\n"
+        "    --curve POINTS          follow a curve of your own: \"°C:%,...\", 2-16 points\n"
+        "                            with rising temperatures (30:20,50:40,70:80,85:100);\n"
+        "                            --curve default returns to the built-in curve\n"
+        "    --sensor ID             the sensor it follows (see sensors; default cpu)\n"
+        "    --hysteresis C          slow down only once C °C below where it rose\n"
+        "    --step-up P, --step-down P  at most P % more or less per second\n"
+        "    --min P                 never below P %\n"
         "  profile load N [--box B]  load profile 1-5 into box B; without --box into the\n"
         "                            box selected on the panel\n"
         "  profile save              save the selected box as the current profile\n"
@@ -302,7 +365,7 @@ QString programUsage()
 
 bool parseProgramOptions(const QStringList &args, ProgramOptions *o, QString *error)
 {
-    if (!args.isEmpty() && QStringList{"status", "list", "set", "profile", "quit"}.contains(args.first())) {
+    if (!args.isEmpty() && QStringList{"status", "list", "sensors", "set", "profile", "quit"}.contains(args.first())) {
         o->verb = args.first();
         return parseVerb(args, o, error);
     }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/usercurve.h"
 #include "device/boxemulator.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
+
+#include <memory>
 
 // Command line of the program. Anything unknown or malformed is refused before
 // anything starts.
@@ -45,18 +48,23 @@ struct ProgramOptions {
 };
 
 // One setting of the set verb, checked: --color RRGGBB, #RRGGBB or a colour name, --brightness 0-100,
-// --mode steady|cycle|flash|off|on, --speed 0-5|curve.
+// --mode steady|cycle|flash|off|on, --speed 0-5|curve; on the request line
+// also "curve TEXT", a user curve's text percent-encoded (curveWireText), or
+// "curve default" for the built-in curve.
 // The highest minimum RPM a fan may be given.
 constexpr int kMaxMinRpm = 100000;
 
 struct FanSetting {
-    enum class What { Colour, Brightness, Mode, Speed, MinRpm, Kick } what = What::Colour;
+    enum class What { Colour, Brightness, Mode, Speed, MinRpm, Kick, Curve } what = What::Colour;
     int red = 0, green = 0, blue = 0;
     int number = -1;  // brightness, the speed level (-1 for the curve), the minimum RPM, the kick (1 on)
     QString word;     // the mode
+    std::shared_ptr<const UserCurve> curve;
     // What goes on the request line for the typed value: a colour as RRGGBB.
     QString wireValue(const QString &typed) const;
 };
+// A user curve as one word of a request line: its text, spaces and '%' encoded.
+QByteArray curveWireText(const UserCurve &curve);
 // key is the option without its dashes ("color"). False with *error otherwise.
 bool parseFanSetting(const QString &key, const QString &value, FanSetting *setting, QString *error);
 // A whole number first..last, as a person types it.

@@ -41,6 +41,10 @@ RemoteRequests::Outcome RemoteRequests::carryOut(const QByteArray &line)
         o.refusal = set(w, &o);
         return o;
     }
+    if (verb == QLatin1String("sensors") && w.size() == 1) {
+        o.sensors = true;
+        return o;
+    }
     if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("save") && w.size() == 2) {
         o.saves = true;
         if (!m_boxes.saveCurrentProfile())
@@ -79,6 +83,8 @@ QByteArray RemoteRequests::compose(const Outcome &o, const QList<int> &silentBox
         return "failed: " + names.toUtf8() + " did not answer";
     if (o.saves && !silent.isEmpty())
         return "failed: " + names.toUtf8() + " did not answer the save report; the profile files were written";
+    if (o.sensors)
+        return QJsonDocument(StatusReport::sensors(m_state)).toJson(QJsonDocument::Compact);
     const QJsonObject result = o.box >= 0 ? StatusReport::fan(m_state, o.box, o.fan) : status(silentBoxes);
     return QJsonDocument(result).toJson(QJsonDocument::Compact);
 }
@@ -127,6 +133,9 @@ QString RemoteRequests::set(const QStringList &w, Outcome *outcome)
             m_ops.setTemperatureMode(kCommandLine, box, fan, true);
         else
             m_ops.setFixedSpeed(kCommandLine, box, fan, s.number);
+        break;
+    case FanSetting::What::Curve:
+        m_ops.setUserCurve(kCommandLine, box, fan, s.curve);
         break;
     case FanSetting::What::Mode:
         if (s.word == QLatin1String("off") || s.word == QLatin1String("on"))

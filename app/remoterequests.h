@@ -16,8 +16,8 @@ class SettingsStore;
 class BoxSelection;
 
 // The command line's requests to the running copy, one line each, boxes and
-// fans counted from 1: "status", "set BOX FAN color|brightness|mode|speed
-// VALUE", "profile load N [BOX]" (without BOX the panel's selected box),
+// fans counted from 1: "status", "sensors", "set BOX FAN
+// color|brightness|mode|speed|curve VALUE", "profile load N [BOX]" (without BOX the panel's selected box),
 // "profile save" ("quit" is taken where the event loop runs). Each is
 // answered with one line,
 // once the boxes have run the exchanges it caused (or did not answer in
@@ -40,6 +40,7 @@ private:
         int box = -1;      // a set: the fan shown
         int fan = -1;
         bool saves = false;  // a box that did not answer fails it
+        bool sensors = false;  // the sensors as the newest pass saw them
     };
     Outcome carryOut(const QByteArray &line);
     QByteArray compose(const Outcome &outcome, const QList<int> &silentBoxes);

@@ -72,15 +72,22 @@ void FanOperations::setSpeedLevel(const EntryRules &rules, int box, int fan, int
 void FanOperations::setTemperatureMode(const EntryRules &rules, int box, int fan, bool on)
 {
     Fan &f = m_state.box(box).fan(fan);
-    f.source = on ? SpeedSource::following() : SpeedSource::fixed();
+    // The fan's own curve is kept across a fixed spell, so switching back returns to it.
+    f.source.kind = on ? SpeedSource::Kind::Curve : SpeedSource::Kind::Fixed;
     if (!rules.resendsWholeBox && !on)
         m_link.setFanSpeedLevel(box, fan, f.speedLevel);
     settle(rules, box, fan);
 }
 
+void FanOperations::setUserCurve(const EntryRules &rules, int box, int fan, std::shared_ptr<const UserCurve> curve)
+{
+    m_state.box(box).fan(fan).source = SpeedSource::following(std::move(curve));
+    settle(rules, box, fan);
+}
+
 void FanOperations::setFixedSpeed(const EntryRules &rules, int box, int fan, int level)
 {
-    m_state.box(box).fan(fan).source = SpeedSource::fixed();
+    m_state.box(box).fan(fan).source.kind = SpeedSource::Kind::Fixed;
     setSpeedLevel(rules, box, fan, level);
 }
 

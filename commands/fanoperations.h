@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/usercurve.h"
 #include "core/vocabulary.h"
+
+#include <memory>
 
 struct ControllerState;
 struct Colour;
@@ -42,8 +45,10 @@ public:
     void setBrightness(const EntryRules &rules, int box, int fan, float bright);
     // Level 0..5; the speed mode follows the level.
     void setSpeedLevel(const EntryRules &rules, int box, int fan, int level);
-    // On: the fan follows its curve; off: it is sent its fixed level.
+    // On: the fan follows its curve (its own one if it had one); off: it is sent its fixed level.
     void setTemperatureMode(const EntryRules &rules, int box, int fan, bool on);
+    // A curve of the user's own (null: the built-in one); the curve pass sends what it gives.
+    void setUserCurve(const EntryRules &rules, int box, int fan, std::shared_ptr<const UserCurve> curve);
     // A fixed level: the curve off and the level sent once.
     void setFixedSpeed(const EntryRules &rules, int box, int fan, int level);
     // The mode the fan lights in; switching a cycle or flash off is Steady.

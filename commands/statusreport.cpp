@@ -25,15 +25,25 @@ QString hexColour(const Colour &c)
         .toUpper();
 }
 
+QString celsiusText(const QJsonValue &reading) { return QString::number(reading.toDouble(), 'f', 1) + QString::fromUtf8(" °C"); }
+
 QString describeSpeed(const QJsonObject &f)
 {
     const int level = f.value(QLatin1String("speedLevel")).toInt();
     if (!f.value(QLatin1String("temperatureMode")).toBool())
         return QStringLiteral("speed level %1").arg(level);
-    const QString sensor = f.value(QLatin1String("sensor")).toString();
-    if (sensor.isEmpty() || sensor == kCpuSensorId)
-        return QStringLiteral("temperature curve up to level %1").arg(level);
-    return QStringLiteral("curve of %1").arg(sensor);
+    const QString text = f.value(QLatin1String("curve")).isString()
+                             ? QStringLiteral("curve of %1").arg(f.value(QLatin1String("sensor")).toString())
+                             : QStringLiteral("temperature curve up to level %1").arg(level);
+    QStringList facts;
+    if (f.value(QLatin1String("reading")).isDouble())
+        facts << celsiusText(f.value(QLatin1String("reading")));
+    const QString state = f.value(QLatin1String("sensorState")).toString();
+    if (!state.isEmpty() && state != QLatin1String("reading"))
+        facts << QStringLiteral("sensor ") + state;
+    if (f.value(QLatin1String("percentSent")).isDouble())
+        facts << QStringLiteral("%1 % sent").arg(f.value(QLatin1String("percentSent")).toInt());
+    return facts.isEmpty() ? text : text + QStringLiteral(" (") + facts.join(QStringLiteral(", ")) + ')';
 }
 
 // Only what differs from the stall watch's defaults.
@@ -46,6 +56,28 @@ QString describeWatch(const QJsonObject &f)
         text += QStringLiteral(", minimum %1 RPM").arg(minimum);
     return text;
 }
+
+QString describeSensor(const QJsonObject &s)
+{
+    const QJsonValue reading = s.value(QLatin1String("reading"));
+    const QString state = s.value(QLatin1String("state")).toString();
+    return s.value(QLatin1String("id")).toString() + QStringLiteral(": ")
+           + (reading.isDouble() ? celsiusText(reading) : QStringLiteral("no reading"))
+           + (state == QLatin1String("reading") ? QString() : QStringLiteral(", ") + state) + QStringLiteral(", ")
+           + s.value(QLatin1String("label")).toString() + QStringLiteral(" (")
+           + s.value(QLatin1String("source")).toString() + QStringLiteral(")\n");
+}
+
+const SensorStatus *sensorStatus(const ControllerState &state, const QString &id)
+{
+    for (const SensorStatus &s : state.sensors) {
+        if (s.id == id)
+            return &s;
+    }
+    return nullptr;
+}
+
+QJsonValue readingValue(const std::optional<double> &reading) { return reading ? QJsonValue(*reading) : QJsonValue(); }
 
 QString describeFan(const QJsonObject &f)
 {
@@ -92,6 +124,9 @@ QJsonObject StatusReport::fan(const ControllerState &state, int box, int fan)
     const Fan &f = state.box(box).fan(fan);
     const bool read = f.alarmOn && f.rpm >= 0;
     const bool curve = f.source.followsCurve();
+    const SensorStatus *sensor = curve ? sensorStatus(state, sensorOf(f.source)) : nullptr;
+    // A sensor no pass has listed has never given a reading.
+    const QJsonValue sensorState = !curve ? QJsonValue() : sensor ? sensor->state : QStringLiteral("never read");
     return QJsonObject{
         {QStringLiteral("box"), box + 1},
         {QStringLiteral("fan"), fan + 1},
@@ -105,11 +140,26 @@ QJsonObject StatusReport::fan(const ControllerState &state, int box, int fan)
         {QStringLiteral("speedLevel"), f.speedLevel},
         {QStringLiteral("temperatureMode"), curve},
         {QStringLiteral("source"), curve ? QStringLiteral("curve") : QStringLiteral("fixed")},
-        {QStringLiteral("sensor"), curve ? QJsonValue(curveOf(f.source).sensor()) : QJsonValue()},
+        {QStringLiteral("sensor"), curve ? QJsonValue(sensorOf(f.source)) : QJsonValue()},
         {QStringLiteral("percentSent"), f.sentPercent >= 0 ? QJsonValue(f.sentPercent) : QJsonValue()},
         {QStringLiteral("kick"), f.kickOn},
         {QStringLiteral("minRpm"), f.minRpm},
+        {QStringLiteral("curve"), f.source.followsUserCurve() ? QJsonValue(serialiseUserCurve(*f.source.userCurve)) : QJsonValue()},
+        {QStringLiteral("reading"), sensor ? readingValue(sensor->reading) : QJsonValue()},
+        {QStringLiteral("sensorState"), sensorState},
     };
+}
+
+QJsonObject StatusReport::sensors(const ControllerState &state)
+{
+    QJsonArray list;
+    for (const SensorStatus &s : state.sensors)
+        list.append(QJsonObject{{QStringLiteral("id"), s.id},
+                                {QStringLiteral("label"), s.label},
+                                {QStringLiteral("source"), s.source},
+                                {QStringLiteral("reading"), readingValue(s.reading)},
+                                {QStringLiteral("state"), s.state}});
+    return QJsonObject{{QStringLiteral("sensors"), list}};
 }
 
 QJsonObject StatusReport::status(const ControllerState &state, const BoxFacts &facts)
@@ -153,6 +203,12 @@ QString StatusReport::describe(const QJsonObject &answer)
 {
     if (answer.contains(QLatin1String("quitting")))
         return QStringLiteral("The running copy is ending.\n");
+    if (answer.contains(QLatin1String("sensors"))) {
+        QString text;
+        for (const QJsonValue &s : answer.value(QLatin1String("sensors")).toArray())
+            text += describeSensor(s.toObject());
+        return text.isEmpty() ? QStringLiteral("No sensors found.\n") : text;
+    }
     if (!answer.contains(QLatin1String("boxes")))
         return QStringLiteral("Box %1 ").arg(answer.value(QLatin1String("box")).toInt()) + describeFan(answer) + '\n';
     QString text;

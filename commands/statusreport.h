@@ -24,13 +24,17 @@ struct BoxFacts {
     std::function<bool(int box)> unopenable;
 };
 
+// A fan on a curve also shows its sensor's reading and state (reading,
+// holding, lost, never read) and, for a curve of the user's, its text.
 QJsonObject fan(const ControllerState &state, int box, int fan);
+// The sensors as the newest pass saw them: id, label, source, reading, state.
+QJsonObject sensors(const ControllerState &state);
 QJsonObject status(const ControllerState &state, const BoxFacts &facts);
 // The boxes without their fans.
 QJsonObject boxesOnly(const QJsonObject &status);
 // One line per fan whose alert stands ("Box 3, Fan 2 stopped"), counted from 1.
 QStringList stoppedFans(const ControllerState &state);
-// What a person reads: the status, or one fan's object.
+// What a person reads: the status, the sensors, or one fan's object.
 QString describe(const QJsonObject &answer);
 
 } // namespace StatusReport

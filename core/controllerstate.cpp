@@ -36,17 +36,6 @@ int speedModeForLevel(int level)
     return 0;
 }
 
-std::optional<int> speedPercent(const Fan &fan, const SensorReader &read)
-{
-    if (!fan.source.followsCurve())
-        return speedLevelToPercent(fan.speedLevel);
-    const FanCurve &curve = curveOf(fan.source);
-    const std::optional<double> reading = read ? read(curve.sensor()) : std::nullopt;
-    if (!reading)
-        return std::nullopt;
-    return curve.percentAt(*reading, fan.speedLevel);
-}
-
 Lighting effectiveLighting(const Fan &fan)
 {
     Lighting l;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/modelevents.h"
+#include "core/sensorstatus.h"
 #include "core/speedsource.h"
 #include "core/valuerules.h"
 #include "core/vocabulary.h"
 
 #include <QString>
+#include <QVector>
 
 #include <array>
 #include <memory>
@@ -90,6 +92,8 @@ struct ControllerState {
     int musicLevel = 100;
     int volumePercent = 0;
     int cpuTemp = 0;
+    // The sensors as the newest curve pass saw them.
+    QVector<SensorStatus> sensors;
     // The OpenRGB SDK server's [ADDRESS:]PORT as Device.ini keeps it; empty: off.
     QString openRgbServer;
     // What changed, for whoever follows it; lives on the state's thread.
@@ -104,10 +108,6 @@ struct ControllerState {
 int speedLevelToPercent(int level);
 // Speed mode that follows a directly set level: 0 -> 1 (Silent), 5 -> 2 (Performance), else 0.
 int speedModeForLevel(int level);
-
-// The percent a fan is to run at: its level's when fixed, else its curve's at
-// its sensor's reading; none while that sensor has no reading.
-std::optional<int> speedPercent(const Fan &fan, const SensorReader &read);
 
 enum class LightingKind { Steady, Cycle, Flash, None };
 struct Lighting {

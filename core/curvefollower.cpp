@@ -89,6 +89,5 @@ std::optional<int> builtinCurveNext(const SensorFailSafe::Verdict &verdict, int 
         return std::clamp(capPercent, 0, 100);
     if (verdict.state != SensorFailSafe::State::Reading)
         return std::nullopt;
-    const int whole = int(std::clamp(verdict.celsius, -kMaxCelsius, kMaxCelsius));
-    return std::clamp(std::min(BuiltinCurve::curvePercent(whole), capPercent), 0, 100);
+    return BuiltinCurve::cappedAt(verdict.celsius, capPercent);
 }

@@ -17,24 +17,25 @@ int BuiltinCurve::capPercent(int speedLevel)
     return (speedLevel + 5) * 10;
 }
 
-int BuiltinCurve::percentAt(double celsius, int speedLevel) const
+int BuiltinCurve::cappedAt(double celsius, int capPercent)
 {
     // An unreadable value must not stop the fan: it runs as hot.
     if (!std::isfinite(celsius))
-        return std::clamp(capPercent(speedLevel), 0, 100);
+        return std::clamp(capPercent, 0, 100);
     // The curve has always stepped on whole degrees, truncated.
     const int whole = static_cast<int>(std::trunc(std::clamp(celsius, -1000.0, 1000.0)));
     // A level outside 0..5 in a damaged profile must still give a valid percent.
-    return std::clamp(std::min(curvePercent(whole), capPercent(speedLevel)), 0, 100);
+    return std::clamp(std::min(curvePercent(whole), capPercent), 0, 100);
 }
 
-SpeedSource SpeedSource::following(std::shared_ptr<const FanCurve> curve)
+SpeedSource SpeedSource::following(std::shared_ptr<const UserCurve> curve)
 {
     return SpeedSource{Kind::Curve, std::move(curve)};
 }
 
-const FanCurve &curveOf(const SpeedSource &source)
+QString sensorOf(const SpeedSource &source)
 {
-    static const BuiltinCurve builtin;
-    return source.curve ? *source.curve : builtin;
+    if (!source.followsCurve())
+        return QString();
+    return source.userCurve ? source.userCurve->sensor : kCpuSensorId;
 }

@@ -29,6 +29,8 @@ constexpr int musicMs = 25;
 constexpr int randomColorMs = 200;
 constexpr int rpmPollMs = 1000;
 constexpr int cpuTemperatureMs = 5000;
+// The pass while any fan follows a curve of the user's.
+constexpr int userCurveMs = 1000;
 } // namespace Interval
 
 // Remote-control messages to the controller window. The numbers are what

@@ -86,8 +86,11 @@ bool CpuTemperature::isCpuLabel(const char *label)
 CpuTemperature::CpuTemperature(ControllerState &state, FanDrive &fans, ViewSink &views,
                                SensorTable &sensors, QObject *timerOwner, QObject *parent)
     : QObject(parent), m_state(state), m_fans(fans), m_views(views), m_sensors(sensors),
-      m_timerOwner(timerOwner)
+      m_timerOwner(timerOwner), m_curves(sensors, views)
 {
+    // A fan switched onto a curve of its own gets the fast pace at once.
+    connect(&m_state.events, &ModelEvents::fanChanged, this, &CpuTemperature::followPace);
+    connect(&m_state.events, &ModelEvents::boxChanged, this, &CpuTemperature::followPace);
 }
 
 bool CpuTemperature::initSensorLibrary()
@@ -117,6 +120,7 @@ void CpuTemperature::setupUpdateCPUTempTimer()
         return;
     m_timer = new QTimer(m_timerOwner ? m_timerOwner.data() : this);
     m_timer->setInterval(Interval::cpuTemperatureMs);
+    followPace();
     connect(m_timer, &QTimer::timeout, this, &CpuTemperature::updateCPUTemp, Qt::DirectConnection);
     m_timer->start();
     qCDebug(lcMonitor) << "setupUpdateCPUTempTimer start";
@@ -132,33 +136,6 @@ int CpuTemperature::boundedSensorCount(SensorTable &sensors)
     return n;
 }
 
-void CpuTemperature::pushTemperature()
-{
-    m_views.setTemperature(m_state.cpuTemp);
-    m_state.events.temperatureChanged(m_state.cpuTemp);
-    const SensorReader read = [this](const QString &id) -> std::optional<double> {
-        if (id == kCpuSensorId)
-            return m_state.cpuTemp;
-        return std::nullopt;
-    };
-    for (int box = 0; box < kBoxCount; ++box) {
-        const ControllerBox &b = m_state.box(box);
-        if (!b.isConnected)
-            continue;
-        for (int fan = 0; fan < b.fanCount(); ++fan)
-            driveFan(box, fan, b.fan(fan), read);
-    }
-}
-
-void CpuTemperature::driveFan(int box, int fan, const Fan &f, const SensorReader &read)
-{
-    if (!f.source.followsCurve())
-        return;
-    qCDebug(lcMonitor) << "Fan:" << fan << ", sliderSpeed:" << BuiltinCurve::capPercent(f.speedLevel);
-    if (const std::optional<int> percent = speedPercent(f, read))
-        m_fans.setFanPercent(box, fan, *percent);
-}
-
 bool CpuTemperature::isCpuTemperature(double t, const char *label)
 {
     // A reading at or below zero would only stop the fans.
@@ -171,24 +148,6 @@ void CpuMaximum::offer(double celsius, const char *label)
         m_best = celsius;
 }
 
-bool CpuTemperature::passMaximum(int *celsius)
-{
-    CpuMaximum best;
-    char buf[kSensorTextSize] = {};
-    const int count = boundedSensorCount(m_sensors);
-    for (int s = 0; s < count; ++s) {
-        m_sensors.prepareSensor(s);
-        m_sensors.sensorName(s, buf, kSensorTextSize);
-        for (int r = 0; r < kReadingsPerSensor; ++r) {
-            const double t = m_sensors.getTemperature(s, r, buf, kSensorTextSize);
-            terminate(buf);
-            best.offer(t, buf);
-        }
-    }
-    *celsius = best.celsius() >= double(INT_MAX) ? INT_MAX : int(best.celsius());
-    return best.found();
-}
-
 void CpuTemperature::updateCPUTemp()
 {
     if (!isRunning()) {
@@ -197,17 +156,26 @@ void CpuTemperature::updateCPUTemp()
     }
     // One push per pass, with its maximum: pushing the running maximum after
     // each reading sent 0 % whenever another sensor came before the CPU.
-    // Without a CPU reading nothing goes out; the fans keep their last speed.
-    int celsius = 0;
-    if (passMaximum(&celsius)) {
+    m_curves.readSensors(m_state);
+    if (const std::optional<double> cpu = m_curves.registry().cpuMaximum()) {
         m_cpuMissing = false;
-        m_state.cpuTemp = celsius;
-        pushTemperature();
+        m_state.cpuTemp = *cpu >= double(INT_MAX) ? INT_MAX : int(*cpu);
+        m_views.setTemperature(m_state.cpuTemp);
+        m_state.events.temperatureChanged(m_state.cpuTemp);
     } else if (!m_cpuMissing) {
         m_cpuMissing = true;
         qCWarning(lcMonitor) << kNoCpuText;
     }
+    m_curves.driveFans(m_state, m_fans);
     m_fans.startRpmPoll();
+    followPace();
+}
+
+void CpuTemperature::followPace()
+{
+    const int interval = CurveDrive::anyUserCurve(m_state) ? Interval::userCurveMs : Interval::cpuTemperatureMs;
+    if (m_timer && m_timer->interval() != interval)
+        m_timer->setInterval(interval);
 }
 
 bool CpuTemperature::readOut(const QString &chip, int s, int *lines)

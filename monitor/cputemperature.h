@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/speedsource.h"
+#include "monitor/curvedrive.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,9 +24,10 @@ private:
     double m_best = 0.0;
 };
 
-// The CPU temperature: read from the sensor table every 5 s, shown in the main
-// view and fed to every fan that follows the temperature curve; plus the
-// sensor read-out of the information window.
+// The CPU temperature and the curve pass: the sensors read every 5 s (every
+// second while a fan follows a curve of the user's), the CPU temperature shown
+// in the main view, every fan on a curve driven; plus the sensor read-out of
+// the information window.
 class CpuTemperature : public QObject {
     Q_OBJECT
 public:
@@ -54,21 +55,20 @@ public:
     bool isRunning() const { return m_libraryState == LibraryState::Running; }
     // The temperature timer; null until setupUpdateCPUTempTimer ran.
     QTimer *timer() const { return m_timer; }
+    // The sensors by id the curves follow; the user's mixes and files are added here.
+    SensorRegistry &sensorRegistry() { return m_curves.registry(); }
 
 public Q_SLOTS:
-    // One temperature pass: the pass maximum to state.cpuTemp, the view and the
-    // temperature-driven fans, once; nothing without a CPU reading. Then the RPM poll.
+    // One pass: every sensor read, the CPU maximum to state.cpuTemp and the view
+    // (kept without a CPU reading), every fan on a curve driven (CurveDrive). Then the RPM poll.
     void updateCPUTemp();
     // One read-out pass into the information window; "No sensors found" and
     // a hint when there is no reading (or the sensor library is not running).
     void setInfoMessage();
 
 private:
-    // The highest CPU reading of one walk, truncated; false when there is none.
-    bool passMaximum(int *celsius);
-    void pushTemperature();
-    // A fan that follows a curve to what its curve gives.
-    void driveFan(int box, int fan, const Fan &f, const SensorReader &read);
+    // The pass's pace: every second while a fan follows a curve of the user's, else 5 s.
+    void followPace();
     // Every reading of sensor s into the information window, kind by kind, as
     // "chip label value unit", after a blank line when another chip came
     // before; counts the readings. True when one is a CPU temperature.
@@ -81,6 +81,7 @@ private:
     SensorTable &m_sensors;
     QPointer<QObject> m_timerOwner;
     QPointer<QTimer> m_timer;
+    CurveDrive m_curves;
     LibraryState m_libraryState = LibraryState::NotLoaded;
     bool m_cpuMissing = false; // the last pass found no CPU reading (already logged)
 };

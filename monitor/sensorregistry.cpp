@@ -99,8 +99,10 @@ void SensorRegistry::walkTable()
             cpu.offer(t, buf);
         }
     }
-    if (cpu.found())
+    if (cpu.found()) {
+        m_cpuMaximum = cpu.celsius();
         m_cpu = roundToTenths(cpu.celsius());
+    }
     // Chips of one name take their suffix in the order of where they sit.
     std::stable_sort(chips.begin(), chips.end(), [](const Chip &a, const Chip &b) { return a.place < b.place; });
     QHash<QString, int> namesSeen;
@@ -113,6 +115,7 @@ void SensorRegistry::walkTable()
 void SensorRegistry::refresh()
 {
     m_cpu.reset();
+    m_cpuMaximum.reset();
     for (SensorInfo &s : m_sensors)
         s.reading.reset();
     if (m_table.isLoaded())

@@ -43,6 +43,8 @@ public:
     // cpu first, then the table's sensors in order of place (new ones after), then the user's as added.
     QVector<SensorInfo> list() const;
     std::optional<double> read(const QString &id) const;
+    // The CPU temperature of this pass before rounding, as the panel and the built-in curve take it.
+    std::optional<double> cpuMaximum() const { return m_cpuMaximum; }
 
     // Empty when added; else one line naming what is wrong. Parts of a mix
     // must not be mixes; a mix reads only while every part reads.
@@ -67,6 +69,7 @@ private:
 
     SensorTable &m_table;
     std::optional<double> m_cpu;
+    std::optional<double> m_cpuMaximum;
     QVector<SensorInfo> m_sensors;  // the table's, in order of place at the first walk
     QHash<QString, int> m_tableIndex;
     QVector<UserSensor> m_user;

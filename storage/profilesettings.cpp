@@ -21,6 +21,9 @@ constexpr const char *kProfileDefaults[kProfileKeyCount] = {"255", "0", "0", "1"
 const QString kKickKey = QStringLiteral("Kick");
 const QString kMinRpmKey = QStringLiteral("MinRpm");
 constexpr int kMaxMinRpm = 100000;
+// A fan's own curve; written only while it follows one, so older copies and
+// profiles without user curves see the file as it always was.
+const QString kCurveKey = QStringLiteral("Curve");
 
 QString fanGroup(int fan)
 {
@@ -91,6 +94,22 @@ int minRpmFromText(const QString &text, int profile, int fan)
     return kept;
 }
 
+// PWM on: the fan's own curve when the file has a good one, else the built-in curve.
+SpeedSource sourceFromText(const QString &pwm, const QString &curve, int profile, int fan)
+{
+    if (pwm.toInt() == 0)
+        return SpeedSource::fixed();
+    if (curve.isEmpty())
+        return SpeedSource::following();
+    CurveParse parsed = parseUserCurve(curve);
+    if (!parsed.curve) {
+        qCWarning(lcStorage).noquote() << "Profile" << profile << "fan" << fan << "Curve damaged:" << parsed.error
+                                       << "- using the built-in curve";
+        return SpeedSource::following(nullptr);
+    }
+    return SpeedSource::following(std::make_shared<const UserCurve>(std::move(*parsed.curve)));
+}
+
 } // namespace
 
 QString SettingsStore::profileFilePath(int profile) const
@@ -141,6 +160,7 @@ ProfileSettingsTable SettingsStore::readProfileIni(int profile)
             if (reader.settings.contains(prefix + key))
                 table.optional[idx(g)][key] = IniFile::readText(reader.settings, prefix + key);
         }
+        table.curves[static_cast<size_t>(g)] = IniFile::readText(reader.settings, prefix + kCurveKey);
     }
     return table;
 }
@@ -178,6 +198,8 @@ SettingsMap SettingsStore::collectProfileSettings()
             group[kKickKey] = flag(false);
         if (fan.minRpm > 0)
             group[kMinRpmKey] = QString::number(fan.minRpm);
+        if (fan.source.followsUserCurve())
+            group[kCurveKey] = serialiseUserCurve(*fan.source.userCurve);
     }
     return map;
 }
@@ -203,7 +225,7 @@ bool SettingsStore::writeProfileIni(const SettingsMap &map, int profile)
             values.append({group + QLatin1Char('/') + name, entry.value(name)});
         }
         // Back at the default: the key goes (a null value).
-        for (const QString &key : {kKickKey, kMinRpmKey})
+        for (const QString &key : {kKickKey, kMinRpmKey, kCurveKey})
             values.append({group + QLatin1Char('/') + key, entry.value(key)});
     }
     return IniFile::writeValues(profileFilePath(profile), values);
@@ -226,7 +248,7 @@ void SettingsStore::loadProfileIni(int box, int profile)
         fan.colour.blue = colourFromText(text[2], profile, f, "BColor");
         fan.brightness = brightFromText(text[3], profile, f);
         std::tie(fan.speedLevel, fan.speedMode) = speedFromText(text[4], text[5], profile, f);
-        fan.source = text[6].toInt() != 0 ? SpeedSource::following() : SpeedSource::fixed();
+        fan.source = sourceFromText(text[6], table.curves[idx(f)], profile, f);
         fan.lighting = ledModeFromText(text[7], profile, f);
         fan.ledsOff = text[8].toInt() != 0;
         const auto &optional = table.optional[idx(f)];

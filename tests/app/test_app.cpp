@@ -20,6 +20,15 @@
 #include <QLocalSocket>
 #include <QPushButton>
 
+// A request's answer, once the boxes have run what it sent.
+static QByteArray ask(RemoteRequests &requests, const QByteArray &line)
+{
+    QByteArray got;
+    requests.answer(line, [&got](const QByteArray &a) { got = a; });
+    [&] { QTRY_VERIFY(!got.isEmpty()); }();
+    return got;
+}
+
 class TestApp : public QObject {
     Q_OBJECT
 private:
@@ -302,12 +311,7 @@ private Q_SLOTS:
         const ScopedTestBoxModel four(BoxModel{productIdForBox(2), 4});
         CoreHarness rig({0, 2});
         RemoteRequests requests(rig.state, rig.link, *rig.store, *rig.selection);
-        const auto ask = [&](const QByteArray &line) {
-            QByteArray got;
-            requests.answer(line, [&got](const QByteArray &a) { got = a; });
-            [&] { QTRY_VERIFY(!got.isEmpty()); }();
-            return got;
-        };
+        const auto ask = [&](const QByteArray &line) { return ::ask(requests, line); };
         rig.state.controllerBoxNumber = 2;
         ask("set 3 4 color 102030");
         ask("set 3 4 speed 2");
@@ -335,6 +339,30 @@ private Q_SLOTS:
         QCOMPARE(QList<QJsonValue>({fan["kick"], fan["minRpm"]}), QList<QJsonValue>({false, 300}));
         QVERIFY(StatusReport::describe(fan).endsWith(", no kick, minimum 300 RPM\n"));
         QCOMPARE(boxes.at(0).toObject().value("fans").toArray().size(), 3);
+    }
+
+    // The running copy's curve requests, in turn: the fan's source, sensor, curve and sensor state after each, or the error.
+    void curveRequests()
+    {
+        CoreHarness rig({0});
+        RemoteRequests requests(rig.state, rig.link, *rig.store, *rig.selection);
+        rig.state.sensors = {{"coretemp/Core 0", "coretemp Core 0", "hwmon", 52.1, "lost"}};
+        const QString gone = "curve|gone|30:20,50:40;sensor=gone|never read";
+        const QList<QPair<QByteArray, QString>> rows{
+            {"set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200", "curve|coretemp/Core 0|30:20,50:40;sensor=coretemp/Core 0|lost"},
+            {"set 1 1 curve 30:20,20:40", "error: curve: point \"20:40\": temperatures must rise"},
+            {"set 1 1 curve 30:20,50:40;sensor=gone", gone}, {"set 1 1 speed 2", "fixed|||"}, {"set 1 1 speed curve", gone},
+            {"set 1 1 curve default", "curve|cpu||never read"}};
+        for (const auto &[line, expected] : rows) {
+            const QByteArray got = ask(requests, line);
+            const QJsonObject f = QJsonDocument::fromJson(got).object();
+            const QStringList shown{f["source"].toString(), f["sensor"].toString(), f["curve"].toString(), f["sensorState"].toString()};
+            QVERIFY2(got.startsWith("error") ? got.startsWith(expected.toUtf8()) : shown.join('|') == expected, got);
+        }
+        QCOMPARE(StatusReport::describe(QJsonDocument::fromJson(ask(requests, "sensors")).object()),
+                 QString("coretemp/Core 0: 52.1 °C, lost, coretemp Core 0 (hwmon)\n"));
+        ask(requests, "set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200");
+        QVERIFY(StatusReport::describe(StatusReport::fan(rig.state, 0, 0)).contains("curve of coretemp/Core 0 (52.1 °C, sensor lost, 40 % sent)"));
     }
 
     void requestLines()
@@ -384,7 +412,7 @@ private Q_SLOTS:
     // refuses it ("error"; the unknown option's one line in full).
     void commandLines()
     {
-        const QStringList set{"set", "--box", "1", "--fan", "1", "--color"};
+        const QStringList set{"set", "--box", "1", "--fan", "1", "--color"}, curve{"set", "--box", "1", "--fan", "1", "--curve"};
         const QList<QPair<QStringList, QString>> rows{
             {{"quit"}, "quit"}, {{"list", "--json"}, "status"}, {set + QStringList{"ff8000"}, "set 1 1 color FF8000"},
             {set + QStringList{"#00ff80"}, "set 1 1 color 00FF80"}, {set + QStringList{"teal"}, "set 1 1 color 008080"},
@@ -400,7 +428,12 @@ private Q_SLOTS:
             {{"--emulate", "0", "--emulate-stall", "1.1@1,2.1"}, "--emulate-stall: \"2.1\" is not box.fan@seconds"},
             {{"--emulate", "0", "--emulate-stall", "2.1@-1"}, "--emulate-stall: \"-1\" in \"2.1@-1\" is not a number of seconds"},
             {{"--emulate-stall", "2.1@10"}, "--emulate-stall and --emulate-recover need --emulate"},
-            {{"--frobnicate"}, "unknown option \"--frobnicate\" (see --help)"}};
+            {{"--frobnicate"}, "unknown option \"--frobnicate\" (see --help)"}, {{"sensors", "--json"}, "sensors"},
+            {curve + QStringList{"30:20,50:40", "--sensor", "coretemp/Core 0", "--hysteresis", "3", "--min", "10"},
+             "set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200;hysteresis=3;min=10"},
+            {curve + QStringList{"default"}, "set 1 1 curve default"}, {curve + QStringList{"default", "--min", "5"}, "error"},
+            {curve + QStringList{"30:20,20:40"}, "--curve: point \"20:40\": temperatures must rise (the point before is at 30 °C)"},
+            {{"set", "--box", "1", "--fan", "1", "--sensor", "cpu"}, "error"}};
         for (const auto &[args, expected] : rows) {
             ProgramOptions o;
             QString error;

@@ -1,6 +1,7 @@
 // User curves: points, the text they are kept in, the follower and the fail
 // safe; the built-in curve against the report protocol's.
 #include "core/curvefollower.h"
+#include "core/speedsource.h"
 
 #include <QtTest>
 
@@ -101,6 +102,16 @@ private Q_SLOTS:
             {SensorFailSafe::State::Holding, 0, -1}, {SensorFailSafe::State::NeverRead, 0, -1}};
         for (const auto &[state, celsius, percent] : rows)
             QCOMPARE(builtinCurveNext({state, celsius, SensorFailSafe::Event::None}, 70).value_or(-1), percent);
+    }
+
+    void sourceNamesItsSensor()
+    {
+        const auto user = std::make_shared<const UserCurve>(curve("30:20,50:40;sensor=nvme/Composite"));
+        const QList<std::tuple<SpeedSource, QString, bool>> rows{
+            {SpeedSource::fixed(), "", false}, {SpeedSource::following(), "cpu", false},
+            {SpeedSource::following(user), "nvme/Composite", true}};
+        for (const auto &[source, sensor, user] : rows)
+            QVERIFY(sensorOf(source) == sensor && source.followsUserCurve() == user);
     }
 };
 

@@ -178,6 +178,44 @@ private Q_SLOTS:
         }
     }
 
+    // Per row a curve over a file sensor (or the built-in one), readings per pass ("_" none, "f" the fan
+    // fixed for the pass), the percent sent ("-" none), what the panel is told (lost, never read, back), the pace.
+    void curvesDriveFans()
+    {
+        const QList<std::tuple<QString, QString, QString, QString, int>> rows{
+            {"30:20,50:40,70:80;sensor=probe;hysteresis=3", "50 60 58 57 _ _ _ 40 45", "40 60 60 54 - - 80 30 35", "lr", 1000},
+            {"", "30 _ _ _ 50", "0 - - 100 60", "lr", 5000},
+            {"30:20,50:40;sensor=probe", "_ _ 45", "- - 35", "nr", 1000},
+            {"30:0,70:100;sensor=probe;step-up=10;step-down=5", "30 70 f 70 30", "0 10 - 100 95", "", 1000}};
+        for (const auto &[text, readings, sent, told, pace] : rows) {
+            QTemporaryDir dir;
+            FakeSensors sensors;
+            CpuRig rig(sensors, {0});
+            QVERIFY(rig.cpu.sensorRegistry().addFile("probe", dir.filePath("probe")).isEmpty());
+            const auto curve = std::make_shared<const UserCurve>(*parseUserCurve(text.isEmpty() ? "0:0,1:1" : text).curve);
+            setLevels(rig.box(0), {5, 0, 0});
+            rig.box(0).fans[1].source = rig.box(0).fans[2].source = SpeedSource::fixed();
+            QStringList shown;
+            QString heard;
+            for (const QString &r : readings.split(' ')) {
+                rig.box(0).fans[0].source = r == "f" ? SpeedSource::fixed() : SpeedSource::following(text.isEmpty() ? nullptr : curve);
+                if (r != "f")
+                    sensors.temps = r == "_" ? decltype(sensors.temps){} : decltype(sensors.temps){{"CPU Package", r.toDouble()}};
+                QFile::remove(dir.filePath("probe"));
+                if (r != "_")
+                    writeFile(dir.path(), "probe", QByteArray::number(sensors.temps.value(0).second * 1000));
+                rig.clear();
+                rig.pass();
+                shown << (rig.reports().isEmpty() ? "-" : QString::number(rig.reports().value(0).split(' ').value(5).toInt(nullptr, 16)));
+                for (const QString &call : rig.views.calls.filter("appendInfo(Sensor"))
+                    heard += call.contains("lost") ? 'l' : call.contains("no reading") ? 'n' : 'r';
+            }
+            QCOMPARE(shown.join(' '), sent);
+            QCOMPARE(heard, told);
+            QCOMPARE(rig.cpu.timer()->interval(), pace);
+        }
+    }
+
     // Ids by chip and label, the second chip of a name by where it sits (not
     // its hwmon number); cpu by the pass's rules; mixes and files; tenths kept.
     void sensorRegistry()

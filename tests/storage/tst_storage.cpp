@@ -314,6 +314,35 @@ private slots:
         QCOMPARE(readBytes(profile(1)), plain);
     }
 
+    // FanN/Curve while the fan follows its own curve; damaged text loads as the built-in curve, with a warning.
+    void curvesStoredWithTheProfile()
+    {
+        const QList<std::tuple<QString, QString, QString>> rows{  // Curve line, PWM, loaded source
+            {"Curve=\"30:20,50:40;sensor=coretemp/Core 0;hysteresis=3\"", "1", "30:20,50:40;sensor=coretemp/Core 0;hysteresis=3"},
+            {"Curve=\"30:20,20:40\"", "1", "builtin"}, {"Curve=hot", "1", "builtin"}, {"Curve=\"30:20,50:40\"", "0", "fixed"},
+            {"Curve=\"" + QString("1:1,").repeated(3000) + "99:9\"", "1", "builtin"}, {"", "1", "builtin"}};
+        for (const auto &[line, pwm, loaded] : rows) {
+            init();
+            QVERIFY(writeBytes(profile(1), ("[Fan0]\nPWM=" + pwm + "\n" + line + "\n").toUtf8()));
+            ControllerState state;
+            if (loaded == "builtin" && !line.isEmpty())
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Profile 1 fan 0 Curve damaged: .* using the built-in curve"));
+            SettingsStore(state, data).loadProfileIni(0, 1);
+            const SpeedSource &s = state.boxArray[0].fans[0].source;
+            QCOMPARE(!s.followsCurve() ? "fixed" : s.userCurve ? serialiseUserCurve(*s.userCurve) : "builtin", loaded);
+        }
+        ControllerState state;
+        SpeedSource &source = state.boxArray[0].fans[1].source;
+        source = SpeedSource::following(std::make_shared<const UserCurve>(*parseUserCurve("30:20,50:40;sensor=nvme#2/x;min=20").curve));
+        SettingsStore store(state, data);
+        QVERIFY(store.saveProfileSettings(2) && readBytes(profile(2)).count("Curve=") == 1);
+        QCOMPARE(iniValue(profile(2), "Fan1/Curve"), "30:20,50:40;sensor=nvme#2/x;min=20");
+        store.loadProfileIni(3, 2);
+        QVERIFY(*state.boxArray[3].fans[1].source.userCurve == *source.userCurve);
+        source = SpeedSource::following();
+        QVERIFY(store.saveProfileSettings(2) && !readBytes(profile(2)).contains("Curve"));
+    }
+
     // A hand edit can leave values no box takes; each comes in range on load.
     void rangeCheckedOnLoad()
     {
