@@ -51,7 +51,7 @@ struct ScriptedTransport : HidTransport, HidDevice {
 
 void checkStatus(const FanStatus &status)
 {
-    if (status.valid && (!isValidFan(status.fan) || status.rpm < 0 || status.rpm > 65535))
+    if (status.valid && (!isValidFanOfSomeBox(status.fan) || status.rpm < 0 || status.rpm > 65535))
         std::abort();
 }
 

@@ -75,15 +75,15 @@ void CurveDrive::announce(const QString &id, State state)
     if (m_told.value(id, State::Reading) == state)
         return;
     m_told.insert(id, state);
-    QString line;
+    QString told;
     if (state == State::Lost)
-        line = QStringLiteral("Sensor \"%1\" lost: fans that follow it run at their curve's highest point").arg(id);
+        told = QStringLiteral("Sensor \"%1\" lost: fans that follow it run at their curve's highest point").arg(id);
     else if (state == State::NeverRead)
-        line = QStringLiteral("Sensor \"%1\" has given no reading since start: fans that follow it are sent nothing").arg(id);
+        told = QStringLiteral("Sensor \"%1\" has given no reading since start: fans that follow it are sent nothing").arg(id);
     else
-        line = QStringLiteral("Sensor \"%1\" reads again: fans that follow it are back on their curves").arg(id);
-    qCWarning(lcMonitor).noquote() << line;
-    m_views.appendInfo(line);
+        told = QStringLiteral("Sensor \"%1\" reads again: fans that follow it are back on their curves").arg(id);
+    qCWarning(lcMonitor).noquote() << told;
+    m_views.appendInfo(told);
 }
 
 std::optional<int> CurveDrive::nextPercent(const ControllerState &state, int box, int fan)
