@@ -4,6 +4,7 @@ Usage: test_program.py PATH-TO-PROGRAM [unittest args]
 """
 
 import json
+import select
 import os
 import shutil
 import signal
@@ -194,6 +195,30 @@ class Desktops(ProgramTest):
         p.send(0x8105, 1)  # nothing is shown: closing ends it
         self.assertEqual(p.proc.wait(10), 0)
 
+    @unittest.skipUnless(shutil.which("dbus-daemon") and os.environ.get("ZALDO_FAKE_NOTIFICATIONS"),
+                         "no dbus-daemon or no stand-in notification service")
+    def test_service_notifies_a_stalled_fan(self):
+        config = os.path.join(self.emulated("0", start=False).dir, "bus.conf")
+        with open(config, "w") as f:
+            f.write('<busconfig><listen>unix:tmpdir=/tmp</listen><policy context="default">'
+                    '<allow send_destination="*"/><allow own="*"/></policy></busconfig>')
+        bus = subprocess.Popen(["dbus-daemon", "--config-file=" + config, "--nofork", "--print-address"],
+                               stdout=subprocess.PIPE, text=True)
+        self.addCleanup(bus.wait)
+        self.addCleanup(bus.kill)
+        address = bus.stdout.readline().strip()
+        fake = subprocess.Popen([os.environ["ZALDO_FAKE_NOTIFICATIONS"]], stdout=subprocess.PIPE, text=True,
+                                env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address))
+        self.addCleanup(fake.wait)
+        self.addCleanup(fake.kill)
+        self.assertEqual(fake.stdout.readline().strip(), "ready")
+        self.without_display(self.emulated("0", ["--emulate-stall", "0.1@1"], start=False),
+                             DBUS_SESSION_BUS_ADDRESS=address)
+        self.assertTrue(select.select([fake.stdout], [], [], 30)[0], "no notification")
+        summary, body, urgency = fake.stdout.readline().strip().split("|")
+        self.assertEqual((summary, urgency), ("Fan stopped", "2"))
+        self.assertTrue(body.startswith("Box 1, Fan 2: last "), body)
+
     @unittest.skipUnless(shutil.which("weston"), "weston is not installed")
     def test_panel_on_wayland(self):
         p = self.emulated("0,2", start=False)
@@ -339,6 +364,29 @@ class CommandLine(ProgramTest):
         self.assertEqual((r.returncode, r.stderr), (0, ""))
         self.assertEqual(p.proc.wait(15), 0)
         self.assertEqual(os.listdir(p.runtime), [])  # lock and socket gone
+
+    def test_curve_over_a_sensor_by_id_kept_in_the_profile(self):
+        p = self.emulated("0", start=False)
+        for chip, name, label, milli in (("hwmon0", "coretemp", "Core 0", "45000"), ("hwmon1", "nvme", "Composite", "38000"),
+                                         ("hwmon2", "nvme", "Composite", "41500")):
+            os.makedirs(os.path.join(p.env["ZALDO_HWMON_ROOT"], chip))
+            for f, text in (("name", name), ("temp1_label", label), ("temp1_input", milli)):
+                with open(os.path.join(p.env["ZALDO_HWMON_ROOT"], chip, f), "w") as out:
+                    out.write(text + "\n")
+        p.start()
+        for args in (["--curve", "30:20,50:40", "--sensor", "coretemp/Core 0"], ["profile", "save"], ["--curve", "30:2,3:4"]):
+            r = self.cli(p.env, *(args if args[0] == "profile" else ["set", "--box", "1", "--fan", "1"] + args))
+            self.assertEqual((r.returncode, len(r.stderr.splitlines())), (2, 1) if "30:2,3:4" in args else (0, 0), r.stderr)
+        self.assertTrue(wait_for(lambda: "0 32 51 01 03 23 00 00 00" in p.trace_lines()))  # 45 °C: 35 %
+        sensors = json.loads(self.cli(p.env, "sensors", "--json").stdout)["sensors"]
+        self.assertEqual([(s["id"], s["reading"]) for s in sensors], [("cpu", 45), ("coretemp/Core 0", 45),
+                                                                      ("nvme/Composite", 38), ("nvme#2/Composite", 41.5)])
+        p.stop()
+        p.start()
+        self.assertTrue(wait_for(lambda: self.fan(p, 1, 1)["percentSent"] == 35))
+        fan = self.fan(p, 1, 1)
+        self.assertEqual([fan[k] for k in ("source", "sensor", "reading", "curve")],
+                         ["curve", "coretemp/Core 0", 45, "30:20,50:40;sensor=coretemp/Core 0"])
 
     def test_wrong_input_and_no_running_copy(self):
         p = self.emulated("0")
