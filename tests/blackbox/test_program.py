@@ -201,16 +201,17 @@ class Desktops(ProgramTest):
         config = os.path.join(self.emulated("0", start=False).dir, "bus.conf")
         with open(config, "w") as f:
             f.write('<busconfig><listen>unix:tmpdir=/tmp</listen><policy context="default">'
-                    '<allow send_destination="*"/><allow own="*"/></policy></busconfig>')
+                    '<allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>'
+                    '</policy></busconfig>')
         bus = subprocess.Popen(["dbus-daemon", "--config-file=" + config, "--nofork", "--print-address"],
                                stdout=subprocess.PIPE, text=True)
-        self.addCleanup(bus.wait)
-        self.addCleanup(bus.kill)
+        for end in (bus.stdout.close, bus.wait, bus.kill):
+            self.addCleanup(end)
         address = bus.stdout.readline().strip()
         fake = subprocess.Popen([os.environ["ZALDO_FAKE_NOTIFICATIONS"]], stdout=subprocess.PIPE, text=True,
                                 env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address))
-        self.addCleanup(fake.wait)
-        self.addCleanup(fake.kill)
+        for end in (fake.stdout.close, fake.wait, fake.kill):
+            self.addCleanup(end)
         self.assertEqual(fake.stdout.readline().strip(), "ready")
         self.without_display(self.emulated("0", ["--emulate-stall", "0.1@1"], start=False),
                              DBUS_SESSION_BUS_ADDRESS=address)
