@@ -4,6 +4,7 @@
 #include "common/coreharness.h"
 
 #include <QElapsedTimer>
+#include <QtEndian>
 #include <QLoggingCategory>
 #include <QTcpSocket>
 #include <QtTest>
@@ -195,6 +196,8 @@ private Q_SLOTS:
             c.s->write(bytes);
             QVERIFY(c.served());
             QCOMPARE(rig.reports(), reports);
+            if (bytes.mid(8, 4) == u32(1101))  // the mode the controller shows afterwards
+                QCOMPARE(bridge.describe(bytes.at(4)).activeMode, OpenRgbMode(qFromLittleEndian<qint32>(bytes.constData() + 20)));
         }
         QCOMPARE(rig.state.currentProfile, 2);
         rig.emu.setBoxes({0});
