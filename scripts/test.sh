@@ -31,7 +31,7 @@ echo "== thread sanitizer build"
 # The box workers, the device link on them, and the whole program driven from outside.
 tsan_tests="tst_boxworkers test_devicelink tst_devicefaults"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZALDO_TSAN=ON -DZALDO_BUILD_TESTS=ON >/dev/null
-cmake --build build-tsan -j"$jobs" --target brenvar-rgb-fan-controller $tsan_tests
+cmake --build build-tsan -j"$jobs" --target brenvar-rgb-fan-controller fake_notifications $tsan_tests
 TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
     ctest --test-dir build-tsan --output-on-failure -j"$jobs" \
     -R "^($(echo $tsan_tests | tr ' ' '|')|blackbox_program)\$"
