@@ -27,4 +27,7 @@ Q_SIGNALS:
     void fanStopped(int box, int fan);
     // The CPU temperature of a pass, whole degrees.
     void temperatureChanged(int celsius);
+    // A temperature pass ended: state.sensors holds its readings and every
+    // fan on a curve has been sent its percent (sentPercent).
+    void passDone();
 };

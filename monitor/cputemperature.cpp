@@ -169,6 +169,7 @@ void CpuTemperature::updateCPUTemp()
     m_curves.driveFans(m_state, m_fans);
     m_fans.startRpmPoll();
     followPace();
+    m_state.events.passDone();
 }
 
 void CpuTemperature::followPace()
