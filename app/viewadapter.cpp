@@ -37,6 +37,7 @@ void ViewAdapter::setRPM(int rpm, int fan) { FORWARD(setRPM(rpm, fan)); }
 void ViewAdapter::setPWM(bool on, int fan) { FORWARD(setPWM(on, fan)); }
 void ViewAdapter::setRGB(bool on, int fan) { FORWARD(setRGB(on, fan)); }
 void ViewAdapter::setFanSpeed(int level, int fan) { FORWARD(setFanSpeed(level, fan)); }
+void ViewAdapter::setSentPercent(int percent, int fan) { FORWARD(setSentPercent(percent, fan)); }
 void ViewAdapter::setTurnOff(bool off, int fan) { FORWARD(setTurnOff(off, fan)); }
 void ViewAdapter::setSelectColor(int red, int green, int blue, float bright, int fan)
 {

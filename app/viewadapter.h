@@ -37,6 +37,7 @@ public:
     void setPWM(bool on, int fan) override;
     void setRGB(bool on, int fan) override;
     void setFanSpeed(int level, int fan) override;
+    void setSentPercent(int percent, int fan) override;
     void setTurnOff(bool off, int fan) override;
     void setSelectColor(int red, int green, int blue, float bright, int fan) override;
     void setAutoUpdateSwitch(bool on) override;

@@ -3,6 +3,7 @@
 #include "commands/fantimers.h"
 #include "core/controllerstate.h"
 #include "core/hidtransport.h"
+#include "core/valuerules.h"
 #include "core/viewsink.h"
 #include "device/devicelink.h"
 #include "storage/settingsstore.h"
@@ -21,14 +22,24 @@ BoxSelection::BoxSelection(ControllerState &state, DeviceLink &link, SettingsSto
                            FanTimers &timers)
     : m_state(state), m_link(link), m_store(store), m_views(views), m_timers(timers)
 {
-    QObject::connect(&state.events, &ModelEvents::fanChanged, &m_following, [this](int box, int) { redrawIfShown(box); });
-    QObject::connect(&state.events, &ModelEvents::boxChanged, &m_following, [this](int box) { redrawIfShown(box); });
+    QObject::connect(&state.events, &ModelEvents::fanChanged, &m_following, [this](int box, int fan) {
+        if (m_ownChanges == 0 && isShown(box) && isValidFan(box, fan))
+            showFan(m_state.box(box).fan(fan), fan);
+    });
+    QObject::connect(&state.events, &ModelEvents::boxChanged, &m_following, [this](int box) {
+        if (m_ownChanges == 0 && isShown(box))
+            resetFanView();
+    });
+    // What the box was sent is shown whoever sent it, the panel too.
+    QObject::connect(&state.events, &ModelEvents::percentSent, &m_following, [this](int box, int fan, int percent) {
+        if (isShown(box))
+            m_views.setSentPercent(percent, fan);
+    });
 }
 
-void BoxSelection::redrawIfShown(int box)
+bool BoxSelection::isShown(int box) const
 {
-    if (m_ownChanges == 0 && box == m_state.controllerBoxNumber)
-        resetFanView();
+    return box == m_state.controllerBoxNumber;
 }
 
 void BoxSelection::changeBox(int box)
@@ -100,6 +111,7 @@ void BoxSelection::showFan(const Fan &fan, int f)
     m_views.setFanMonitor(f, fan.alarmOn);
     m_views.setSelectColor(fan.colour.red, fan.colour.green, fan.colour.blue, fan.brightness, f);
     m_views.setFanSpeed(fan.speedLevel, f);
+    m_views.setSentPercent(fan.sentPercent, f);
     m_views.setPWM(fan.source.followsCurve(), f);
     switch (fan.lighting) {
     case LedMode::Steady:

@@ -46,7 +46,7 @@ public:
 
 private:
     void showFan(const Fan &fan, int f);
-    void redrawIfShown(int box);
+    bool isShown(int box) const;
     void reportSave(bool saved);
 
     ControllerState &m_state;

@@ -21,6 +21,8 @@ Q_SIGNALS:
     void selectionChanged(int box);
     // The current profile number, or a box's profile.
     void profileChanged(int profile);
+    // A fan was sent another percent than before (sentPercent).
+    void percentSent(int box, int fan, int percent);
     // A reading of the RPM poll.
     void rpmRead(int box, int fan, int rpm);
     // A watched fan stopped (after its warm-up and kick) or fell below its minimum.

@@ -31,6 +31,8 @@ public:
     virtual void setPWM(bool on, int fan) = 0;
     virtual void setRGB(bool on, int fan) = 0;
     virtual void setFanSpeed(int level, int fan) = 0;
+    // The percent the fan was last sent; -1 when none is known.
+    virtual void setSentPercent(int percent, int fan) = 0;
     virtual void setTurnOff(bool off, int fan) = 0;
     virtual void setSelectColor(int red, int green, int blue, float bright, int fan) = 0;
     virtual void setAutoUpdateSwitch(bool on) = 0;
@@ -71,6 +73,7 @@ public:
     void setPWM(bool, int) override {}
     void setRGB(bool, int) override {}
     void setFanSpeed(int, int) override {}
+    void setSentPercent(int, int) override {}
     void setTurnOff(bool, int) override {}
     void setSelectColor(int, int, int, float, int) override {}
     void setAutoUpdateSwitch(bool) override {}

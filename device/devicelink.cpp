@@ -42,7 +42,7 @@ void DeviceLink::setFanSpeedLevel(int box, int fan, int level)
     if (!validTarget(box, fan) || !connectedBox(box))
         return;
     const auto percent = static_cast<std::uint8_t>(speedLevelToPercent(level));
-    m_state.box(box).fan(fan).sentPercent = percent;
+    noteSent(box, fan, percent);
     post(box, speedCommand(fan, percent), speedKey(fan), [](const Outcome &o) {
         qCDebug(lcDevice) << "SetFanNormal:" << o.result;
         qCDebug(lcDevice) << "buf[0]:" << o.reply[0];
@@ -56,9 +56,18 @@ void DeviceLink::setFanSpeedPercent(int box, int fan, int percent)
     if (!validTarget(box, fan) || !connectedBox(box))
         return;
     const auto sent = static_cast<std::uint8_t>(qBound(0, percent, 100));
-    m_state.box(box).fan(fan).sentPercent = sent;
+    noteSent(box, fan, sent);
     post(box, speedCommand(fan, sent), speedKey(fan));
     qCDebug(lcDevice) << "Send speed:" << sent << "Fan = " << fan;
+}
+
+void DeviceLink::noteSent(int box, int fan, int percent)
+{
+    int &sent = m_state.box(box).fan(fan).sentPercent;
+    if (sent == percent)
+        return;
+    sent = percent;
+    m_state.events.percentSent(box, fan, percent);
 }
 
 Report DeviceLink::speedCommand(int fan, std::uint8_t percent)

@@ -129,6 +129,8 @@ private:
     static int lightingKey(int fan, std::uint8_t mode) { return fan * kKinds + mode; }
     static int speedKey(int fan) { return fan * kKinds + kLedModes; }
     static Report speedCommand(int fan, std::uint8_t percent);
+    // Kept in the state, and announced when it differs from the last one.
+    void noteSent(int box, int fan, int percent);
     static Outcome exchange(BoxChannel &channel, int box, const Report &command);
     // Discards replies that arrived after an earlier read gave up on them.
     // Returns how many were discarded.

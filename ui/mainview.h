@@ -65,6 +65,7 @@ public:
     void setPWM(bool on, int fan);
     void setRGB(bool on, int fan);
     void setFanSpeed(int level, int fan);
+    void setSentPercent(int percent, int fan);
     void setTurnOff(bool off, int fan);
     void setSelectColor(int red, int green, int blue, float bright, int fan);
 

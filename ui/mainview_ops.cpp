@@ -292,6 +292,12 @@ void MainView::setFanSpeed(int level, int fan)
         m_fanViews[size_t(fan)]->setFanSpeed(level);
 }
 
+void MainView::setSentPercent(int percent, int fan)
+{
+    if (checkFan(fan, "setSentPercent"))
+        m_fanViews[size_t(fan)]->setSentPercent(percent);
+}
+
 void MainView::setTurnOff(bool off, int fan)
 {
     if (checkFan(fan, "setTurnOff"))

@@ -315,6 +315,12 @@ void ZaldoRGBFanView::setPWM(bool on)
     refreshSpeedText();
 }
 
+void ZaldoRGBFanView::setSentPercent(int percent)
+{
+    sentPercent = percent;
+    refreshSpeedText();
+}
+
 void ZaldoRGBFanView::setRPM(int rpm)
 {
     labelRPM->setText(QString::number(rpm));
@@ -348,8 +354,10 @@ QString ZaldoRGBFanView::speedText() const
 void ZaldoRGBFanView::refreshSpeedText()
 {
     const int v = sliderSpeed->value();
-    // The percent the box is sent for the level (Silent is 10 %, not 0 %).
-    const int p = btnPWM->isChecked() ? (v + 5) * 10 : speedLevelToPercent(v);
+    // The percent the box is sent for the level (Silent is 10 %, not 0 %); on
+    // a curve the percent it was last sent, its cap only until one is known.
+    const int curve = sentPercent >= 0 ? sentPercent : (v + 5) * 10;
+    const int p = btnPWM->isChecked() ? curve : speedLevelToPercent(v);
     const QString percent = QString::number(p) + QStringLiteral(" %");
     if (v == 5)
         labelSpeed->setText(tr("Performance") + QLatin1Char('\n') + percent);

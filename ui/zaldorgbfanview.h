@@ -22,6 +22,8 @@ public:
     void setTurnOff(bool off);
     void setFanSpeed(int level);
     void setPWM(bool on);
+    // -1: none known; on a curve the text shows the cap until one is.
+    void setSentPercent(int percent);
     void setRPM(int rpm);
     void setDisabledCoverHidden(bool hidden);
     void setErrorCoverHidden(bool hidden);
@@ -66,6 +68,7 @@ private:
     QString fanText() const { return QString::number(fanIndex); }
 
     int fanIndex = 0;
+    int sentPercent = -1;
     int selectRValue = 0;
     int selectGValue = 0;
     int selectBValue = 0;

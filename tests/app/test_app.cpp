@@ -267,7 +267,7 @@ private Q_SLOTS:
                          .arg(b.fans[1].colour.red).arg(b.fans[1].colour.green).arg(b.fans[1].colour.blue).arg(double(b.fans[1].brightness))
                          .arg(b.fans[1].speedLevel).arg(b.fans[1].speedMode), after);
             QCOMPARE(h->reports(), reports);
-            QCOMPARE(h->views.count("setProfile("), 1);
+            QCOMPARE(h->views.calls.filter("setTurnOff("), QStringList{QStringLiteral("setTurnOff(%1,1)").arg(int(b.fans[1].ledsOff))});  // fan 1 redrawn
         }
     }
 

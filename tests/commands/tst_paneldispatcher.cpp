@@ -81,8 +81,23 @@ private Q_SLOTS:
             QCOMPARE(fanSummary(b, size_t(target)), QStringLiteral("2 %1 100 50 10 0.5").arg(int(sourceOff)));
             QVERIFY(b.fans[0].speedLevel == 1 && b.fans[1].speedLevel == 5 && b.fans[2].speedLevel == 3);  // speed settings are never copied
             QVERIFY(b.fans[2].source.followsCurve());
-            QCOMPARE(h.views.count("setProfile("), 1);  // the panel redrawn
+            QVERIFY(h.views.calls.contains(QStringLiteral("setSelectColor(100,50,10,0.5,%1)").arg(target)));  // the panel redrawn
         }
+    }
+
+    // A change of one fan of the shown box redraws that fan alone; a percent
+    // sent shows at once, for the shown box only and when it differs.
+    void panelFollowsChanges()
+    {
+        DispatchHarness h;
+        h.state.events.fanChanged(0, 1);
+        QVERIFY(h.views.count("setProfile(") == 0 && h.views.count("setPWM(") == 1);
+        QVERIFY(h.views.calls.contains("setPWM(1,1)"));
+        h.views.clear();
+        h.link.setFanSpeedPercent(2, 0, 55);
+        h.link.setFanSpeedPercent(0, 2, 55);
+        h.link.setFanSpeedPercent(0, 2, 55);
+        QCOMPARE(h.views.calls, QStringList{"setSentPercent(55,2)"});
     }
 
     // Fan 2 starts at level 2 with speed mode 9; after: level, speed mode, PWM.
@@ -100,7 +115,7 @@ private Q_SLOTS:
             h.send(QString(command).split(QLatin1Char(' ')));
             QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.fans[2].speedLevel).arg(b.fans[2].speedMode).arg(int(b.fans[2].source.followsCurve())), QString(after));
             QCOMPARE(h.reports(), report.isEmpty() ? QStringList{} : QStringList{report});
-            QVERIFY(h.views.calls.isEmpty());
+            QCOMPARE(h.views.calls.size(), h.views.count("setSentPercent("));  // only what the box was sent
         }
     }
 

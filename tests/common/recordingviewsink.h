@@ -41,6 +41,7 @@ public:
     void setPWM(bool on, int f) override { rec("setPWM", on, f); }
     void setRGB(bool on, int f) override { rec("setRGB", on, f); }
     void setFanSpeed(int l, int f) override { rec("setFanSpeed", l, f); }
+    void setSentPercent(int p, int f) override { rec("setSentPercent", p, f); }
     void setTurnOff(bool o, int f) override { rec("setTurnOff", o, f); }
     void setSelectColor(int r, int g, int b, float br, int f) override { rec("setSelectColor", r, g, b, br, f); }
     void setAutoUpdateSwitch(bool on) override { rec("setAutoUpdateSwitch", on); }

@@ -70,6 +70,13 @@ private Q_SLOTS:
             click("PWM");
             QCOMPARE(lists(*spy), (Lists{{"pushPWM", "1", "0"}, {"pushPWM", "1", "1"}}));
         }
+        // On a curve the percent last sent, once one is known; a fixed level shows its own.
+        for (auto [pwm, sent, text] : {std::tuple{true, 45, "45 %"}, {false, 45, "40 %"}, {true, -1, "70 %"}}) {
+            view->setFanSpeed(2);
+            view->setSentPercent(sent);
+            view->setPWM(pwm);
+            QCOMPARE(view->speedText(), QString(text));
+        }
         // Both ways: the slider position is darkness; setBright puts the slider
         // back through the same path (echoing the command).
         for (auto [position, text] : {std::pair{0, "1"}, {29, "0.71"}, {100, "0"}}) {
