@@ -13,11 +13,15 @@
 #include "commands/appcommandhandler.h"
 #include "device/boxemulator.h"
 #include "device/devicelink.h"
+#include "monitor/cputemperature.h"
+#include "monitor/hwmonsensortable.h"
 #include "storage/settingsstore.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
@@ -92,7 +96,8 @@ BENCHMARK(BM_ReadFanStatusAndParse);
 void BM_MusicTick16Boxes(benchmark::State &st)
 {
     Core core;
-    core.state.boxArray[4].LEDModeFan.fill(LedMode::Cycle);  // one box steps the colour wheel
+    for (Fan &f : core.state.boxArray[4].fans)
+        f.lighting = LedMode::Cycle;  // one box steps the colour wheel
     int v = 0;
     for (auto _ : st) {
         core.state.volumePercent = (v += 37) % 100;
@@ -132,6 +137,57 @@ void BM_SaveProfile16Boxes(benchmark::State &st)
         core.boxes.saveCurrentProfile();
 }
 BENCHMARK(BM_SaveProfile16Boxes)->Unit(benchmark::kMicrosecond);
+
+void writeFile(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text + '\n');
+}
+
+// A hardware-monitor tree of 32 chips of 8 temperatures each, read from files
+// as on a real machine; a chip name that repeats gets "#N" ids.
+void writeSensorTree(const QString &root)
+{
+    for (int c = 0; c < 32; ++c) {
+        const QDir chip(root + QStringLiteral("/hwmon%1").arg(c));
+        chip.mkpath(QStringLiteral("."));
+        writeFile(chip.filePath(QStringLiteral("name")), c == 0 ? "k10temp" : "nct6798");
+        for (int t = 1; t <= 8; ++t) {
+            const QString channel = chip.filePath(QStringLiteral("temp%1").arg(t));
+            writeFile(channel + QStringLiteral("_input"), QByteArray::number(30000 + 4000 * t + 100 * c));
+            writeFile(channel + QStringLiteral("_label"), c == 0 && t == 1 ? "Tctl" : "SYSTIN" + QByteArray::number(t));
+        }
+    }
+}
+
+// One temperature pass over 256 temperatures with all 48 fans on curves of the
+// user's, each over a sensor of its own: the readings, the fail safes, the
+// followers and the 48 percents sent.
+void BM_CurvePass256Sensors48Fans(benchmark::State &st)
+{
+    Core core;
+    QTemporaryDir tree;
+    writeSensorTree(tree.path());
+    HwmonSensorTable table(tree.path());
+    CpuTemperature pass(core.state, core.timers, core.views, table, nullptr);
+    pass.initSensorLibrary();
+    pass.updateCPUTemp();  // the sensors as listed
+    const QVector<SensorStatus> sensors = core.state.sensors;
+    int n = 0;
+    for (ControllerBox &b : core.state.boxArray) {
+        for (Fan &f : b.fans) {
+            auto curve = parseUserCurve(QStringLiteral("30:20,45:35,55:60,70:100;hysteresis=2;step-up=10;step-down=5"));
+            curve.curve->sensor = sensors.at(++n % sensors.size()).id;
+            f.source = SpeedSource::following(std::make_shared<const UserCurve>(*curve.curve));
+        }
+    }
+    for (auto _ : st)
+        pass.updateCPUTemp();
+    st.counters["sensors"] = double(sensors.size());
+    st.SetItemsProcessed(st.iterations() * n);
+}
+BENCHMARK(BM_CurvePass256Sensors48Fans)->Unit(benchmark::kMicrosecond);
 
 // One phone command of each form, all sixteen boxes addressed where the form
 // takes box flags, all three fans where it takes a mask.

@@ -18,7 +18,7 @@ cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 status_kb() { awk -v k="$2:" '$1 == k {print $2}' "/proc/$1/status"; }
 
 run_one() {
-    local boxes=$1 tmp pid t0 t1 t2 c0 c1 send_ms
+    local boxes=$1 curves=${2:-} tmp pid t0 t1 t2 c0 c1 send_ms
     tmp=$(mktemp -d)
     mkdir -p "$tmp/config" "$tmp/runtime" "$tmp/hwmon/hwmon0"
     chmod 700 "$tmp/runtime"
@@ -44,6 +44,14 @@ run_one() {
     "$program" --send 0x8101 1 1 >/dev/null
     t2=$(now_ms)
     send_ms=$((t2 - t1))
+    # Every fan of every box on a curve of its own: the pass runs each second.
+    if [ -n "$curves" ]; then
+        for b in $(seq "$(echo "$boxes" | tr ',' '\n' | wc -l)"); do
+            for f in 1 2 3; do
+                "$program" set --box "$b" --fan "$f" --curve "30:20,50:40,70:80,85:100" --hysteresis 2 >/dev/null
+            done
+        done
+    fi
 
     sleep 5  # let the first poll, CPU-temperature tick and layout settle
     c0=$(cpu_ticks "$pid")
@@ -62,13 +70,14 @@ run_one() {
 
     local nboxes
     nboxes=$(echo "$boxes" | tr ',' '\n' | wc -l)
-    awk -v n="$nboxes" -v up=$((t1 - t0)) -v s="$send_ms" -v d=$((c1 - c0)) -v hz="$hz" -v t="$idle" \
+    awk -v n="$nboxes" -v c="${curves:+ on user curves}" -v up=$((t1 - t0)) -v s="$send_ms" -v d=$((c1 - c0)) -v hz="$hz" -v t="$idle" \
         -v rss="$rss" -v hwm="$hwm" 'BEGIN {
-        printf "%2d boxes: panel shown after %d ms (one --send alone: %d ms); idle CPU %.2f %% of one core over %d s; VmRSS %.1f MB, VmHWM %.1f MB\n",
-               n, up, s, 100.0 * d / hz / t, t, rss / 1024.0, hwm / 1024.0 }'
+        printf "%2d boxes%s: panel shown after %d ms (one --send alone: %d ms); idle CPU %.2f %% of one core over %d s; VmRSS %.1f MB, VmHWM %.1f MB\n",
+               n, c, up, s, 100.0 * d / hz / t, t, rss / 1024.0, hwm / 1024.0 }'
 }
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "program: $program"
 run_one 0,1
+run_one 0,1 curves
 run_one 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15
