@@ -4,7 +4,7 @@
 // ZALDO_BENCH_LOG=1 keeps the debug log categories on (output dropped), as the
 // program runs by default, to show what formatting the log lines costs.
 
-#include "bench/instanttransport.h"
+#include "instanttransport.h"
 
 #include "core/boxmodel.h"
 #include "core/controllerstate.h"

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,19 +134,31 @@ QByteArray HwmonSensorTable::mapCpuLabel(const QByteArray &driver, const QByteAr
     return label;
 }
 
-QStringList HwmonSensorTable::scanDevices() const
+QStringList HwmonSensorTable::scanDevices()
 {
-    QDir dir(m_root);
-    QStringList entries = dir.entryList({QStringLiteral("hwmon*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    // readdir, not QDir: it gives each entry's inode without a stat per entry,
+    // and a new inode is a new device under a reused hwmon number.
+    QVector<QPair<QString, quint64>> entries;
+    if (DIR *dir = ::opendir(QFile::encodeName(m_root).constData())) {
+        while (const dirent *e = ::readdir(dir)) {
+            const bool folder = e->d_type == DT_DIR || e->d_type == DT_LNK || e->d_type == DT_UNKNOWN;
+            if (folder && qstrncmp(e->d_name, "hwmon", 5) == 0)
+                entries.append({QFile::decodeName(e->d_name), quint64(e->d_ino)});
+        }
+        ::closedir(dir);
+    }
     // hwmon10 after hwmon9, as the kernel numbered them.
     auto number = [](const QString &n) { return n.mid(5).toInt(); };
-    std::sort(entries.begin(), entries.end(), [&](const QString &a, const QString &b) {
-        const int na = number(a), nb = number(b);
-        return na != nb ? na < nb : a < b;
+    std::sort(entries.begin(), entries.end(), [&](const auto &a, const auto &b) {
+        const int na = number(a.first), nb = number(b.first);
+        return na != nb ? na < nb : a.first < b.first;
     });
     QStringList paths;
-    for (const QString &e : entries)
-        paths << dir.filePath(e);
+    m_inodes.clear();
+    for (const auto &[name, inode] : entries) {
+        paths << QDir(m_root).filePath(name);
+        m_inodes.insert(paths.last(), inode);
+    }
     return paths;
 }
 
@@ -173,6 +186,8 @@ int HwmonSensorTable::sensorCount()
     // Rescanned per pass: hwmon devices come and go with modules and hot-plug.
     m_devices = scanDevices();
     m_snapshots.clear();
+    for (auto it = m_layouts.begin(); it != m_layouts.end();)
+        it = m_devices.contains(it.key()) ? std::next(it) : m_layouts.erase(it);
     return m_devices.size();
 }
 
@@ -204,18 +219,20 @@ bool HwmonSensorTable::readNumber(const QString &path, qint64 *value)
     return ok;
 }
 
-HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
+HwmonSensorTable::Layout HwmonSensorTable::lookUp(const QString &path)
 {
-    Snapshot snap;
+    Layout layout;
     QDir dir(path);
     // Older kernels keep the attributes on the parent device.
     if (!dir.exists(QStringLiteral("name")) && QDir(path + QStringLiteral("/device")).exists(QStringLiteral("name")))
         dir.setPath(path + QStringLiteral("/device"));
 
     bool ok = false;
-    snap.name = cleanText(readFile(dir.filePath(QStringLiteral("name")), &ok));
-    if (snap.name.isEmpty())
-        snap.name = QDir(path).dirName().toLatin1();
+    layout.name = cleanText(readFile(dir.filePath(QStringLiteral("name")), &ok));
+    if (layout.name.isEmpty())
+        layout.name = QDir(path).dirName().toLatin1();
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    layout.place = canonical.isEmpty() ? QString() : QFileInfo(canonical).path();
 
     static const QRegularExpression attr(
         QStringLiteral("^(temp|in|fan|curr|power|freq|energy|humidity)(\\d+)_(input|average)$"));
@@ -244,24 +261,76 @@ HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
 
     for (int kind = 0; kind < KindCount; ++kind) {
         const KindInfo &info = kKinds[kind];
+        auto &list = layout.channels[size_t(kind)];
         for (auto it = channels[size_t(kind)].cbegin(); it != channels[size_t(kind)].cend(); ++it) {
-            if (snap.readings[size_t(kind)].size() >= kReadingsPerSensor)
+            if (list.size() >= kReadingsPerSensor)
                 break;
-            qint64 raw = 0;
-            if (!readNumber(dir.filePath(it.value()), &raw))
-                continue;
-            Reading r;
-            r.value = double(raw) / info.scale;
+            Channel c;
+            c.input = dir.filePath(it.value());
             const QString labelFile = QStringLiteral("%1%2_label").arg(QLatin1String(info.prefix)).arg(it.key());
-            r.label = cleanText(readFile(dir.filePath(labelFile), &ok));
-            if (r.label.isEmpty())
-                r.label = QByteArray(info.prefix) + QByteArray::number(it.key());
-            r.sourceLabel = r.label;
+            c.label = cleanText(readFile(dir.filePath(labelFile), &ok));
+            if (c.label.isEmpty())
+                c.label = QByteArray(info.prefix) + QByteArray::number(it.key());
+            c.sourceLabel = c.label;
             if (kind == Temp)
-                r.label = mapCpuLabel(snap.name, r.label, hasTdie);
-            snap.readings[size_t(kind)].append(r);
+                c.label = mapCpuLabel(layout.name, c.label, hasTdie);
+            list.append(c);
         }
     }
+    return layout;
+}
+
+const HwmonSensorTable::Layout &HwmonSensorTable::layoutOf(const QString &path)
+{
+    // hwmon numbers are handed out again when devices come and go: an entry
+    // under another inode is another device.
+    const quint64 inode = m_inodes.value(path);
+    auto it = m_layouts.find(path);
+    if (it == m_layouts.end() || ++it->reads > kReadsPerLayout || it->inode != inode) {
+        it = m_layouts.insert(path, lookUp(path));
+        it->inode = inode;
+    }
+    return *it;
+}
+
+bool HwmonSensorTable::readChannel(const QString &path, qint64 *value)
+{
+    // The layout found it regular; non-blocking, so whatever took its place
+    // since cannot block, and a failure sends the device to be looked over.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buf[kMaxAttributeBytes];
+    ssize_t n = 0;
+    do
+        n = ::read(fd, buf, sizeof buf);
+    while (n < 0 && errno == EINTR);
+    ::close(fd);
+    bool ok = false;
+    if (n > 0)
+        *value = QByteArray::fromRawData(buf, int(n)).trimmed().toLongLong(&ok);
+    return ok;
+}
+
+HwmonSensorTable::Snapshot HwmonSensorTable::readDevice(const QString &path)
+{
+    const Layout &layout = layoutOf(path);
+    Snapshot snap;
+    snap.name = layout.name;
+    bool gone = false;
+    for (int kind = 0; kind < KindCount; ++kind) {
+        for (const Channel &c : layout.channels[size_t(kind)]) {
+            qint64 raw = 0;
+            // The careful read again, which says once what is wrong with it.
+            if (!readChannel(c.input, &raw) && !readNumber(c.input, &raw)) {
+                gone = true;
+                continue;
+            }
+            snap.readings[size_t(kind)].append({c.label, c.sourceLabel, double(raw) / kKinds[kind].scale});
+        }
+    }
+    if (gone)
+        m_layouts.remove(path);  // a channel went: look the device over again next time
     return snap;
 }
 
@@ -292,8 +361,7 @@ QString HwmonSensorTable::sensorPlace(int sensor)
 {
     if (sensor < 0 || sensor >= m_devices.size())
         return QString();
-    const QString canonical = QFileInfo(m_devices.at(sensor)).canonicalFilePath();
-    return canonical.isEmpty() ? QString() : QFileInfo(canonical).path();
+    return layoutOf(m_devices.at(sensor)).place;
 }
 
 double HwmonSensorTable::reading(int sensor, Kind kind, int index, char *label, int size)

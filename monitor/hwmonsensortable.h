@@ -66,13 +66,32 @@ private:
         QByteArray name;
         std::array<QVector<Reading>, KindCount> readings;
     };
+    // What a device offers, looked up again only now and then: a pass then
+    // reads its input files alone (a pass over hundreds of sensors would
+    // otherwise list and read thousands of files).
+    struct Channel {
+        QString input;
+        QByteArray label;
+        QByteArray sourceLabel;
+    };
+    struct Layout {
+        QByteArray name;
+        QString place;
+        quint64 inode = 0;  // of the hwmon entry when looked over
+        std::array<QVector<Channel>, KindCount> channels;
+        int reads = 0;
+    };
+    static constexpr int kReadsPerLayout = 60;
 
-    QStringList scanDevices() const;
+    QStringList scanDevices();
     const Snapshot *snapshot(int sensor);
     Snapshot readDevice(const QString &dir);
+    const Layout &layoutOf(const QString &dir);
+    Layout lookUp(const QString &dir);
     // Reads only regular files, as sysfs attributes are; anything else is logged once.
     QByteArray readFile(const QString &path, bool *ok);
     bool readNumber(const QString &path, qint64 *value);
+    bool readChannel(const QString &path, qint64 *value);
     void reportUnreadable(const QString &path);
     double reading(int sensor, Kind kind, int index, char *label, int size);
 
@@ -80,6 +99,8 @@ private:
     bool m_loaded = false;
     QStringList m_devices;
     QHash<int, Snapshot> m_snapshots;
+    QHash<QString, Layout> m_layouts;  // by device folder
+    QHash<QString, quint64> m_inodes;  // of each device's entry, as last scanned
     // Files already reported as unreadable, so a broken file is logged once
     // rather than on every pass.
     QSet<QString> m_reported;

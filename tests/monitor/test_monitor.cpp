@@ -263,6 +263,16 @@ private Q_SLOTS:
             QString("bad|%1|file|none").arg(tree.filePath("bad"))}));
         QCOMPARE(reg.read("nvme/Composite"), std::optional<double>(41.0));
         QCOMPARE(reg.read("nowhere"), std::nullopt);
+        // Another device under a hwmon number handed out again; a channel that
+        // appears later is found within a minute of passes.
+        for (auto [file, content] : {std::pair{"devices/c/hwmon2/name", "amdgpu"}, {"devices/c/hwmon2/temp1_input", "61000"},
+                                     {"devices/c/hwmon2/temp1_label", "edge"}, {"hwmon1/temp3_input", "30000"}})
+            writeFile(tree.path(), file, content);
+        QVERIFY(QFile::remove(tree.filePath("hwmon2")) && QFile::link(tree.filePath("devices/c/hwmon2"), tree.filePath("hwmon2")));
+        for (int pass = 0; pass < 61; ++pass)
+            reg.refresh();
+        QCOMPARE(reg.read("amdgpu/edge"), std::optional<double>(61.0));
+        QCOMPARE(reg.read("k10temp/temp3"), std::optional<double>(30.0));
     }
 
     // The information window: chip, the kernel's label, value and unit, chip by
