@@ -3,6 +3,7 @@
 #include "core/boxmodel.h"
 
 #include "core/controllerstate.h"
+#include "core/usersensor.h"
 #include "device/boxemulator.h"
 
 #include <QColor>
@@ -198,6 +199,37 @@ struct CurveWords {
     }
 };
 
+// sensors --add-file ID PATH | --add-mix ID KIND IDS | --remove ID: the request
+// line, the definition's text checked here and percent-encoded (paths have spaces).
+bool sensorRequest(const QStringList &args, int *i, ProgramOptions *o, QString *error)
+{
+    const QString option = args.at(*i);
+    const int values = option == QLatin1String("--add-file") ? 2 : option == QLatin1String("--add-mix") ? 3 : 1;
+    const char *const needs[] = {"ID", "ID PATH", "ID KIND IDS"};
+    if (*i + values >= args.size()) {
+        *error = QStringLiteral("%1 needs %2").arg(option, QLatin1String(needs[values - 1]));
+        return false;
+    }
+    const QStringList v = args.mid(*i + 1, values);
+    *i += values;
+    if (values == 1) {
+        *error = checkUserSensorId(v.at(0));
+        o->requests << "sensors remove " + v.at(0).toUtf8();
+        return error->isEmpty();
+    }
+    if (values == 3 && !QStringList{"max", "average", "weighted"}.contains(v.at(1))) {
+        *error = QStringLiteral("--add-mix: \"%1\" is not max, average or weighted").arg(v.at(1));
+        return false;
+    }
+    const UserSensorParse parsed = parseUserSensor(v.at(0), values == 2 ? "file:" + v.at(1) : v.at(1) + ':' + v.at(2));
+    if (!parsed.def) {
+        *error = option + QStringLiteral(": ") + parsed.error;
+        return false;
+    }
+    o->requests << "sensors add " + v.at(0).toUtf8() + ' ' + QUrl::toPercentEncoding(serialiseUserSensor(*parsed.def), ":,*/#");
+    return true;
+}
+
 // --box N or --fan F, counted from 1.
 bool parsePlace(const QString &option, const QString &value, QString *place, QString *error)
 {
@@ -244,7 +276,7 @@ bool composeRequests(ProgramOptions *o, const QString &box, const QString &fan, 
                        [error](const QByteArray &line) { return checkRequestLine(line, error); });
 }
 
-// status|list [--json] | set --box N --fan F SETTING... [--json] | profile load N [--box B] | profile save | quit
+// status|list [--json] | sensors [--add-file|--add-mix|--remove ...] [--json] | set --box N --fan F SETTING... [--json] | profile load N [--box B] | profile save | quit
 bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
 {
     const QString &verb = args.first();
@@ -271,6 +303,10 @@ bool parseVerb(const QStringList &args, ProgramOptions *o, QString *error)
             if (!parseFanSetting(key, v, &s, error))
                 return false;
             settings << (key + QLatin1Char(' ') + s.wireValue(v)).toUtf8();
+        } else if (verb == QLatin1String("sensors")
+                   && QStringList{"--add-file", "--add-mix", "--remove"}.contains(a)) {
+            if (!sensorRequest(args, &i, o, error))
+                return false;
         } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("save")) {
             o->requests << "profile save";
         } else if (verb == QLatin1String("profile") && i == 1 && a == QLatin1String("load")) {
@@ -295,6 +331,8 @@ QString programUsage()
     return QStringLiteral(
         "Usage: brenvar-rgb-fan-controller [options]\n"
         "       brenvar-rgb-fan-controller status|list|sensors [--json]\n"
+        "       brenvar-rgb-fan-controller sensors --add-file ID PATH | --add-mix ID KIND IDS\n"
+        "                                          | --remove ID\n"
         "       brenvar-rgb-fan-controller set --box N --fan F SETTING... [--json]\n"
         "       brenvar-rgb-fan-controller profile load N [--box B] | profile save\n"
         "       brenvar-rgb-fan-controller quit\n"
@@ -308,6 +346,13 @@ QString programUsage()
         "                            firmware: status without the fans\n"
         "  sensors                   the temperatures fans can follow: id, reading, label\n"
         "                            and source (hwmon, cpu, mix, file)\n"
+        "    --add-file ID PATH      a sensor of your own: a file holding millidegrees\n"
+        "                            (a script's output, a coolant probe)\n"
+        "    --add-mix ID KIND IDS   a sensor of your own over others: KIND max, average\n"
+        "                            or weighted, IDS comma-separated (k10temp/Tctl*2,\n"
+        "                            nvme/Composite*1: weights with weighted only)\n"
+        "    --remove ID             forget a sensor of your own; ids are letters,\n"
+        "                            digits, '_', '-' and '.'; kept in Device.ini\n"
         "  set --box N --fan F       change one fan as the panel would, then print it:\n"
         "    --color COLOUR          RRGGBB or #RRGGBB (FF8000 is orange), or a colour\n"
         "                            name such as teal or orange\n"

@@ -7,11 +7,15 @@
 #include "core/controllerstate.h"
 #include "core/hidtransport.h"
 #include "device/devicelink.h"
+#include "monitor/sensorregistry.h"
 #include "storage/settingsstore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringList>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 const EntryRules kCommandLine = EntryRules::commandLine();
@@ -41,8 +45,10 @@ RemoteRequests::Outcome RemoteRequests::carryOut(const QByteArray &line)
         o.refusal = set(w, &o);
         return o;
     }
-    if (verb == QLatin1String("sensors") && w.size() == 1) {
+    if (verb == QLatin1String("sensors")) {
         o.sensors = true;
+        if (w.size() > 1)
+            o.refusal = defineSensor(w, &o);
         return o;
     }
     if (verb == QLatin1String("profile") && w.value(1) == QLatin1String("save") && w.size() == 2) {
@@ -103,6 +109,33 @@ QString RemoteRequests::loadProfile(int profile, const QString &boxWord)
     // Another box than the panel's: the panel's profile number stays.
     m_store.loadProfileIni(box - 1, profile);
     m_ops.reapplyBox(box - 1);
+    return {};
+}
+
+QString RemoteRequests::defineSensor(const QStringList &w, Outcome *outcome)
+{
+    QVector<UserSensorDef> &defs = m_state.userSensors;
+    const auto same = std::find_if(defs.begin(), defs.end(), [&](const UserSensorDef &d) { return d.id == w.value(2); });
+    if (w.value(1) == QLatin1String("remove") && w.size() == 3) {
+        // A curve that follows it fails safe as for any sensor gone.
+        if (same == defs.end())
+            return QStringLiteral("no sensor \"%1\" of yours").arg(w.at(2));
+        defs.erase(same);
+    } else if (w.value(1) == QLatin1String("add") && w.size() == 4) {
+        const UserSensorParse parsed = parseUserSensor(w.at(2), QUrl::fromPercentEncoding(w.at(3).toUtf8()));
+        const QString refused = parsed.def ? SensorRegistry::check(defs, *parsed.def) : parsed.error;
+        if (!refused.isEmpty())
+            return refused;
+        if (same != defs.end())
+            *same = *parsed.def;
+        else
+            defs.append(*parsed.def);
+    } else {
+        return QStringLiteral("not a request: %1").arg(w.join(QLatin1Char(' ')).left(40));
+    }
+    m_state.events.sensorsDefined();
+    if (!m_store.saveDeviceSettings())
+        outcome->failure = QStringLiteral("Device.ini could not be written; the sensor holds until the program ends");
     return {};
 }
 

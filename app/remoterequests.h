@@ -16,7 +16,7 @@ class SettingsStore;
 class BoxSelection;
 
 // The command line's requests to the running copy, one line each, boxes and
-// fans counted from 1: "status", "sensors", "set BOX FAN
+// fans counted from 1: "status", "sensors" ["add ID TEXT" | "remove ID"], "set BOX FAN
 // color|brightness|mode|speed|curve VALUE", "profile load N [BOX]" (without BOX the panel's selected box),
 // "profile save" ("quit" is taken where the event loop runs). Each is
 // answered with one line,
@@ -46,6 +46,8 @@ private:
     QByteArray compose(const Outcome &outcome, const QList<int> &silentBoxes);
     QJsonObject status(const QList<int> &silentBoxes);
     QString set(const QStringList &words, Outcome *outcome);
+    // "sensors add ID TEXT" (TEXT percent-encoded) or "sensors remove ID"; then Device.ini saved.
+    QString defineSensor(const QStringList &words, Outcome *outcome);
     QString loadProfile(int profile, const QString &boxWord);
 
     ControllerState &m_state;

@@ -3,6 +3,7 @@
 #include "core/modelevents.h"
 #include "core/sensorstatus.h"
 #include "core/speedsource.h"
+#include "core/usersensor.h"
 #include "core/valuerules.h"
 #include "core/vocabulary.h"
 
@@ -94,6 +95,8 @@ struct ControllerState {
     int cpuTemp = 0;
     // The sensors as the newest curve pass saw them.
     QVector<SensorStatus> sensors;
+    // The user's mixes and files (Device.ini [Sensors]); the curve pass follows the list.
+    QVector<UserSensorDef> userSensors;
     // The OpenRGB SDK server's [ADDRESS:]PORT as Device.ini keeps it; empty: off.
     QString openRgbServer;
     // What changed, for whoever follows it; lives on the state's thread.

@@ -32,4 +32,6 @@ Q_SIGNALS:
     // A temperature pass ended: state.sensors holds its readings and every
     // fan on a curve has been sent its percent (sentPercent).
     void passDone();
+    // The user's mixes and files (state.userSensors) were changed: a pass at once shows them.
+    void sensorsDefined();
 };

@@ -91,6 +91,12 @@ CpuTemperature::CpuTemperature(ControllerState &state, FanDrive &fans, ViewSink 
     // A fan switched onto a curve of its own gets the fast pace at once.
     connect(&m_state.events, &ModelEvents::fanChanged, this, &CpuTemperature::followPace);
     connect(&m_state.events, &ModelEvents::boxChanged, this, &CpuTemperature::followPace);
+    // A sensor of the user's defined: shown (and followed) at once, the pace kept.
+    connect(&m_state.events, &ModelEvents::sensorsDefined, this, [this] {
+        if (m_timer)
+            m_timer->start();
+        updateCPUTemp();
+    });
 }
 
 bool CpuTemperature::initSensorLibrary()

@@ -48,8 +48,27 @@ const SensorFailSafe::Verdict &CurveDrive::verdictOf(const QString &id, std::opt
     return *m_verdicts.insert(id, m_safes[id].pass(reading));
 }
 
+void CurveDrive::followDefinitions(const QVector<UserSensorDef> &defs)
+{
+    if (defs == m_defined)
+        return;
+    for (const UserSensorDef &old : m_defined) {
+        if (!defs.contains(old))
+            m_registry.remove(old.id);
+    }
+    for (const UserSensorDef &def : defs) {
+        if (m_defined.contains(def))
+            continue;
+        const QString refused = m_registry.add(def);
+        if (!refused.isEmpty())
+            qCWarning(lcMonitor).noquote() << QStringLiteral("Sensor \"%1\" not added: %2").arg(def.id, refused);
+    }
+    m_defined = defs;
+}
+
 void CurveDrive::readSensors(ControllerState &state)
 {
+    followDefinitions(state.userSensors);
     m_registry.refresh();
     m_verdicts.clear();
     const QSet<QString> followed = followedSensors(state);

@@ -33,6 +33,9 @@ public:
     static bool anyUserCurve(const ControllerState &state);
 
 private:
+    // The registry brought in line with the user's list: what went or changed is
+    // removed, what is new or changed added; a refusal is logged, nothing stops.
+    void followDefinitions(const QVector<UserSensorDef> &defs);
     const SensorFailSafe::Verdict &verdictOf(const QString &id, std::optional<double> reading);
     std::optional<int> nextPercent(const ControllerState &state, int box, int fan);
     void announce(const QString &id, SensorFailSafe::State state);
@@ -43,4 +46,5 @@ private:
     QHash<QString, SensorFailSafe::Verdict> m_verdicts;  // this pass
     QHash<QString, SensorFailSafe::State> m_told;        // what was last said of a followed sensor
     std::map<std::pair<int, int>, CurveFollower> m_followers;
+    QVector<UserSensorDef> m_defined;  // the list the registry was last brought in line with
 };

@@ -4,16 +4,13 @@
 #include "monitor/hwmonsensortable.h"
 #include "monitor/sensortable.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 
 namespace {
 
-constexpr double kMaxWeight = 1000.0;
-constexpr int kMaxUserIdLength = 64;
+constexpr double kMaxWeight = UserSensorDef::kMaxWeight;
 constexpr int kMaxUserSensors = 64;
 
 bool isReading(double v) { return v != kNoReading && std::isfinite(v); }
@@ -182,9 +179,9 @@ std::optional<double> SensorRegistry::readMix(const UserSensor &mix) const
 
 QString SensorRegistry::checkUserId(const QString &id) const
 {
-    static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_.-]{1,%1}$").arg(kMaxUserIdLength));
-    if (!allowed.match(id).hasMatch())
-        return QStringLiteral("id \"%1\": 1..%2 letters, digits, '_', '-' or '.'").arg(id).arg(kMaxUserIdLength);
+    const QString wrong = checkUserSensorId(id);
+    if (!wrong.isEmpty())
+        return wrong;
     const bool taken = id == kCpuId || std::any_of(m_user.begin(), m_user.end(), [&](const UserSensor &u) {
         return u.info.id == id;
     });
@@ -234,4 +231,20 @@ bool SensorRegistry::remove(const QString &id)
         return false;
     m_user.erase(it);
     return true;
+}
+
+QString SensorRegistry::add(const UserSensorDef &def)
+{
+    return def.kind == UserSensorDef::Kind::File ? addFile(def.id, def.path) : addMix(def.id, def.mix, def.parts);
+}
+
+QString SensorRegistry::check(const QVector<UserSensorDef> &others, const UserSensorDef &def)
+{
+    HwmonSensorTable unread;  // never walked: only the rules of adding are asked
+    SensorRegistry trial(unread);
+    for (const UserSensorDef &other : others) {
+        if (other.id != def.id)
+            trial.add(other);
+    }
+    return trial.add(def);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/usersensor.h"
+
 #include <QHash>
 #include <QString>
 #include <QVector>
@@ -9,13 +11,6 @@
 class SensorTable;
 
 enum class SensorSource { Hwmon, Cpu, Mix, File };
-enum class MixKind { Max, Average, Weighted };
-
-struct MixPart {
-    QString id;
-    double weight = 1.0;  // counts only in a weighted mix
-};
-
 struct SensorInfo {
     QString id;
     QString label;  // for people: "k10temp Tctl", "CPU temperature", the file's path
@@ -51,6 +46,10 @@ public:
     QString addMix(const QString &id, MixKind kind, const QVector<MixPart> &parts);
     QString addFile(const QString &id, const QString &path);
     bool remove(const QString &id);
+    // A definition of the user's, by its kind.
+    QString add(const UserSensorDef &def);
+    // What add would answer for def beside the others (one of its id is replaced), before anything is kept.
+    static QString check(const QVector<UserSensorDef> &others, const UserSensorDef &def);
 
     static QString sourceName(SensorSource source);  // "hwmon", "cpu", "mix", "file"
 

@@ -17,6 +17,7 @@ const QString kMain = QStringLiteral("Main");
 const QString kOpenRgbGroup = QStringLiteral("OpenRGB");
 const QString kOpenRgbServer = QStringLiteral("Server");
 const QString kOpenRgbServerKey = kOpenRgbGroup + QLatin1Char('/') + kOpenRgbServer;
+const QString kSensorsGroup = QStringLiteral("Sensors");
 const QString kDefaultProfile = QStringLiteral("1");
 const QString kDefaultMonitor = QStringLiteral("1,1,1");
 
@@ -110,6 +111,10 @@ DeviceSettingsTable SettingsStore::readDeviceIni()
     table.openPassword = IniFile::readText(settings, QStringLiteral("Main/OpenPassword"));
     table.isAutoRun = IniFile::readText(settings, QStringLiteral("Main/isAutoRun"));
     table.openRgbServer = IniFile::readText(settings, kOpenRgbServerKey);
+    for (const QString &key : settings.allKeys()) {
+        if (key.startsWith(kSensorsGroup + QLatin1Char('/')))
+            table.userSensors.insert(key.mid(kSensorsGroup.size() + 1), IniFile::readText(settings, key));
+    }
     qCDebug(lcStorage).nospace().noquote() << "Password:::" << table.password;
     return table;
 }
@@ -134,6 +139,9 @@ SettingsMap SettingsStore::collectDeviceSettings()
     main[QStringLiteral("isAutoRun")] = flag(m_state.isAutoRun);
     if (!m_state.openRgbServer.isEmpty())
         map[kOpenRgbGroup][kOpenRgbServer] = m_state.openRgbServer;
+    collectUserSensors(map[kSensorsGroup]);
+    if (map[kSensorsGroup].isEmpty())
+        map.remove(kSensorsGroup);
     return map;
 }
 
@@ -154,7 +162,25 @@ bool SettingsStore::writeDeviceIni(const SettingsMap &map)
     const auto openRgb = map.value(kOpenRgbGroup);
     if (openRgb.contains(kOpenRgbServer))
         values.append({kOpenRgbServerKey, openRgb.value(kOpenRgbServer)});
+    const auto sensors = map.value(kSensorsGroup);
+    for (auto it = sensors.begin(); it != sensors.end(); ++it)
+        values.append({kSensorsGroup + QLatin1Char('/') + it.key(), it.value()});
     return IniFile::writeValues(deviceFilePath(), values);
+}
+
+void SettingsStore::collectUserSensors(QMap<QString, QString> &group) const
+{
+    for (const UserSensorDef &def : m_state.userSensors)
+        group[def.id] = serialiseUserSensor(def);
+    // One the file holds and the state no longer has goes (a null value);
+    // a damaged one stays for the user to mend.
+    const QSettings file(deviceFilePath(), QSettings::IniFormat);
+    for (const QString &key : file.allKeys()) {
+        const QString id = key.mid(kSensorsGroup.size() + 1);
+        if (key.startsWith(kSensorsGroup + QLatin1Char('/')) && !group.contains(id)
+            && parseUserSensor(id, IniFile::readText(file, key)).def)
+            group[id] = QString();
+    }
 }
 
 void SettingsStore::parseDevice()
@@ -183,6 +209,15 @@ void SettingsStore::parseDevice()
     }
     m_state.isStartAutoUpdate = table.autoUpdate.toInt() != 0;
     m_state.openRgbServer = table.openRgbServer;
+    m_state.userSensors.clear();
+    for (auto it = table.userSensors.begin(); it != table.userSensors.end(); ++it) {
+        const UserSensorParse parsed = parseUserSensor(it.key(), it.value());
+        if (parsed.def)
+            m_state.userSensors.append(*parsed.def);
+        else
+            qCWarning(lcStorage).noquote() << QStringLiteral("Device.ini sensor \"%1\" damaged: %2 - sensor left out")
+                                                  .arg(it.key(), parsed.error);
+    }
     // Kept as stored even outside 0..6 (the settings menu stores any index);
     // languageCode() gives no file for it, so nothing past the table is used.
     m_state.languageIndex = table.language.toInt();

@@ -19,6 +19,9 @@ struct DeviceSettingsTable {
     // [ADDRESS:]PORT of the OpenRGB SDK server; empty: off. Its group is
     // written only while it is set, so other files keep their bytes.
     QString openRgbServer;
+    // [Sensors]: the user's mixes and files as text, id -> text; written, as
+    // [OpenRGB], only while there is one.
+    QMap<QString, QString> userSensors;
 };
 
 // ProfileN.ini read as text: groups Fan0..Fan4, nine keys each in the order
@@ -85,6 +88,9 @@ public:
     static ProfileSettingsTable defaultProfileTable();
 
 private:
+    // [Sensors] from the state, plus a null value for each sensor the file still holds.
+    void collectUserSensors(QMap<QString, QString> &group) const;
+
     ControllerState &m_state;
     QString m_dataDir;
 };

@@ -433,7 +433,12 @@ private Q_SLOTS:
              "set 1 1 curve 30:20,50:40;sensor=coretemp/Core%200;hysteresis=3;min=10"},
             {curve + QStringList{"default"}, "set 1 1 curve default"}, {curve + QStringList{"default", "--min", "5"}, "error"},
             {curve + QStringList{"30:20,20:40"}, "--curve: point \"20:40\": temperatures must rise (the point before is at 30 °C)"},
-            {{"set", "--box", "1", "--fan", "1", "--sensor", "cpu"}, "error"}};
+            {{"set", "--box", "1", "--fan", "1", "--sensor", "cpu"}, "error"},
+            {{"sensors", "--add-file", "coolant", "/run/cool ant"}, "sensors add coolant file:/run/cool%20ant|sensors"},
+            {{"sensors", "--add-mix", "hot", "weighted", "k10temp/Tctl*2,nvme#2/Composite", "--remove", "old", "--json"},
+             "sensors add hot weighted:k10temp/Tctl*2,nvme#2/Composite*1|sensors remove old|sensors"}, {{"sensors", "--add-file", "x"}, "error"},
+            {{"sensors", "--add-mix", "hot", "file", "/x"}, "--add-mix: \"file\" is not max, average or weighted"},
+            {{"sensors", "--remove", "a/b"}, "id \"a/b\": 1..64 letters, digits, '_', '-' or '.'"}};
         for (const auto &[args, expected] : rows) {
             ProgramOptions o;
             QString error;

@@ -382,8 +382,18 @@ class CommandLine(ProgramTest):
         sensors = json.loads(self.cli(p.env, "sensors", "--json").stdout)["sensors"]
         self.assertEqual([(s["id"], s["reading"]) for s in sensors], [("cpu", 45), ("coretemp/Core 0", 45),
                                                                       ("nvme/Composite", 38), ("nvme#2/Composite", 41.5)])
+        probe = os.path.join(p.env["ZALDO_HWMON_ROOT"], "coolant probe")
+        with open(probe, "w") as out: out.write("33500\n")
+        for args, code in ((["--add-mix", "hot", "max", "nvme/Composite*2"], 2), (["--add-file", "coolant", probe + "x"], 0),
+                           (["--add-file", "coolant", probe], 0), (["--add-mix", "hot", "max", "coolant,cpu"], 0),
+                           (["--add-mix", "m", "max", "hot"], 2), (["--remove", "hot"], 0), (["--remove", "hot"], 2)):
+            r = self.cli(p.env, "sensors", *args)
+            self.assertEqual((r.returncode, len(r.stderr.splitlines())), (code, 1 if code else 0), r.stderr)
+        sensors = lambda: [(s["id"], s["source"], s["reading"]) for s in json.loads(self.cli(p.env, "sensors", "--json").stdout)["sensors"]]
+        self.assertEqual(sensors()[-1], ("coolant", "file", 33.5))
         p.stop()
         p.start()
+        self.assertTrue(wait_for(lambda: sensors()[-1:] == [("coolant", "file", 33.5)]))
         self.assertTrue(wait_for(lambda: self.fan(p, 1, 1)["percentSent"] == 35))
         fan = self.fan(p, 1, 1)
         self.assertEqual([fan[k] for k in ("source", "sensor", "reading", "curve")],

@@ -2,6 +2,7 @@
 // safe; the built-in curve against the report protocol's.
 #include "core/curvefollower.h"
 #include "core/speedsource.h"
+#include "core/usersensor.h"
 
 #include <QtTest>
 
@@ -61,6 +62,23 @@ private Q_SLOTS:
             const UserCurve c = curve(text);
             QCOMPARE(serialiseUserCurve(c), canonical);
             QCOMPARE(curve(canonical), c);
+        }
+    }
+
+    // A sensor of the user's: its text read back as kept, or one line naming the bad part.
+    void userSensorText()
+    {
+        const QList<QPair<QString, QString>> rows{{"file: /run/cool ant ", "file:/run/cool ant"}, {"average:a,b", "average:a,b"},
+            {" max : k10temp/Tctl, nvme#2/Composite", "max:k10temp/Tctl,nvme#2/Composite"}, {"file: ", "error: file sensor: empty path"},
+            {"weighted:k10temp/Tctl*2,nvme/Composite*0.35,cpu", "weighted:k10temp/Tctl*2,nvme/Composite*0.35,cpu*1"},
+            {"frob:/x", "error: \"frob\" is not file, max, average or weighted"}, {"/run/x", "error: \"/run/x\" is not"},
+            {"file:/a\tb", "path has a control character"}, {"weighted:a*1e9", "weight not"}, {"weighted:a*x", "error: part \"a*x\": weight"},
+            {"max:a,,b", "error: part \"\": empty id"}, {"max:" + QString("a,").repeated(16) + "b", "mix: 1..16 parts"},
+            {"max:a*2", "error: part \"a*2\": a weight goes with weighted only"}, {"weighted:a*0", "part \"a*0\": weight not within 0..1000"}};
+        for (const auto &[text, expected] : rows) {
+            const UserSensorParse p = parseUserSensor("s", text);
+            const QString shown = p.def ? serialiseUserSensor(*p.def) : "error: " + p.error;
+            QVERIFY2(shown.contains(expected) && !shown.contains('\n') && (!p.def || parseUserSensor("s", shown).def == p.def), qPrintable(shown));
         }
     }
 

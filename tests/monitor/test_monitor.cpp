@@ -275,6 +275,30 @@ private Q_SLOTS:
         QCOMPARE(reg.read("k10temp/temp3"), std::optional<double>(30.0));
     }
 
+    // The user's list reaches the registry at once when announced: added, changed, removed; a refused one named.
+    void registryFollowsDefinitions()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.path(), "a", "41500\n"), writeFile(dir.path(), "b", "30000\n");
+        FakeSensors sensors;
+        CpuRig rig((sensors.temps = {{"CPU Package", 50.0}}, sensors), {});
+        const auto def = [](const QString &id, const QString &text) { return *parseUserSensor(id, text).def; };
+        const QList<QPair<QVector<UserSensorDef>, QString>> rows{  // definitions, listed after cpu's
+            {{def("probe", "file:" + dir.filePath("a")), def("m", "max:probe,cpu"), def("mm", "max:m")}, "probe:41.5 m:50"},
+            {{def("probe", "file:" + dir.filePath("b")), def("m", "average:probe,cpu"), def("mm", "max:m")}, "probe:30 m:40"},
+            {{def("m", "max:probe,cpu")}, "m:none"}};
+        QTest::ignoreMessage(QtWarningMsg, "Sensor \"mm\" not added: mix \"mm\": part \"m\" is a mix");
+        QVERIFY(rig.cpu.initSensorLibrary());
+        for (const auto &[defs, listed] : rows) {
+            rig.state.userSensors = defs;
+            rig.state.events.sensorsDefined();
+            QStringList shown;
+            for (const SensorStatus &s : rig.state.sensors.mid(2))
+                shown << s.id + ':' + (s.reading ? QString::number(*s.reading) : "none");
+            QCOMPARE(shown.join(' '), listed);
+        }
+    }
+
     // The information window: chip, the kernel's label, value and unit, chip by
     // chip; without any sensor a hint.
     void infoWindowLines()

@@ -147,6 +147,29 @@ private slots:
         QCOMPARE(mainOf(loaded), (QStringList{"0", "6", "0042", "1", "0"}));
     }
 
+    // [Sensors] only while there is one: other files keep their bytes; a damaged entry is left out with a warning.
+    void userSensorsStored()
+    {
+        ControllerState state;
+        SettingsStore store(state, data);
+        QVERIFY(store.saveDeviceSettings());
+        const QByteArray plain = readBytes(device());
+        const auto def = [](const QString &id, const QString &text) { return *parseUserSensor(id, text).def; };
+        state.userSensors = {def("coolant", "file:/run/cool ant"), def("hot", "weighted:k10temp/Tctl*2,nvme#2/Composite*1.5")};
+        QVERIFY(store.saveDeviceSettings());
+        ControllerState loaded;
+        QVERIFY((SettingsStore(loaded, data).parseDevice(), loaded.userSensors == state.userSensors));
+        state.userSensors.clear();
+        QVERIFY(store.saveDeviceSettings());
+        QCOMPARE(readBytes(device()), plain);
+        QVERIFY(writeBytes(device(), plain + "[Sensors]\nbad=max:a*2\ncoolant=file:/x\n"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Device.ini sensor \"bad\" damaged: part \"a\\*2\".*left out$"));
+        store.parseDevice();
+        QVERIFY(state.userSensors == QVector<UserSensorDef>{def("coolant", "file:/x")});
+        QVERIFY(store.saveDeviceSettings());
+        QCOMPARE(readBytes(device()), plain + "\n[Sensors]\nbad=max:a*2\ncoolant=file:/x\n");  // kept for the user to mend
+    }
+
     // A missing part of Monitor keeps the stopped-fan warning on.
     void deviceGroupValues()
     {
