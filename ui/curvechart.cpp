@@ -261,8 +261,8 @@ void CurveChart::paintGrid(QPainter &p, const QRectF &plot) const
     QColor grid = text;
     grid.setAlphaF(0.15);
     // A label every 10 °C where they fit, else every 20 °C.
-    const int labelEvery = fm.horizontalAdvance(QStringLiteral("-50 ")) * (m_highTenths - m_lowTenths) / 100
-                                   > plot.width() ? 200 : 100;
+    const int labelWidth = fm.horizontalAdvance(QStringLiteral("-50")) + fm.averageCharWidth() * 2;
+    const int labelEvery = labelWidth * (m_highTenths - m_lowTenths) / 100 > plot.width() ? 200 : 100;
     for (int t = ceilTo(m_lowTenths, 100); t <= m_highTenths; t += 100) {
         const qreal x = positionOf({t, 0}).x();
         p.setPen(QPen(grid, 0));

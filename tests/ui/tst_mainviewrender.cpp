@@ -41,6 +41,7 @@ private Q_SLOTS:
         editor.setSensors({{"cpu", "CPU", "cpu", 52.4, "reading"}, {"k10temp/Tctl", "Tctl", "hwmon", 54.1, "reading"},
                            {"nvme/Composite", "Composite", "hwmon", 41.9, "reading"}});
         editor.setSentPercent(46);
+        editor.resize(600, 640);  // the offscreen screen would cap it at two thirds of 800 x 600
         editor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&editor));
         QVERIFY(editor.grab().save(QStringLiteral(ZALDO_RENDER_DIR "/curve_editor_en.png")));
