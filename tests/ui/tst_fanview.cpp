@@ -138,17 +138,14 @@ private Q_SLOTS:
         QVERIFY(paletteList(1, 27, 40)[3] != paletteList(1, 27, 40)[4]);  // a green-blue swap shows
     }
 
-    // The speed area's menu (right-click there, or Shift+F10) asks for this
-    // fan's curve editor; a right-click elsewhere opens none.
+    // The speed area's menu (right-click there, or Shift+F10) asks for this fan's curve editor.
     void curveMenu()
     {
         const QPoint speed = slider("slider_RPM_Fan")->geometry().center(), blink(200, 293);
         for (auto [key, where] : {std::pair{false, speed}, {false, blink}, {true, QPoint()}}) {
             spy->clear();
-            if (key)
-                QTest::keyClick(view.get(), Qt::Key_F10, Qt::ShiftModifier);
-            else
-                QTest::mouseClick(view->windowHandle(), Qt::RightButton, Qt::NoModifier, where);
+            key ? QTest::keyClick(view.get(), Qt::Key_F10, Qt::ShiftModifier)
+                : QTest::mouseClick(view->windowHandle(), Qt::RightButton, Qt::NoModifier, where);
             std::unique_ptr<QMenu> menu(view->findChild<QMenu *>());
             QCOMPARE(bool(menu), where != blink);
             if (menu)

@@ -1,5 +1,5 @@
-// Renders the panel, its settings menu and the curve editor in English to PNG for the package's
-// screenshots (scripts/package.sh --screenshots); checks nothing.
+// Renders the panel, its settings menu and the curve editor in English to PNG
+// for the package's screenshots (scripts/package.sh --screenshots); checks nothing.
 #include "ui/curveeditor.h"
 #include "ui/uitestenv.h"
 
@@ -35,16 +35,13 @@ private Q_SLOTS:
     }
     void curveEditor()
     {
-        CurveEditor editor(*parseUserCurve("30:15,45:30,60:55,75:85,85:100;sensor=k10temp/Tctl;hysteresis=3;"
-                                           "step-up=10;step-down=5;min=15").curve);
+        CurveEditor editor(*parseUserCurve("30:15,45:30,60:55,75:85,85:100;sensor=k10temp/Tctl;hysteresis=3;step-up=10;step-down=5;min=15").curve);
         editor.setTarget(0, 1);
-        editor.setSensors({{"cpu", "CPU", "cpu", 52.4, "reading"}, {"k10temp/Tctl", "Tctl", "hwmon", 54.1, "reading"},
-                           {"nvme/Composite", "Composite", "hwmon", 41.9, "reading"}});
+        editor.setSensors({{"cpu", "CPU", "cpu", 52.4, "reading"}, {"k10temp/Tctl", "Tctl", "hwmon", 54.1, "reading"}});
         editor.setSentPercent(46);
-        editor.resize(600, 640);  // the offscreen screen would cap it at two thirds of 800 x 600
+        editor.resize(600, 640);  // offscreen would cap it at two thirds of its 800 x 600 screen
         editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
-        QVERIFY(editor.grab().save(QStringLiteral(ZALDO_RENDER_DIR "/curve_editor_en.png")));
+        QVERIFY(QTest::qWaitForWindowExposed(&editor) && editor.grab().save(ZALDO_RENDER_DIR "/curve_editor_en.png"));
     }
 };
 
