@@ -166,7 +166,7 @@ void CurveChart::removeSelected()
 
 void CurveChart::select(int i)
 {
-    m_selected = i;
+    m_selected = m_points.isEmpty() ? -1 : std::clamp(i, 0, int(m_points.size()) - 1);
     update();
 }
 
