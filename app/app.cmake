@@ -10,6 +10,7 @@ add_library(zaldo_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/controllercore.cpp ${CMAKE_CURRENT_SOURCE_DIR}/controllercore.h
     ${CMAKE_CURRENT_SOURCE_DIR}/updatenote.cpp ${CMAKE_CURRENT_SOURCE_DIR}/updatenote.h
     ${CMAKE_CURRENT_SOURCE_DIR}/stopsignals.cpp ${CMAKE_CURRENT_SOURCE_DIR}/stopsignals.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/curveediting.cpp ${CMAKE_CURRENT_SOURCE_DIR}/curveediting.h
     ${CMAKE_CURRENT_SOURCE_DIR}/brenvarrgbfancontroller.cpp ${CMAKE_CURRENT_SOURCE_DIR}/brenvarrgbfancontroller.h)
 zaldo_layer(zaldo_app app)
 target_link_libraries(zaldo_app PUBLIC

@@ -1,6 +1,7 @@
 #include "app/brenvarrgbfancontroller.h"
 
 #include "app/autostart.h"
+#include "app/curveediting.h"
 #include "app/updatenote.h"
 #include "commands/appcommandhandler.h"
 #include "commands/paneldispatcher.h"
@@ -9,6 +10,7 @@
 #include "commands/fantimers.h"
 #include "commands/statusreport.h"
 #include "core/controllerstate.h"
+#include "core/panelcommands.h"
 #include "monitor/cputemperature.h"
 #include "storage/settingsstore.h"
 #include "ui/alertview.h"
@@ -99,6 +101,7 @@ BrenvarRGBFanController::BrenvarRGBFanController(ControllerState &state, const C
     // The panel, with the settings it shows.
     m_mainView = new MainView;
     m_views.setMainView(m_mainView);
+    m_curveEditing = std::make_unique<CurveEditing>(m_state, m_core->link(), m_core->store(), m_core->boxes(), m_mainView);
     m_core->store().parseDevice();
     m_mainView->setLanguage(m_state.languageIndex);
     m_mainView->setFirmwareVersion(m_core->firmwareText());
@@ -233,7 +236,13 @@ void BrenvarRGBFanController::showStoppedFans()
     m_trayIcon->setIcon(stopped.isEmpty() ? windowIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
     m_trayIcon->setToolTip((QStringList{kTrayToolTip} + stopped).join(QLatin1Char('\n')));
 }
-void BrenvarRGBFanController::receiveMainData(QStringList list) { m_dispatcher->receiveMainData(list); }
+void BrenvarRGBFanController::receiveMainData(QStringList list)
+{
+    // The editor is a window: the dispatcher (commands/) has none to open.
+    if (!list.isEmpty() && list.first() == PanelCommand::editCurve)
+        return m_curveEditing->open(m_state.controllerBoxNumber, PanelCommand::intArg(list, 1));
+    m_dispatcher->receiveMainData(list);
+}
 void BrenvarRGBFanController::socketHelperReceiveData(QString data) { m_core->appCommands().socketHelperReceiveData(data); }
 
 void BrenvarRGBFanController::receiveData(QString)

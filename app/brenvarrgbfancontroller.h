@@ -13,6 +13,7 @@
 struct ControllerState;
 class PanelDispatcher;
 class AutoStartStore;
+class CurveEditing;
 class QAction;
 class QMenu;
 class TranslationSwitch;
@@ -77,6 +78,7 @@ private:
     // After the views it draws on; the windows go first (see the destructor).
     std::unique_ptr<ControllerCore> m_core;
     std::unique_ptr<PanelDispatcher> m_dispatcher;
+    std::unique_ptr<CurveEditing> m_curveEditing;
     std::unique_ptr<AutoStartStore> m_autoStart;
     std::unique_ptr<TranslationSwitch> m_translation;
     QPointer<MainView> m_mainView;

@@ -23,6 +23,8 @@ inline const QString autoUpdate = QStringLiteral("AutoUpdate");
 inline const QString password = QStringLiteral("Password");
 inline const QString changePassword = QStringLiteral("changePassword");
 inline const QString closeFanControl = QStringLiteral("closeFanControl");
+// Opens the curve editor of a fan of the selected box (the window's own, not the dispatcher's).
+inline const QString editCurve = QStringLiteral("editCurve");
 
 // Emitted by the fan view after its slider's own command; not commands.
 inline const QString performance = QStringLiteral("Performance");

@@ -23,6 +23,7 @@ if [ "${1:-}" = "--screenshots" ]; then
     cmake --build build -j"$(nproc)" --target tst_mainviewrender >&2
     QT_QPA_PLATFORM=offscreen ctest --test-dir build -R '^tst_mainviewrender$' >&2
     mkdir -p "$dir/screenshots"
-    cp build/tests/ui/render/panel_en.png build/tests/ui/render/panel_en_menu.png "$dir/screenshots/"
+    cp build/tests/ui/render/panel_en.png build/tests/ui/render/panel_en_menu.png \
+        build/tests/ui/render/curve_editor_en.png "$dir/screenshots/"
 fi
 ls "$PWD/$dir"/brenvar-rgb-fan-controller_*.deb

@@ -51,6 +51,9 @@ private Q_SLOTS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    // The speed area's menu ("Fan curve…"): right-click there, the menu key or Shift+F10.
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildControls();
@@ -58,6 +61,7 @@ private:
     void buildCovers();
     void applyButtonStyles();
     void refreshSpeedText();
+    void showSpeedMenu(const QPoint &pos);
     void refreshSpeedChecks(int level);
     void setLightSliderCycle(bool cycle);
     void updateDiscTextColour();

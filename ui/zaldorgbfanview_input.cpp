@@ -5,8 +5,10 @@
 #include "ui/fanviewstyles.h"
 #include "ui/uiimages.h"
 
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -22,6 +24,9 @@ constexpr int kPaletteY = 210;
 constexpr int kHitCentreX = 88;
 constexpr int kHitCentreY = 285;
 constexpr int kHitRadius = 75;
+// The speed text, the mode caption, the speed slider and its captions.
+const QRect kSpeedText(13, 126, 144, 50);
+const QRect kSpeedControls(168, 136, 125, 60);
 } // namespace
 
 QColor ZaldoRGBFanView::selectedColour() const
@@ -154,4 +159,28 @@ void ZaldoRGBFanView::paintEvent(QPaintEvent *)
     ring.setAlpha(0);
     painter.setBrush(ring);
     painter.drawEllipse(9, 206, 149, 149);
+}
+
+void ZaldoRGBFanView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const bool byKey = event->reason() != QContextMenuEvent::Mouse;
+    if (!byKey && !kSpeedText.contains(event->pos()) && !kSpeedControls.contains(event->pos()))
+        return event->ignore();
+    showSpeedMenu(byKey ? kSpeedText.center() : event->pos());
+}
+
+void ZaldoRGBFanView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)
+        return showSpeedMenu(kSpeedText.center());
+    QWidget::keyPressEvent(event);
+}
+
+void ZaldoRGBFanView::showSpeedMenu(const QPoint &pos)
+{
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    connect(menu->addAction(tr("Fan curve…")), &QAction::triggered, this,
+            [this] { Q_EMIT sendData({PanelCommand::editCurve, fanText()}); });
+    menu->popup(mapToGlobal(pos));
 }

@@ -16,6 +16,80 @@
     </message>
 </context>
 <context>
+    <name>CurveChart</name>
+    <message>
+        <source>Fan curve points</source>
+        <translation>风扇曲线点</translation>
+    </message>
+</context>
+<context>
+    <name>CurveEditor</name>
+    <message>
+        <source>Fan curve</source>
+        <translation>风扇曲线</translation>
+    </message>
+    <message>
+        <source>&amp;Points:</source>
+        <translation>点(&amp;P):</translation>
+    </message>
+    <message>
+        <source>Drag a point to move it, double-click to add one, Delete removes the selected one. Keys: [ and ] select, arrows move (Shift: by 5), Insert adds.</source>
+        <translation>拖动点可移动它，双击可添加一个点，Delete 删除所选点。按键：[ 和 ] 选择，方向键移动（Shift：每次 5），Insert 添加。</translation>
+    </message>
+    <message>
+        <source> %/pass</source>
+        <translation> %/次</translation>
+    </message>
+    <message>
+        <source>no limit</source>
+        <translation>不限</translation>
+    </message>
+    <message>
+        <source>&amp;Sensor:</source>
+        <translation>传感器(&amp;S):</translation>
+    </message>
+    <message>
+        <source>&amp;Hysteresis:</source>
+        <translation>迟滞(&amp;H):</translation>
+    </message>
+    <message>
+        <source>Step &amp;up:</source>
+        <translation>上升步长(&amp;U):</translation>
+    </message>
+    <message>
+        <source>Step &amp;down:</source>
+        <translation>下降步长(&amp;D):</translation>
+    </message>
+    <message>
+        <source>&amp;Minimum:</source>
+        <translation>最低值(&amp;M):</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>应用(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Box %1, fan %2</source>
+        <translation>控制盒 %1，风扇 %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2 °C</source>
+        <translation>%1 — %2 °C</translation>
+    </message>
+    <message>
+        <source>%1 — no reading</source>
+        <translation>%1 — 无读数</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>未应用：%1</translation>
+    </message>
+</context>
+<context>
     <name>MainView</name>
     <message>
         <source>FAN</source>
@@ -119,6 +193,10 @@
     <message>
         <source>Silent</source>
         <translation>静音</translation>
+    </message>
+    <message>
+        <source>Fan curve…</source>
+        <translation>风扇曲线…</translation>
     </message>
 </context>
 </TS>

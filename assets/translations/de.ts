@@ -16,6 +16,80 @@
     </message>
 </context>
 <context>
+    <name>CurveChart</name>
+    <message>
+        <source>Fan curve points</source>
+        <translation>Punkte der Lüfterkurve</translation>
+    </message>
+</context>
+<context>
+    <name>CurveEditor</name>
+    <message>
+        <source>Fan curve</source>
+        <translation>Lüfterkurve</translation>
+    </message>
+    <message>
+        <source>&amp;Points:</source>
+        <translation>&amp;Punkte:</translation>
+    </message>
+    <message>
+        <source>Drag a point to move it, double-click to add one, Delete removes the selected one. Keys: [ and ] select, arrows move (Shift: by 5), Insert adds.</source>
+        <translation>Punkt ziehen, um ihn zu verschieben; Doppelklick fügt einen hinzu, Entf löscht den gewählten. Tasten: [ und ] wählen, Pfeile verschieben (Umschalt: um 5), Einfg fügt hinzu.</translation>
+    </message>
+    <message>
+        <source> %/pass</source>
+        <translation> %/Durchlauf</translation>
+    </message>
+    <message>
+        <source>no limit</source>
+        <translation>keine Grenze</translation>
+    </message>
+    <message>
+        <source>&amp;Sensor:</source>
+        <translation>&amp;Sensor:</translation>
+    </message>
+    <message>
+        <source>&amp;Hysteresis:</source>
+        <translation>&amp;Hysterese:</translation>
+    </message>
+    <message>
+        <source>Step &amp;up:</source>
+        <translation>Schritt a&amp;ufwärts:</translation>
+    </message>
+    <message>
+        <source>Step &amp;down:</source>
+        <translation>Schritt a&amp;bwärts:</translation>
+    </message>
+    <message>
+        <source>&amp;Minimum:</source>
+        <translation>&amp;Minimum:</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>&amp;Anwenden</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Box %1, fan %2</source>
+        <translation>Controller-Box %1, Lüfter %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2 °C</source>
+        <translation>%1 — %2 °C</translation>
+    </message>
+    <message>
+        <source>%1 — no reading</source>
+        <translation>%1 — kein Messwert</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>Nicht angewendet: %1</translation>
+    </message>
+</context>
+<context>
     <name>MainView</name>
     <message>
         <source>FAN</source>
@@ -119,6 +193,10 @@
     <message>
         <source>Silent</source>
         <translation>Leise</translation>
+    </message>
+    <message>
+        <source>Fan curve…</source>
+        <translation>Lüfterkurve…</translation>
     </message>
 </context>
 </TS>

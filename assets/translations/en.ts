@@ -16,6 +16,80 @@
     </message>
 </context>
 <context>
+    <name>CurveChart</name>
+    <message>
+        <source>Fan curve points</source>
+        <translation>Fan curve points</translation>
+    </message>
+</context>
+<context>
+    <name>CurveEditor</name>
+    <message>
+        <source>Fan curve</source>
+        <translation>Fan curve</translation>
+    </message>
+    <message>
+        <source>&amp;Points:</source>
+        <translation>&amp;Points:</translation>
+    </message>
+    <message>
+        <source>Drag a point to move it, double-click to add one, Delete removes the selected one. Keys: [ and ] select, arrows move (Shift: by 5), Insert adds.</source>
+        <translation>Drag a point to move it, double-click to add one, Delete removes the selected one. Keys: [ and ] select, arrows move (Shift: by 5), Insert adds.</translation>
+    </message>
+    <message>
+        <source> %/pass</source>
+        <translation> %/pass</translation>
+    </message>
+    <message>
+        <source>no limit</source>
+        <translation>no limit</translation>
+    </message>
+    <message>
+        <source>&amp;Sensor:</source>
+        <translation>&amp;Sensor:</translation>
+    </message>
+    <message>
+        <source>&amp;Hysteresis:</source>
+        <translation>&amp;Hysteresis:</translation>
+    </message>
+    <message>
+        <source>Step &amp;up:</source>
+        <translation>Step &amp;up:</translation>
+    </message>
+    <message>
+        <source>Step &amp;down:</source>
+        <translation>Step &amp;down:</translation>
+    </message>
+    <message>
+        <source>&amp;Minimum:</source>
+        <translation>&amp;Minimum:</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>&amp;Apply</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Box %1, fan %2</source>
+        <translation>Box %1, fan %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2 °C</source>
+        <translation>%1 — %2 °C</translation>
+    </message>
+    <message>
+        <source>%1 — no reading</source>
+        <translation>%1 — no reading</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>Not applied: %1</translation>
+    </message>
+</context>
+<context>
     <name>MainView</name>
     <message>
         <source>FAN</source>
@@ -120,6 +194,10 @@ mance</translation>
     <message>
         <source>Silent</source>
         <translation>Silent</translation>
+    </message>
+    <message>
+        <source>Fan curve…</source>
+        <translation>Fan curve…</translation>
     </message>
 </context>
 </TS>

@@ -16,6 +16,80 @@
     </message>
 </context>
 <context>
+    <name>CurveChart</name>
+    <message>
+        <source>Fan curve points</source>
+        <translation>Points de la courbe du ventilateur</translation>
+    </message>
+</context>
+<context>
+    <name>CurveEditor</name>
+    <message>
+        <source>Fan curve</source>
+        <translation>Courbe du ventilateur</translation>
+    </message>
+    <message>
+        <source>&amp;Points:</source>
+        <translation>&amp;Points :</translation>
+    </message>
+    <message>
+        <source>Drag a point to move it, double-click to add one, Delete removes the selected one. Keys: [ and ] select, arrows move (Shift: by 5), Insert adds.</source>
+        <translation>Faites glisser un point pour le déplacer, double-cliquez pour en ajouter un, Suppr retire le point choisi. Touches : [ et ] choisissent, les flèches déplacent (Maj : de 5), Inser ajoute.</translation>
+    </message>
+    <message>
+        <source> %/pass</source>
+        <translation> %/passage</translation>
+    </message>
+    <message>
+        <source>no limit</source>
+        <translation>sans limite</translation>
+    </message>
+    <message>
+        <source>&amp;Sensor:</source>
+        <translation>&amp;Capteur :</translation>
+    </message>
+    <message>
+        <source>&amp;Hysteresis:</source>
+        <translation>&amp;Hystérésis :</translation>
+    </message>
+    <message>
+        <source>Step &amp;up:</source>
+        <translation>Pas de &amp;montée :</translation>
+    </message>
+    <message>
+        <source>Step &amp;down:</source>
+        <translation>Pas de &amp;descente :</translation>
+    </message>
+    <message>
+        <source>&amp;Minimum:</source>
+        <translation>M&amp;inimum :</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>&amp;Appliquer</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Box %1, fan %2</source>
+        <translation>Boîtier %1, ventilateur %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2 °C</source>
+        <translation>%1 — %2 °C</translation>
+    </message>
+    <message>
+        <source>%1 — no reading</source>
+        <translation>%1 — pas de mesure</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>Non appliquée : %1</translation>
+    </message>
+</context>
+<context>
     <name>MainView</name>
     <message>
         <source>FAN</source>
@@ -120,6 +194,10 @@ mant</translation>
     <message>
         <source>Silent</source>
         <translation>Silencieux</translation>
+    </message>
+    <message>
+        <source>Fan curve…</source>
+        <translation>Courbe du ventilateur…</translation>
     </message>
 </context>
 </TS>

@@ -16,6 +16,80 @@
     </message>
 </context>
 <context>
+    <name>CurveChart</name>
+    <message>
+        <source>Fan curve points</source>
+        <translation>ファンカーブの点</translation>
+    </message>
+</context>
+<context>
+    <name>CurveEditor</name>
+    <message>
+        <source>Fan curve</source>
+        <translation>ファンカーブ</translation>
+    </message>
+    <message>
+        <source>&amp;Points:</source>
+        <translation>ポイント(&amp;P):</translation>
+    </message>
+    <message>
+        <source>Drag a point to move it, double-click to add one, Delete removes the selected one. Keys: [ and ] select, arrows move (Shift: by 5), Insert adds.</source>
+        <translation>点をドラッグして移動、ダブルクリックで追加、Delete で選択した点を削除。キー: [ と ] で選択、矢印キーで移動 (Shift: 5 ずつ)、Insert で追加。</translation>
+    </message>
+    <message>
+        <source> %/pass</source>
+        <translation> %/回</translation>
+    </message>
+    <message>
+        <source>no limit</source>
+        <translation>制限なし</translation>
+    </message>
+    <message>
+        <source>&amp;Sensor:</source>
+        <translation>センサー(&amp;S):</translation>
+    </message>
+    <message>
+        <source>&amp;Hysteresis:</source>
+        <translation>ヒステリシス(&amp;H):</translation>
+    </message>
+    <message>
+        <source>Step &amp;up:</source>
+        <translation>上昇ステップ(&amp;U):</translation>
+    </message>
+    <message>
+        <source>Step &amp;down:</source>
+        <translation>下降ステップ(&amp;D):</translation>
+    </message>
+    <message>
+        <source>&amp;Minimum:</source>
+        <translation>最小値(&amp;M):</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>適用(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Box %1, fan %2</source>
+        <translation>コントローラーボックス %1、ファン %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2 °C</source>
+        <translation>%1 — %2 °C</translation>
+    </message>
+    <message>
+        <source>%1 — no reading</source>
+        <translation>%1 — 読み取り値なし</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>適用されませんでした: %1</translation>
+    </message>
+</context>
+<context>
     <name>MainView</name>
     <message>
         <source>FAN</source>
@@ -120,6 +194,10 @@
     <message>
         <source>Silent</source>
         <translation>サイレント</translation>
+    </message>
+    <message>
+        <source>Fan curve…</source>
+        <translation>ファンカーブ…</translation>
     </message>
 </context>
 </TS>

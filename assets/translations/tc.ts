@@ -16,6 +16,80 @@
     </message>
 </context>
 <context>
+    <name>CurveChart</name>
+    <message>
+        <source>Fan curve points</source>
+        <translation>風扇曲線點</translation>
+    </message>
+</context>
+<context>
+    <name>CurveEditor</name>
+    <message>
+        <source>Fan curve</source>
+        <translation>風扇曲線</translation>
+    </message>
+    <message>
+        <source>&amp;Points:</source>
+        <translation>點(&amp;P):</translation>
+    </message>
+    <message>
+        <source>Drag a point to move it, double-click to add one, Delete removes the selected one. Keys: [ and ] select, arrows move (Shift: by 5), Insert adds.</source>
+        <translation>拖曳點可移動它，按兩下可新增一個點，Delete 刪除所選的點。按鍵：[ 和 ] 選擇，方向鍵移動（Shift：每次 5），Insert 新增。</translation>
+    </message>
+    <message>
+        <source> %/pass</source>
+        <translation> %/次</translation>
+    </message>
+    <message>
+        <source>no limit</source>
+        <translation>不限</translation>
+    </message>
+    <message>
+        <source>&amp;Sensor:</source>
+        <translation>感測器(&amp;S):</translation>
+    </message>
+    <message>
+        <source>&amp;Hysteresis:</source>
+        <translation>遲滯(&amp;H):</translation>
+    </message>
+    <message>
+        <source>Step &amp;up:</source>
+        <translation>上升步幅(&amp;U):</translation>
+    </message>
+    <message>
+        <source>Step &amp;down:</source>
+        <translation>下降步幅(&amp;D):</translation>
+    </message>
+    <message>
+        <source>&amp;Minimum:</source>
+        <translation>最低值(&amp;M):</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>套用(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Box %1, fan %2</source>
+        <translation>控制盒 %1，風扇 %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2 °C</source>
+        <translation>%1 — %2 °C</translation>
+    </message>
+    <message>
+        <source>%1 — no reading</source>
+        <translation>%1 — 無讀數</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>未套用：%1</translation>
+    </message>
+</context>
+<context>
     <name>MainView</name>
     <message>
         <source>FAN</source>
@@ -119,6 +193,10 @@
     <message>
         <source>Silent</source>
         <translation>靜音</translation>
+    </message>
+    <message>
+        <source>Fan curve…</source>
+        <translation>風扇曲線…</translation>
     </message>
 </context>
 </TS>

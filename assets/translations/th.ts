@@ -16,6 +16,80 @@
     </message>
 </context>
 <context>
+    <name>CurveChart</name>
+    <message>
+        <source>Fan curve points</source>
+        <translation>จุดของเส้นโค้งพัดลม</translation>
+    </message>
+</context>
+<context>
+    <name>CurveEditor</name>
+    <message>
+        <source>Fan curve</source>
+        <translation>เส้นโค้งพัดลม</translation>
+    </message>
+    <message>
+        <source>&amp;Points:</source>
+        <translation>จุด(&amp;P):</translation>
+    </message>
+    <message>
+        <source>Drag a point to move it, double-click to add one, Delete removes the selected one. Keys: [ and ] select, arrows move (Shift: by 5), Insert adds.</source>
+        <translation>ลากจุดเพื่อย้าย ดับเบิลคลิกเพื่อเพิ่มจุด Delete ลบจุดที่เลือก ปุ่ม: [ และ ] เลือกจุด ลูกศรย้ายจุด (Shift: ทีละ 5) Insert เพิ่มจุด</translation>
+    </message>
+    <message>
+        <source> %/pass</source>
+        <translation> %/รอบ</translation>
+    </message>
+    <message>
+        <source>no limit</source>
+        <translation>ไม่จำกัด</translation>
+    </message>
+    <message>
+        <source>&amp;Sensor:</source>
+        <translation>เซนเซอร์(&amp;S):</translation>
+    </message>
+    <message>
+        <source>&amp;Hysteresis:</source>
+        <translation>ฮิสเทอรีซิส(&amp;H):</translation>
+    </message>
+    <message>
+        <source>Step &amp;up:</source>
+        <translation>ขั้นเพิ่ม(&amp;U):</translation>
+    </message>
+    <message>
+        <source>Step &amp;down:</source>
+        <translation>ขั้นลด(&amp;D):</translation>
+    </message>
+    <message>
+        <source>&amp;Minimum:</source>
+        <translation>ต่ำสุด(&amp;M):</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>ใช้(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>ยกเลิก</translation>
+    </message>
+    <message>
+        <source>Box %1, fan %2</source>
+        <translation>กล่องควบคุม %1 พัดลมตัวที่ %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2 °C</source>
+        <translation>%1 — %2 °C</translation>
+    </message>
+    <message>
+        <source>%1 — no reading</source>
+        <translation>%1 — ไม่มีค่าที่อ่านได้</translation>
+    </message>
+    <message>
+        <source>Not applied: %1</source>
+        <translation>ไม่ได้ใช้: %1</translation>
+    </message>
+</context>
+<context>
     <name>MainView</name>
     <message>
         <source>FAN</source>
@@ -120,6 +194,10 @@
     <message>
         <source>Silent</source>
         <translation>โหมด เงียบ</translation>
+    </message>
+    <message>
+        <source>Fan curve…</source>
+        <translation>เส้นโค้งพัดลม…</translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include "ui/uitestenv.h"
 
 #include <QImage>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTranslator>
@@ -142,6 +143,22 @@ private Q_SLOTS:
             QCOMPARE(!checked("RGB") && !checked("Off") && light()->isEnabled(), picks);
         }
         QVERIFY(paletteList(1, 27, 40)[3] != paletteList(1, 27, 40)[4]);  // a green-blue swap shows
+    }
+
+    // The speed area's menu (right-click there, or Shift+F10) asks for this fan's curve editor.
+    void curveMenu()
+    {
+        const QPoint speed = slider("slider_RPM_Fan")->geometry().center(), blink(200, 293);
+        for (auto [key, where] : {std::pair{false, speed}, {false, blink}, {true, QPoint()}}) {
+            spy->clear();
+            key ? QTest::keyClick(view.get(), Qt::Key_F10, Qt::ShiftModifier)
+                : QTest::mouseClick(view->windowHandle(), Qt::RightButton, Qt::NoModifier, where);
+            std::unique_ptr<QMenu> menu(view->findChild<QMenu *>());
+            QCOMPARE(bool(menu), where != blink);
+            if (menu)
+                menu->actions().value(0)->trigger();
+            QCOMPARE(lists(*spy), (menu ? Lists{{"editCurve", "1"}} : Lists{}));
+        }
     }
 
     // OK and close() both hide the stopped-fan warning and emit "test" once;

@@ -1,5 +1,6 @@
-// Renders the panel and its settings menu in English to PNG for the package's
-// screenshots (scripts/package.sh --screenshots); checks nothing.
+// Renders the panel, its settings menu and the curve editor in English to PNG
+// for the package's screenshots (scripts/package.sh --screenshots); checks nothing.
+#include "ui/curveeditor.h"
 #include "ui/uitestenv.h"
 
 #include <QDir>
@@ -31,6 +32,16 @@ private Q_SLOTS:
         QVERIFY(shown.exposed && v.grab().save(dir + QStringLiteral("/panel_en.png")));
         click(child(&v, "Min_Window", "settings"));
         QVERIFY(v.grab().save(dir + QStringLiteral("/panel_en_menu.png")));
+    }
+    void curveEditor()
+    {
+        CurveEditor editor(*parseUserCurve("30:15,45:30,60:55,75:85,85:100;sensor=k10temp/Tctl;hysteresis=3;step-up=10;step-down=5;min=15").curve);
+        editor.setTarget(0, 1);
+        editor.setSensors({{"cpu", "CPU", "cpu", 52.4, "reading"}, {"k10temp/Tctl", "Tctl", "hwmon", 54.1, "reading"}});
+        editor.setSentPercent(46);
+        editor.resize(600, 640);  // offscreen would cap it at two thirds of its 800 x 600 screen
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor) && editor.grab().save(ZALDO_RENDER_DIR "/curve_editor_en.png"));
     }
 };
 
