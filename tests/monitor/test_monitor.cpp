@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -268,10 +269,13 @@ private Q_SLOTS:
         for (auto [file, content] : {std::pair{"devices/c/hwmon2/name", "amdgpu"}, {"devices/c/hwmon2/temp1_input", "61000"},
                                      {"devices/c/hwmon2/temp1_label", "edge"}, {"hwmon1/temp3_input", "30000"}})
             writeFile(tree.path(), file, content);
-        QVERIFY(QFile::remove(tree.filePath("hwmon2")) && QFile::link(tree.filePath("devices/c/hwmon2"), tree.filePath("hwmon2")));
-        for (int pass = 0; pass < 61; ++pass)
-            reg.refresh();
+        // Made beside it, then renamed over it: the old entry's inode stays taken.
+        QVERIFY(QFile::link(tree.filePath("devices/c/hwmon2"), tree.filePath("new")));
+        QVERIFY(std::rename(qPrintable(tree.filePath("new")), qPrintable(tree.filePath("hwmon2"))) == 0);
+        reg.refresh();
         QCOMPARE(reg.read("amdgpu/edge"), std::optional<double>(61.0));
+        for (int pass = 0; pass < 60; ++pass)
+            reg.refresh();
         QCOMPARE(reg.read("k10temp/temp3"), std::optional<double>(30.0));
     }
 
