@@ -8,13 +8,6 @@
 
 Q_LOGGING_CATEGORY(lcCurveEditing, "zaldo.ui.curveeditor")
 
-namespace {
-bool hasFan(const ControllerState &state, int box, int fan)
-{
-    return isValidBox(box) && fan >= 0 && fan < state.box(box).fanCount();
-}
-} // namespace
-
 CurveEditing::CurveEditing(ControllerState &state, DeviceLink &link, SettingsStore &store, BoxSelection &boxes,
                            QWidget *window)
     : m_state(state), m_ops(state, link, store, boxes), m_window(window)
@@ -29,7 +22,7 @@ CurveEditing::~CurveEditing()
 
 void CurveEditing::open(int box, int fan)
 {
-    if (!hasFan(m_state, box, fan)) {
+    if (!isValidFan(box, fan)) {
         qCWarning(lcCurveEditing) << "editCurve: no fan" << fan << "on box" << box << ", refused";
         return;
     }
@@ -52,7 +45,7 @@ void CurveEditing::open(int box, int fan)
 
 void CurveEditing::refresh()
 {
-    if (!m_editor || !hasFan(m_state, m_box, m_fan))
+    if (!m_editor || !isValidFan(m_box, m_fan))
         return;
     m_editor->setSensors(m_state.sensors);
     m_editor->setSentPercent(m_state.box(m_box).fan(m_fan).sentPercent);
@@ -60,7 +53,7 @@ void CurveEditing::refresh()
 
 void CurveEditing::apply(int box, int fan, const UserCurve &curve)
 {
-    if (!hasFan(m_state, box, fan)) {
+    if (!isValidFan(box, fan)) {
         qCWarning(lcCurveEditing) << "editCurve: fan" << fan << "of box" << box << "is gone, curve not applied";
         return;
     }
