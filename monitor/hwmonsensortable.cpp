@@ -78,12 +78,10 @@ constexpr KindInfo kKinds[] = {
 
 } // namespace
 
-QByteArray readRegularFile(const QString &path, bool *ok, bool *irregular)
+namespace {
+// One read of a small attribute from an open descriptor, which it closes.
+QByteArray readAndClose(int fd, bool *ok)
 {
-    *ok = false;
-    const int fd = openRegular(QFile::encodeName(path), irregular);
-    if (fd < 0)
-        return QByteArray();
     char buf[kMaxAttributeBytes];
     ssize_t n = 0;
     do
@@ -92,6 +90,14 @@ QByteArray readRegularFile(const QString &path, bool *ok, bool *irregular)
     ::close(fd);
     *ok = n >= 0;
     return *ok ? QByteArray(buf, int(n)) : QByteArray();
+}
+} // namespace
+
+QByteArray readRegularFile(const QString &path, bool *ok, bool *irregular)
+{
+    *ok = false;
+    const int fd = openRegular(QFile::encodeName(path), irregular);
+    return fd < 0 ? QByteArray() : readAndClose(fd, ok);
 }
 
 HwmonSensorTable::HwmonSensorTable(const QString &root)
@@ -298,17 +304,10 @@ bool HwmonSensorTable::readChannel(const QString &path, qint64 *value)
     // The layout found it regular; non-blocking, so whatever took its place
     // since cannot block, and a failure sends the device to be looked over.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char buf[kMaxAttributeBytes];
-    ssize_t n = 0;
-    do
-        n = ::read(fd, buf, sizeof buf);
-    while (n < 0 && errno == EINTR);
-    ::close(fd);
     bool ok = false;
-    if (n > 0)
-        *value = QByteArray::fromRawData(buf, int(n)).trimmed().toLongLong(&ok);
+    const QByteArray raw = fd < 0 ? QByteArray() : readAndClose(fd, &ok);
+    if (ok)
+        *value = raw.trimmed().toLongLong(&ok);
     return ok;
 }
 
