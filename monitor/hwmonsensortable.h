@@ -81,6 +81,7 @@ private:
         std::array<QVector<Channel>, KindCount> channels;
         int reads = 0;
     };
+    // Two reads a pass (its place and its readings): looked over every 30 passes.
     static constexpr int kReadsPerLayout = 60;
 
     QStringList scanDevices();

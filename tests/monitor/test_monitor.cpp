@@ -265,7 +265,7 @@ private Q_SLOTS:
         QCOMPARE(reg.read("nvme/Composite"), std::optional<double>(41.0));
         QCOMPARE(reg.read("nowhere"), std::nullopt);
         // Another device under a hwmon number handed out again; a channel that
-        // appears later is found within a minute of passes.
+        // appears later is found within 30 passes or so.
         for (auto [file, content] : {std::pair{"devices/c/hwmon2/name", "amdgpu"}, {"devices/c/hwmon2/temp1_input", "61000"},
                                      {"devices/c/hwmon2/temp1_label", "edge"}, {"hwmon1/temp3_input", "30000"}})
             writeFile(tree.path(), file, content);
