@@ -114,7 +114,8 @@ void ZaldoRGBFanView::mousePressEvent(QMouseEvent *event)
     const int y = event->pos().y();
     const double dx = x - kHitCentreX;
     const double dy = y - kHitCentreY;
-    if (static_cast<int>(std::sqrt(dx * dx + dy * dy)) > kHitRadius)
+    // The right button is for menus; it must not pick a colour on its way there.
+    if (event->button() != Qt::LeftButton || static_cast<int>(std::sqrt(dx * dx + dy * dy)) > kHitRadius)
         return;
 
     const QImage image(UiImages::path(QStringLiteral("palette.png")));

@@ -143,6 +143,9 @@ private Q_SLOTS:
             QCOMPARE(!checked("RGB") && !checked("Off") && light()->isEnabled(), picks);
         }
         QVERIFY(paletteList(1, 27, 40)[3] != paletteList(1, 27, 40)[4]);  // a green-blue swap shows
+        spy->clear();
+        QTest::mouseClick(view->windowHandle(), Qt::RightButton, Qt::NoModifier, QPoint(88, 285));
+        QVERIFY(spy->isEmpty());  // only the left button picks
     }
 
     // The speed area's menu (right-click there, or Shift+F10) asks for this fan's curve editor.
