@@ -24,6 +24,7 @@ constexpr int kMaxMinRpm = 100000;
 // A fan's own curve; written only while it follows one, so older copies and
 // profiles without user curves see the file as it always was.
 const QString kCurveKey = QStringLiteral("Curve");
+const QString kOptionalKeys[] = {kKickKey, kMinRpmKey, kCurveKey};
 
 QString fanGroup(int fan)
 {
@@ -156,11 +157,10 @@ ProfileSettingsTable SettingsStore::readProfileIni(int profile)
             table.fans[static_cast<size_t>(g)][static_cast<size_t>(k)] =
                 IniFile::readText(reader.settings, prefix + QLatin1String(kProfileKeys[k]));
         }
-        for (const QString &key : {kKickKey, kMinRpmKey}) {
+        for (const QString &key : kOptionalKeys) {
             if (reader.settings.contains(prefix + key))
                 table.optional[idx(g)][key] = IniFile::readText(reader.settings, prefix + key);
         }
-        table.curves[static_cast<size_t>(g)] = IniFile::readText(reader.settings, prefix + kCurveKey);
     }
     return table;
 }
@@ -225,7 +225,7 @@ bool SettingsStore::writeProfileIni(const SettingsMap &map, int profile)
             values.append({group + QLatin1Char('/') + name, entry.value(name)});
         }
         // Back at the default: the key goes (a null value).
-        for (const QString &key : {kKickKey, kMinRpmKey, kCurveKey})
+        for (const QString &key : kOptionalKeys)
             values.append({group + QLatin1Char('/') + key, entry.value(key)});
     }
     return IniFile::writeValues(profileFilePath(profile), values);
@@ -248,10 +248,10 @@ void SettingsStore::loadProfileIni(int box, int profile)
         fan.colour.blue = colourFromText(text[2], profile, f, "BColor");
         fan.brightness = brightFromText(text[3], profile, f);
         std::tie(fan.speedLevel, fan.speedMode) = speedFromText(text[4], text[5], profile, f);
-        fan.source = sourceFromText(text[6], table.curves[idx(f)], profile, f);
+        const auto &optional = table.optional[idx(f)];
+        fan.source = sourceFromText(text[6], optional.value(kCurveKey), profile, f);
         fan.lighting = ledModeFromText(text[7], profile, f);
         fan.ledsOff = text[8].toInt() != 0;
-        const auto &optional = table.optional[idx(f)];
         fan.kickOn = optional.value(kKickKey, QStringLiteral("1")).toInt() != 0;
         fan.minRpm = minRpmFromText(optional.value(kMinRpmKey, QStringLiteral("0")), profile, f);
     }

@@ -29,10 +29,9 @@ struct DeviceSettingsTable {
 constexpr int kProfileKeyCount = 9;
 struct ProfileSettingsTable {
     std::array<std::array<QString, kProfileKeyCount>, 5> fans;
-    // Per fan the keys a file holds only when set (the kick switch, the minimum RPM).
+    // Per fan the keys a file holds only when set (the kick switch, the minimum
+    // RPM, the fan's own curve as text).
     std::array<QMap<QString, QString>, 5> optional;
-    // FanN/Curve: a fan's own curve as text; empty when it has none.
-    std::array<QString, 5> curves;
 };
 
 // Group name -> (key -> value text).
